@@ -1,0 +1,54 @@
+// The one place that knows the four sites: codes, names, the labels that tell
+// them apart in a host name, their web names and the hosts of the pages the
+// program reads besides search results (catalog pages, the maker's page).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vemtrix {
+
+enum class SiteId { None = 0, Craigslist = 1, Kijiji = 2, Backpage = 3, Daype = 4 };
+
+struct SiteInfo {
+  SiteId id;
+  const char* code;         // "CL", "KJ", "BP", "DA": prefix of files and keys
+  const char* name;         // "Craigslist", ...
+  const char* domainLabel;  // occurs in every host of the site
+  const char* webName;      // address-style name used in captions and logs
+  const char* iconName;     // resource name of the site's icon
+};
+
+// The four sites in recognition order (Craigslist, Kijiji, Backpage, Daype).
+const SiteInfo* AllSites();
+inline constexpr int kSiteCount = 4;
+const SiteInfo& Site(SiteId id);
+
+// Kijiji's Canadian domain label and Daype's top-level label (with its dot).
+inline constexpr std::string_view kKijijiCanadaLabel = "kijiji.ca";
+inline constexpr std::string_view kDaypeTopLevelLabel = ".com";
+
+// Catalog and geography hosts.
+inline constexpr const char* kCraigslistHomeHost = "www.craigslist.org";
+inline constexpr const char* kCraigslistGeoHost = "geo.craigslist.org";
+inline constexpr const char* kCraigslistTorontoHost = "toronto.craigslist.ca";
+inline constexpr const char* kKijijiCanadaHost = "www.kijiji.ca";
+inline constexpr const char* kKijijiUsHost = "www.kijiji.com";
+inline constexpr const char* kKijijiLosAngelesHost = "losangeles.kijiji.com";
+inline constexpr const char* kBackpageHomeHost = "www.backpage.com";
+inline constexpr const char* kBackpageLosAngelesHost = "losangeles.backpage.com";
+inline constexpr const char* kDaypeHomeHost = "www.daype.com";
+inline constexpr const char* kDaypeLosAngelesHost = "losangeles.daype.com";
+// The maker's host (update check, About box).
+inline constexpr const char* kMakerHost = "www.vemtrix.com";
+
+// Host normalisation: drops a leading "http://" and then one trailing "/".
+std::string NormaliseHost(std::string_view host);
+
+// The first site whose domain label occurs in host; SiteId::None otherwise.
+SiteId SiteOfHost(std::string_view host);
+
+// True when host is on Kijiji's Canadian domain.
+bool IsKijijiCanadaHost(std::string_view host);
+
+}  // namespace vemtrix

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs every test: set-up, native build and unit tests, the site simulator's
+# tests, the cross build and the Windows tests under Wine. Fails when any fails.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+"$root/scripts/setup.sh"
+
+jobs=2
+echo "== native build"
+cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/native -j "$jobs"
+echo "== native tests"
+ctest --test-dir build/native --output-on-failure --timeout 300 -j "$jobs"
+
+echo "== cross build (Windows)"
+cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+cmake --build build/win -j "$jobs"
+
+echo "== Windows tests under Wine"
+# shellcheck source=/dev/null
+source "$root/scripts/wine-env.sh" build/win
+ctest --test-dir build/win --output-on-failure --timeout 180
+wine_env_stop
+echo "== all tests passed"

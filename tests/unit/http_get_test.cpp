@@ -1,0 +1,171 @@
+// HttpGet against an in-process loopback server (natively and under Wine).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "core/settings.h"
+#include "harvest/http_get.h"
+#include "support/loopback_server.h"
+#include "support/recording_frontend.h"
+
+using namespace vemtrix;
+using vemtrix::testing::LoopbackServer;
+using vemtrix::testing::RecordingFrontend;
+
+namespace {
+
+class HttpGetTest : public ::testing::Test {
+ protected:
+  void TearDown() override { SetHttpConnectTo("", 0); }
+  void Route(LoopbackServer& server) {
+    ASSERT_TRUE(server.Listening());
+    SetHttpConnectTo("127.0.0.1", server.Port());
+  }
+};
+
+std::string PageOf(std::size_t size) {
+  std::string page = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n";
+  for (std::size_t i = 0; page.size() < size; ++i) page += static_cast<char>('a' + i % 26);
+  return page;
+}
+
+// Answers by request path: the first line's second word.
+std::string PathOf(const std::string& request) {
+  std::size_t start = request.find(' ') + 1;
+  return request.substr(start, request.find(' ', start) - start);
+}
+
+}  // namespace
+
+TEST_F(HttpGetTest, SendsTheFiveLinesAndReadsUntilClose) {
+  const std::string page = PageOf(100000);  // many 4096-byte reads
+  LoopbackServer server(LoopbackServer::Answer(page));
+  Route(server);
+  RecordingFrontend frontend;
+  AppSettings().UserAgent = "TestAgent/1.0";
+  std::uint32_t before = BytesThisRun;
+  std::int64_t superBefore = AppSettings().SuperBytes;
+
+  std::string response = HttpGet("sfbay.craigslist.org", "/search/sss?query=a+b&format=rss", 1, 1);
+  AppSettings().UserAgent = DefaultSettings().UserAgent;
+
+  EXPECT_EQ(response, page);
+  ASSERT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(server.Requests()[0],
+            "GET /search/sss?query=a+b&format=rss HTTP/1.0\r\n"
+            "Host: sfbay.craigslist.org\r\n"
+            "User-Agent: TestAgent/1.0\r\n"
+            "Accept-Language: en-us\r\n"
+            "\r\n");
+  ASSERT_EQ(frontend.StatusParts().size(), 1u);
+  EXPECT_EQ(frontend.StatusParts()[0].first, 1);
+  EXPECT_EQ(frontend.StatusParts()[0].second, "Get: http://sfbay.craigslist.org/search/sss?query=a+b&format=rss");
+  EXPECT_EQ(BytesThisRun - before, page.size());
+  ASSERT_EQ(frontend.BytesShown().size(), 1u);
+  EXPECT_EQ(frontend.BytesShown()[0], BytesThisRun.load());
+  EXPECT_EQ(AppSettings().SuperBytes - superBefore, static_cast<std::int64_t>(page.size()));
+}
+
+TEST_F(HttpGetTest, WithoutStatusOnlyTheLifetimeCounterGrows) {
+  LoopbackServer server(LoopbackServer::Answer("HTTP/1.0 200 OK\r\n\r\nversion 2.11"));
+  Route(server);
+  RecordingFrontend frontend;
+  std::uint32_t before = BytesThisRun;
+  std::int64_t superBefore = AppSettings().SuperBytes;
+
+  std::string response = HttpGet("www.vemtrix.com", "/version", 1, 0);
+
+  EXPECT_EQ(response, "HTTP/1.0 200 OK\r\n\r\nversion 2.11");
+  EXPECT_EQ(BytesThisRun.load(), before);
+  EXPECT_TRUE(frontend.StatusParts().empty());
+  EXPECT_TRUE(frontend.BytesShown().empty());
+  EXPECT_EQ(AppSettings().SuperBytes - superBefore, static_cast<std::int64_t>(response.size()));
+}
+
+TEST_F(HttpGetTest, ASilentServerEndsTheReadWithWhatArrived) {
+  LoopbackServer server([](platform::TcpConnection& client, const std::string&) {
+    client.Send("HTTP/1.0 200 OK\r\n\r\npartial");
+    char buffer[16];
+    client.Receive(buffer, sizeof buffer);  // until the client gives up
+  });
+  Route(server);
+  auto start = std::chrono::steady_clock::now();
+  std::string response = HttpGet("toronto.kijiji.ca", "/", 1, 0);
+  auto spent = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(response, "HTTP/1.0 200 OK\r\n\r\npartial");
+  EXPECT_GE(spent, std::chrono::milliseconds(5000));
+  EXPECT_LT(spent, std::chrono::milliseconds(9000));
+}
+
+TEST_F(HttpGetTest, FollowsOneRedirectButNotASecond) {
+  LoopbackServer server([](platform::TcpConnection& client, const std::string& request) {
+    std::string path = PathOf(request);
+    if (path == "/first") client.Send("HTTP/1.0 302 Found\r\nLocation: http://other.host/second\r\n\r\n");
+    else if (path == "/second") client.Send("HTTP/1.0 302 Found\r\nLocation: http://third.host/third\r\n\r\n");
+    else client.Send("HTTP/1.0 200 OK\r\n\r\nthe end");
+  });
+  Route(server);
+  std::int64_t superBefore = AppSettings().SuperBytes;
+
+  std::string response = HttpGet("first.host", "/first", 1, 0);
+
+  EXPECT_EQ(response, "HTTP/1.0 302 Found\r\nLocation: http://third.host/third\r\n\r\n");
+  auto requests = server.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_NE(requests[1].find("GET /second HTTP/1.0\r\nHost: other.host\r\n"), std::string::npos);
+  // Both responses are counted.
+  EXPECT_EQ(AppSettings().SuperBytes - superBefore,
+            static_cast<std::int64_t>(response.size() + std::string("HTTP/1.0 302 Found\r\nLocation: http://other.host/second\r\n\r\n").size()));
+
+  // followRedirect other than 1 returns the redirect itself.
+  response = HttpGet("first.host", "/first", 0, 0);
+  EXPECT_EQ(response, "HTTP/1.0 302 Found\r\nLocation: http://other.host/second\r\n\r\n");
+  response = HttpGet("first.host", "/first", 2, 0);
+  EXPECT_EQ(response, "HTTP/1.0 302 Found\r\nLocation: http://other.host/second\r\n\r\n");
+}
+
+TEST_F(HttpGetTest, ABodyMentioning302FoundIsTakenAsARedirect) {
+  LoopbackServer server([](platform::TcpConnection& client, const std::string& request) {
+    if (PathOf(request) == "/article") {
+      client.Send("HTTP/1.0 200 OK\r\n\r\n<p>Error 302 Found means moved.</p>\r\nLocation: http://x.host/moved\r\n");
+    } else {
+      client.Send("HTTP/1.0 200 OK\r\n\r\nmoved page");
+    }
+  });
+  Route(server);
+  EXPECT_EQ(HttpGet("a.host", "/article", 1, 0), "HTTP/1.0 200 OK\r\n\r\nmoved page");
+}
+
+TEST_F(HttpGetTest, UnreachableServersGiveAnEmptyResponse) {
+  int closedPort = 0;
+  {
+    platform::TcpListener listener;
+    ASSERT_TRUE(listener.Listen(0));
+    closedPort = listener.Port();
+  }
+  SetHttpConnectTo("127.0.0.1", closedPort);
+  EXPECT_EQ(HttpGet("refused.host", "/", 1, 1), "");
+
+  SetHttpConnectTo("", 0);
+  EXPECT_EQ(HttpGet("no-such-host.invalid", "/", 1, 0), "");
+  EXPECT_EQ(HttpGet("", "/", 1, 0), "");
+
+  // A server that closes without answering.
+  LoopbackServer server([](platform::TcpConnection&, const std::string&) {});
+  Route(server);
+  EXPECT_EQ(HttpGet("quiet.host", "/", 1, 0), "");
+}
+
+TEST_F(HttpGetTest, AHugeAnswerIsCutAtTheLimit) {
+  LoopbackServer server([](platform::TcpConnection& client, const std::string&) {
+    std::string block(1 << 20, 'x');
+    for (int i = 0; i < 40; ++i) {
+      if (!client.Send(block)) break;
+    }
+  });
+  Route(server);
+  std::string response = HttpGet("huge.host", "/", 1, 0);
+  EXPECT_GE(response.size(), kHttpMaxResponseBytes);
+  EXPECT_LT(response.size(), kHttpMaxResponseBytes + 4096);
+}

@@ -1,0 +1,187 @@
+// The platform layer, run natively and under Wine.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "platform/platform.h"
+
+using namespace vemtrix::platform;
+
+namespace {
+
+std::string TempFolder(const std::string& name) {
+  std::string base = ProgramDirectory() + "test-tmp" + PathSeparator() + name;
+  CreateFolder(base);
+  return base + PathSeparator();
+}
+
+// Touches about 700 KB of stack: fails on a thread with a much smaller one.
+int DeepStackUse(int depth) {
+  volatile char block[64 * 1024];
+  std::memset(const_cast<char*>(block), depth, sizeof block);
+  if (depth == 0) return block[100];
+  return DeepStackUse(depth - 1) + block[200];
+}
+
+}  // namespace
+
+TEST(PlatformFiles, WriteReadCopyDeleteRoundTrip) {
+  std::string dir = TempFolder("files");
+  std::string path = dir + "a.txt";
+  DeleteFileAt(path);
+  EXPECT_FALSE(FileExists(path));
+
+  std::string bytes("line one\r\nzero\0byte\r\n\xff\xfe", 24);
+  ASSERT_TRUE(WriteWholeFile(path, bytes));
+  EXPECT_TRUE(FileExists(path));
+  std::string read;
+  ASSERT_TRUE(ReadWholeFile(path, read));
+  EXPECT_EQ(read, bytes);
+
+  // Writing again replaces the whole file, even with shorter contents.
+  ASSERT_TRUE(WriteWholeFile(path, "short"));
+  ASSERT_TRUE(ReadWholeFile(path, read));
+  EXPECT_EQ(read, "short");
+
+  ASSERT_TRUE(CopyFileTo(path, dir + "b.txt"));
+  ASSERT_TRUE(ReadWholeFile(dir + "b.txt", read));
+  EXPECT_EQ(read, "short");
+
+  EXPECT_TRUE(DeleteFileAt(path));
+  EXPECT_TRUE(DeleteFileAt(dir + "b.txt"));
+  EXPECT_FALSE(FileExists(path));
+  EXPECT_FALSE(ReadWholeFile(path, read));
+  EXPECT_TRUE(read.empty());
+}
+
+TEST(PlatformFiles, FailedWriteLeavesNothingBehind) {
+  std::string dir = TempFolder("nowhere");
+  std::string missing = dir + "no-such-folder" + PathSeparator() + "x.txt";
+  EXPECT_FALSE(WriteWholeFile(missing, "data"));
+  EXPECT_FALSE(FileExists(missing));
+  // A folder is not a file.
+  EXPECT_FALSE(FileExists(dir));
+}
+
+TEST(PlatformFiles, CreateFolderMakesParents) {
+  std::string dir = TempFolder("nested");
+  std::string deep = dir + "one" + PathSeparator() + "two";
+  EXPECT_TRUE(CreateFolder(deep));
+  EXPECT_TRUE(CreateFolder(deep));  // again: already there
+  EXPECT_TRUE(WriteWholeFile(deep + PathSeparator() + "f", "x"));
+  EXPECT_TRUE(FileExists(deep + PathSeparator() + "f"));
+}
+
+TEST(PlatformFiles, ProgramDirectoryEndsWithSeparatorAndCanBeOverridden) {
+  std::string real = ProgramDirectory();
+  ASSERT_FALSE(real.empty());
+  EXPECT_EQ(real.back(), PathSeparator());
+
+  SetProgramDirectory(std::string("some") + PathSeparator() + "where");
+  EXPECT_EQ(ProgramDirectory(), std::string("some") + PathSeparator() + "where" + PathSeparator());
+  SetProgramDirectory("");
+  EXPECT_EQ(ProgramDirectory(), real);
+}
+
+TEST(PlatformThreads, RunWithAFullMegabyteOfStackAndJoin) {
+  std::atomic<int> result{-1};
+  Thread thread;
+  ASSERT_TRUE(thread.Start([&] { result = DeepStackUse(10) >= 0 ? 1 : 0; }));
+  thread.Join();
+  EXPECT_EQ(result.load(), 1);
+  EXPECT_FALSE(thread.Joinable());
+
+  std::atomic<bool> ran{false};
+  ASSERT_TRUE(StartDetachedThread([&] { ran = true; }));
+  for (int i = 0; i < 500 && !ran; ++i) SleepMs(10);
+  EXPECT_TRUE(ran.load());
+}
+
+TEST(PlatformClock, LocalNowIsPlausibleAndReplaceable) {
+  LocalDateTime now = LocalNow();
+  EXPECT_GE(now.year, 2024);
+  EXPECT_GE(now.month, 1);
+  EXPECT_LE(now.month, 12);
+  EXPECT_GE(now.day, 1);
+  EXPECT_LE(now.day, 31);
+  EXPECT_LT(now.hour, 24);
+
+  SetClockForTesting([] { return LocalDateTime{2026, 3, 7, 9, 5, 3, 500}; });
+  EXPECT_EQ(LocalNow().day, 7);
+  EXPECT_DOUBLE_EQ(SecondsSinceMidnight(), 9 * 3600 + 5 * 60 + 3.5);
+  SetClockForTesting(nullptr);
+  EXPECT_GE(LocalNow().year, 2024);
+}
+
+TEST(PlatformRandom, StaysWithinBoundsAndCanBeReplaced) {
+  std::set<int> seen;
+  for (int i = 0; i < 2000; ++i) {
+    int value = RandomBetween(25, 35);
+    ASSERT_GE(value, 25);
+    ASSERT_LE(value, 35);
+    seen.insert(value);
+  }
+  EXPECT_EQ(seen.size(), 11u);  // every value turns up in 2000 draws
+  EXPECT_EQ(RandomBetween(4, 4), 4);
+
+  SetRandomForTesting([](int low, int) { return low; });
+  EXPECT_EQ(RandomBetween(25, 35), 25);
+  SetRandomForTesting(nullptr);
+}
+
+TEST(PlatformSleep, ReplacedSleepDoesNotWait) {
+  int total = 0;
+  SetSleepForTesting([&](int ms) { total += ms; });
+  auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 350; ++i) SleepMs(100);  // 35 "seconds"
+  auto spent = std::chrono::steady_clock::now() - start;
+  SetSleepForTesting(nullptr);
+  EXPECT_EQ(total, 35000);
+  EXPECT_LT(spent, std::chrono::seconds(5));
+
+  start = std::chrono::steady_clock::now();
+  SleepMs(30);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
+}
+
+TEST(PlatformSockets, ConnectSendReceiveAndTimeOut) {
+  TcpListener listener;
+  ASSERT_TRUE(listener.Listen(0));
+  ASSERT_GT(listener.Port(), 0);
+
+  TcpConnection client;
+  ASSERT_TRUE(client.Connect("127.0.0.1", listener.Port(), 300));
+  TcpConnection server;
+  ASSERT_TRUE(listener.Accept(server, 5000));
+
+  ASSERT_TRUE(client.Send("hello"));
+  char buffer[16] = {};
+  int got = server.Receive(buffer, sizeof buffer);
+  ASSERT_EQ(got, 5);
+  EXPECT_EQ(std::string(buffer, 5), "hello");
+
+  // The peer says nothing: the receive ends after the time-out with 0.
+  EXPECT_EQ(client.Receive(buffer, sizeof buffer), 0);
+
+  // The peer closes: the receive returns 0 at once.
+  server.Close();
+  EXPECT_EQ(client.Receive(buffer, sizeof buffer), 0);
+}
+
+TEST(PlatformSockets, ConnectFailsForClosedPortAndUnknownHost) {
+  int port = 0;
+  {
+    TcpListener listener;
+    ASSERT_TRUE(listener.Listen(0));
+    port = listener.Port();
+  }
+  TcpConnection client;
+  EXPECT_FALSE(client.Connect("127.0.0.1", port, 2000));
+  EXPECT_FALSE(client.IsOpen());
+  EXPECT_FALSE(client.Connect("no-such-host.invalid", 80, 2000));
+  EXPECT_FALSE(client.Connect("", 80, 2000));
+}
