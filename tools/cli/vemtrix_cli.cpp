@@ -1,46 +1,114 @@
-// vemtrix-cli: shows what the program's scanners make of a site's page, so a
-// maintainer can see at once what changed when a site changes its pages.
-//
-//   vemtrix-cli parse --host HOST --term TERM --file PAGE [--section CODE] [--set KEY=VALUE]...
-//   vemtrix-cli query --host HOST --term TERM --section CODE [--set KEY=VALUE]... [--connect-to ADDR:PORT]
-//   vemtrix-cli path  --host HOST --term TERM --section CODE [--set KEY=VALUE]...
+// vemtrix-cli: the maintainers' tool. It runs the program's own engine
+// headless, so one can see what the scanners make of a site's page when a
+// site changes, and drive searches without the window.
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
-#include <map>
-#include <string>
-#include <vector>
 
-#include "core/frontend.h"
 #include "core/settings.h"
 #include "harvest/http_get.h"
-#include "harvest/query_site.h"
-#include "harvest/sites.h"
 #include "platform/platform.h"
+#include "tools/cli/cli.h"
 
-using namespace vemtrix;
-
+namespace vemtrix::cli {
 namespace {
 
-const char kUsage[] =
-    "usage:\n"
-    "  vemtrix-cli parse --host HOST --term TERM --file PAGE [--section CODE] [--set KEY=VALUE]...\n"
-    "  vemtrix-cli query --host HOST --term TERM --section CODE [--set KEY=VALUE]... [--connect-to ADDR:PORT]\n"
-    "  vemtrix-cli path  --host HOST --term TERM --section CODE [--set KEY=VALUE]...\n";
+struct Command {
+  const char* name;
+  int (*run)(const Arguments&);
+  const char* usage;
+};
+
+const Command kCommands[] = {
+    {"parse", RunParse,
+     "parse --host HOST --term TERM --file PAGE [--section CODE] [--set KEY=VALUE]..."},
+    {"query", RunQuery,
+     "query --host HOST --term TERM --section CODE [--set KEY=VALUE]... [--connect-to ADDR:PORT]"},
+    {"path", RunPath, "path --host HOST --term TERM --section CODE [--set KEY=VALUE]..."},
+};
+
+// Options that take no value.
+const char* const kSwitches[] = {"deep"};
+
+bool IsSwitch(const std::string& name) {
+  for (const char* s : kSwitches) {
+    if (name == s) return true;
+  }
+  return false;
+}
+
+}  // namespace
 
 int Usage(const std::string& problem) {
-  std::cerr << "vemtrix-cli: " << problem << "\n" << kUsage;
+  std::cerr << "vemtrix-cli: " << problem << "\nusage:\n";
+  for (const Command& c : kCommands) std::cerr << "  vemtrix-cli " << c.usage << "\n";
   return 2;
 }
 
-// Messages and status go to standard error, so standard output holds only
-// the results.
-class ConsoleFrontend : public Frontend {
- public:
-  void ShowStatusPart(int, const std::string& text) override { std::cerr << text << "\n"; }
-  void ShowBytesDownloaded(std::uint32_t) override {}
-};
+bool CheckOptions(const Arguments& args, const std::vector<std::string>& allowed,
+                  const std::vector<std::string>& required, int& status) {
+  auto known = [&allowed](const std::string& name) {
+    for (const std::string& a : allowed) {
+      if (a == name) return true;
+    }
+    return false;
+  };
+  for (const auto& [name, value] : args.options) {
+    if (!known(name)) {
+      status = Usage("unknown option --" + name);
+      return false;
+    }
+  }
+  for (const std::string& flag : args.flags) {
+    if (!known(flag)) {
+      status = Usage("unknown option --" + flag);
+      return false;
+    }
+  }
+  if (!args.sets.empty() && !known("set")) {
+    status = Usage("--set is not taken by " + args.command);
+    return false;
+  }
+  for (const std::string& name : required) {
+    if (!args.options.count(name)) {
+      status = Usage("missing --" + name);
+      return false;
+    }
+  }
+  return true;
+}
 
-// Backslash, tab, CR and LF escaped; every other byte as it is.
+std::string Option(const Arguments& args, const std::string& name, const std::string& fallback) {
+  auto found = args.options.find(name);
+  return found == args.options.end() ? fallback : found->second;
+}
+
+bool HasFlag(const Arguments& args, const std::string& name) {
+  for (const std::string& flag : args.flags) {
+    if (flag == name) return true;
+  }
+  return false;
+}
+
+void ApplySets(const Arguments& args) {
+  std::string settingsText;
+  for (const std::string& line : args.sets) settingsText += line + "\r\n";
+  AppSettings() = ParseSettingsText(settingsText);
+}
+
+bool ApplyConnectTo(const Arguments& args, int& status) {
+  if (!args.options.count("connect-to")) return true;
+  const std::string& target = args.options.at("connect-to");
+  std::size_t colon = target.rfind(':');
+  int port = colon == std::string::npos ? 0 : std::atoi(target.c_str() + colon + 1);
+  if (colon == std::string::npos || colon == 0 || port <= 0 || port > 65535) {
+    status = Usage("--connect-to needs ADDR:PORT");
+    return false;
+  }
+  SetHttpConnectTo(target.substr(0, colon), port);
+  return true;
+}
+
 std::string Escape(const std::string& text) {
   std::string out;
   out.reserve(text.size());
@@ -56,129 +124,41 @@ std::string Escape(const std::string& text) {
   return out;
 }
 
-struct Arguments {
-  std::string command;
-  std::map<std::string, std::string> options;  // without the leading "--"
-  std::vector<std::string> sets;
-  std::string problem;
-};
+void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
-Arguments ReadArguments(int argc, char** argv) {
+void ConsoleFrontend::ShowStatusPart(int, const std::string& text) { std::cerr << text << "\n"; }
+void ConsoleFrontend::ShowBytesDownloaded(std::uint32_t) {}
+
+}  // namespace vemtrix::cli
+
+int main(int argc, char** argv) {
+  using namespace vemtrix::cli;
+  vemtrix::platform::UseBinaryStandardStreams();
+  if (argc < 2) return Usage("no command given");
   Arguments args;
-  if (argc < 2) {
-    args.problem = "no command given";
-    return args;
-  }
   args.command = argv[1];
   for (int i = 2; i < argc; ++i) {
     std::string name = argv[i];
-    if (name.rfind("--", 0) != 0 || i + 1 >= argc) {
-      args.problem = "unexpected argument: " + name;
-      return args;
-    }
-    std::string value = argv[++i];
+    if (name.rfind("--", 0) != 0) return Usage("unexpected argument: " + name);
     name = name.substr(2);
+    if (IsSwitch(name)) {
+      args.flags.push_back(name);
+      continue;
+    }
+    if (i + 1 >= argc) return Usage("--" + name + " needs a value");
+    std::string value = argv[++i];
     if (name == "set") {
       std::size_t equals = value.find('=');
-      if (equals == std::string::npos || !IsSettingsKey(value.substr(0, equals))) {
-        args.problem = "--set needs KEY=VALUE with a settings key: " + value;
-        return args;
+      if (equals == std::string::npos || !vemtrix::IsSettingsKey(value.substr(0, equals))) {
+        return Usage("--set needs KEY=VALUE with a settings key: " + value);
       }
       args.sets.push_back(value.substr(0, equals) + ": " + value.substr(equals + 1));
     } else {
       args.options[name] = value;
     }
   }
-  return args;
-}
-
-bool Allowed(const Arguments& args, const std::vector<std::string>& names, std::string& problem) {
-  for (const auto& [name, value] : args.options) {
-    bool known = false;
-    for (const std::string& n : names) known = known || n == name;
-    if (!known) {
-      problem = "unknown option --" + name;
-      return false;
-    }
+  for (const Command& c : kCommands) {
+    if (args.command == c.name) return c.run(args);
   }
-  return true;
-}
-
-void PrintEntries(int count, const AdLists& ads) {
-  std::string out = std::to_string(count) + "\n";
-  for (std::size_t i = 0; i < ads.Count(); ++i) {
-    out += Escape(ads.dates[i]) + "\t" + Escape(ads.titles[i]) + "\t" + Escape(ads.links[i]) + "\t" +
-           Escape(ads.descriptions[i]) + "\n";
-  }
-  std::fwrite(out.data(), 1, out.size(), stdout);
-}
-
-int Run(const Arguments& args) {
-  std::string problem;
-  const std::string& cmd = args.command;
-  if (cmd != "parse" && cmd != "query" && cmd != "path") return Usage("unknown command: " + cmd);
-
-  std::vector<std::string> allowed = {"host", "term", "section"};
-  if (cmd == "parse") allowed.push_back("file");
-  if (cmd == "query") allowed.push_back("connect-to");
-  if (!Allowed(args, allowed, problem)) return Usage(problem);
-  std::vector<std::string> required = {"host", "term"};
-  if (cmd == "parse") required.push_back("file");
-  else required.push_back("section");
-  for (const std::string& name : required) {
-    if (!args.options.count(name)) return Usage("missing --" + name);
-  }
-
-  std::string settingsText;
-  for (const std::string& line : args.sets) settingsText += line + "\r\n";
-  AppSettings() = ParseSettingsText(settingsText);
-  QueryOptions options = QueryOptions::From(AppSettings());
-
-  const std::string host = args.options.at("host");
-  const std::string term = args.options.at("term");
-  const std::string section = args.options.count("section") ? args.options.at("section") : "";
-
-  if (cmd == "path") {
-    std::string normal = NormaliseHost(host);
-    std::string out = normal + "\t" + RequestPath(term, normal, section, options) + "\n";
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    return 0;
-  }
-
-  AdLists ads(static_cast<std::size_t>(AppSettings().MaxResults));
-  if (cmd == "parse") {
-    std::string page;
-    if (!platform::ReadWholeFile(args.options.at("file"), page)) {
-      std::cerr << "vemtrix-cli: cannot read " << args.options.at("file") << "\n";
-      return 1;
-    }
-    int count = ParseResponse(page, term, NormaliseHost(host), options, ads);
-    PrintEntries(count, ads);
-    return 0;
-  }
-
-  if (args.options.count("connect-to")) {
-    const std::string& target = args.options.at("connect-to");
-    std::size_t colon = target.rfind(':');
-    int port = colon == std::string::npos ? 0 : std::atoi(target.c_str() + colon + 1);
-    if (colon == std::string::npos || colon == 0 || port <= 0 || port > 65535) {
-      return Usage("--connect-to needs ADDR:PORT");
-    }
-    SetHttpConnectTo(target.substr(0, colon), port);
-  }
-  ConsoleFrontend console;
-  SetFrontend(&console);
-  int count = QuerySite(term, host, section, options, ads);
-  SetFrontend(nullptr);
-  PrintEntries(count, ads);
-  return 0;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  platform::UseBinaryStandardStreams();
-  Arguments args = ReadArguments(argc, argv);
-  if (!args.problem.empty()) return Usage(args.problem);
-  return Run(args);
+  return Usage("unknown command: " + args.command);
 }

@@ -1,0 +1,55 @@
+// Shared pieces of vemtrix-cli's subcommands. Each subcommand lives in its own
+// file and registers itself in the table of vemtrix_cli.cpp.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/frontend.h"
+
+namespace vemtrix::cli {
+
+struct Arguments {
+  std::string command;
+  std::map<std::string, std::string> options;  // "--name value", without "--"
+  std::vector<std::string> sets;              // "--set KEY=VALUE" as "KEY: VALUE"
+  std::vector<std::string> flags;             // bare "--name" switches (see kSwitches)
+};
+
+// Prints problem and the usage text to standard error; returns 2.
+int Usage(const std::string& problem);
+
+// Checks that only the named options are present and the required ones are
+// given; on failure prints the usage and returns false (exit status 2).
+bool CheckOptions(const Arguments& args, const std::vector<std::string>& allowed,
+                  const std::vector<std::string>& required, int& status);
+
+// The value of option name, or fallback.
+std::string Option(const Arguments& args, const std::string& name, const std::string& fallback = "");
+bool HasFlag(const Arguments& args, const std::string& name);
+
+// Sets the settings record to the defaults with the --set values applied.
+void ApplySets(const Arguments& args);
+// Applies --connect-to ADDR:PORT when given; false (usage printed) when malformed.
+bool ApplyConnectTo(const Arguments& args, int& status);
+
+// Backslash, tab, CR and LF escaped as \\ \t \r \n; other bytes unchanged.
+std::string Escape(const std::string& text);
+// Writes text to standard output byte for byte.
+void Print(const std::string& text);
+
+// Messages and status go to standard error, so standard output holds only
+// the results.
+class ConsoleFrontend : public Frontend {
+ public:
+  void ShowStatusPart(int part, const std::string& text) override;
+  void ShowBytesDownloaded(std::uint32_t bytes) override;
+};
+
+// Subcommands.
+int RunParse(const Arguments& args);
+int RunQuery(const Arguments& args);
+int RunPath(const Arguments& args);
+
+}  // namespace vemtrix::cli
