@@ -17,6 +17,9 @@ namespace vemtrix {
 struct AdLists {
   explicit AdLists(std::size_t capacity = 0) : capacity(capacity) {}
   std::size_t capacity;
+  std::size_t bytesStored = 0;
+  static constexpr std::size_t kMaxFieldBytes = 64 * 1024;
+  static constexpr std::size_t kMaxPageBytes = 64 * 1024 * 1024;
   std::vector<std::string> titles;
   std::vector<std::string> links;
   std::vector<std::string> dates;  // YYYY-MM-DD

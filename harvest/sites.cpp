@@ -1,0 +1,46 @@
+#include "harvest/sites.h"
+
+namespace vemtrix {
+
+namespace {
+
+// Recognition order matters: a host is the first site whose label it holds.
+const SiteInfo kSites[kSiteCount] = {
+    {SiteId::Craigslist, "CL", "Craigslist", "craigslist", "craigslist.org", "CRAIGSLIST"},
+    {SiteId::Kijiji, "KJ", "Kijiji", "kijiji", "kijiji.ca", "KIJIJI"},
+    {SiteId::Backpage, "BP", "Backpage", "backpage", "backpage.com", "BACKPAGE"},
+    {SiteId::Daype, "DA", "Daype", "daype", "daype.com", "DAYPE"},
+};
+
+const SiteInfo kNoSite = {SiteId::None, "", "", "", "", ""};
+
+}  // namespace
+
+const SiteInfo* AllSites() { return kSites; }
+
+const SiteInfo& Site(SiteId id) {
+  for (const SiteInfo& site : kSites) {
+    if (site.id == id) return site;
+  }
+  return kNoSite;
+}
+
+std::string NormaliseHost(std::string_view host) {
+  constexpr std::string_view kScheme = "http://";
+  if (host.substr(0, kScheme.size()) == kScheme) host.remove_prefix(kScheme.size());
+  if (!host.empty() && host.back() == '/') host.remove_suffix(1);
+  return std::string(host);
+}
+
+SiteId SiteOfHost(std::string_view host) {
+  for (const SiteInfo& site : kSites) {
+    if (host.find(site.domainLabel) != std::string_view::npos) return site.id;
+  }
+  return SiteId::None;
+}
+
+bool IsKijijiCanadaHost(std::string_view host) {
+  return host.find(kKijijiCanadaLabel) != std::string_view::npos;
+}
+
+}  // namespace vemtrix
