@@ -1,0 +1,1103 @@
+#!/usr/bin/env python3
+"""Site simulator: stands in for the four classified-ad sites over HTTP/1.0.
+
+It answers by the Host header with search feeds and result pages whose
+content is derived deterministically from the request, can be told to
+misbehave (refuse, close, hang, drip, huge, 404, 500, redirects), logs the raw
+requests it receives, and can print a page or the ads a client should read
+from it without starting a server. Python 3 standard library only.
+
+Pages are text with code points 0-255 and are sent as Latin-1 bytes (the
+client handles 8-bit text).
+"""
+
+import argparse
+import dataclasses
+import datetime
+import hashlib
+import json
+import re
+import signal
+import socket
+import struct
+import sys
+import threading
+
+# ---------------------------------------------------------------------------
+# Small text helpers
+
+_ASCII_UPPER = "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+_ASCII_LOWER = "abcdefghijklmnopqrstuvwxyz"
+_TO_LOWER = str.maketrans(_ASCII_UPPER, _ASCII_LOWER)
+_TO_UPPER = str.maketrans(_ASCII_LOWER, _ASCII_UPPER)
+
+
+def ascii_lower(text):
+    """Lower-cases A-Z only, as the client does; 8-bit letters stay."""
+    return text.translate(_TO_LOWER)
+
+
+def ascii_upper(text):
+    return text.translate(_TO_UPPER)
+
+
+def ascii_title(text):
+    return " ".join(ascii_upper(w[:1]) + w[1:] for w in text.split(" "))
+
+
+def url_decode(text):
+    """'+' is a space, %XX a byte; every byte maps to one code point."""
+    out = []
+    i = 0
+    while i < len(text):
+        c = text[i]
+        if c == "+":
+            out.append(" ")
+        elif c == "%" and re.fullmatch(r"[0-9A-Fa-f]{2}", text[i + 1:i + 3]):
+            out.append(chr(int(text[i + 1:i + 3], 16)))
+            i += 2
+        else:
+            out.append(c)
+        i += 1
+    return "".join(out)
+
+
+def parse_query(query):
+    """Query string to {key: decoded value}; the first of repeated keys wins."""
+    values = {}
+    for part in query.split("&"):
+        if not part:
+            continue
+        key, _, value = part.partition("=")
+        values.setdefault(url_decode(key), url_decode(value))
+    return values
+
+
+def xml_text(text):
+    return text.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;")
+
+
+def html_text(text):
+    return xml_text(text).replace('"', "&quot;")
+
+
+def no_angles(text):
+    """For CDATA content: no '<' or '>' means no marker and no ']]>' inside."""
+    return text.replace("<", "&lt;").replace(">", "&gt;")
+
+
+def collapse_whitespace(text):
+    """Line breaks, tabs, form feeds and NULs to spaces, then runs of spaces to one."""
+    for c in "\n\r\t\f\0":
+        text = text.replace(c, " ")
+    while "  " in text:
+        text = text.replace("  ", " ")
+    return text
+
+
+def slug(text, limit=40):
+    s = re.sub(r"[^A-Za-z0-9]+", "-", text).strip("-")
+    return (s[:limit].strip("-")) or "ad"
+
+
+def city_name(host):
+    label = host.split(".")[0]
+    return "Online" if label in ("www", "") else label.capitalize()
+
+
+WEEKDAYS = ["Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"]
+MONTHS = ["Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"]
+MONTHS_FULL = ["January", "February", "March", "April", "May", "June", "July",
+               "August", "September", "October", "November", "December"]
+BP_MONTHS = ["Jan.", "Feb.", "Mar.", "Apr.", "May", "June", "July", "Aug.", "Sept.",
+             "Oct.", "Nov.", "Dec."]
+
+
+def rfc822(when):
+    return "%s, %02d %s %04d %02d:%02d:%02d GMT" % (
+        WEEKDAYS[when.weekday()], when.day, MONTHS[when.month - 1], when.year,
+        when.hour, when.minute, when.second)
+
+
+def date_without_year(month, day, today):
+    """This year, or last year when the month lies after the current month."""
+    year = today.year - (1 if today.month < month else 0)
+    return "%04d-%02d-%02d" % (year, month, day)
+
+
+class Rng:
+    """Deterministic numbers from a key (SHA-256 in counter mode), stable
+    across Python versions, so a request always yields the same page."""
+
+    def __init__(self, *key):
+        self.key = "\x1f".join(str(k) for k in key).encode("utf-8", "surrogatepass")
+        self.counter = 0
+
+    def next(self):
+        digest = hashlib.sha256(self.key + self.counter.to_bytes(8, "big")).digest()
+        self.counter += 1
+        return int.from_bytes(digest[:8], "big")
+
+    def below(self, n):
+        return self.next() % n
+
+    def pick(self, seq):
+        return seq[self.below(len(seq))]
+
+
+# ---------------------------------------------------------------------------
+# Ads
+
+# Ads are dated within 300 days before this moment; pages do not depend on
+# the real clock.
+SITE_NOW = datetime.datetime(2026, 11, 30, 22, 45, 0)
+POOL_SIZE = 8          # per-city ads that recur across queries
+NOTHING_TERM = "zzznothing"
+MANY_TERM = "zzzmany"
+MANY_COUNT = 60
+
+ADJECTIVES = ["Excellent", "Like new", "Barely used", "Vintage", "Great", "Clean",
+              "Rare", "Cheap", "Solid", "Beautiful", "Used", "Brand new"]
+OTHER_ITEMS = ["oak dining table", "mountain bike", "leather sofa", "camera lens",
+               "winter tires", "guitar amp", "baby stroller", "bookshelf",
+               "microwave", "snowblower", "espresso machine", "drum kit",
+               "caf\xe9 chairs"]
+TITLES_WITH_TERM = ["{T} - {adj} condition", "{Adj} {T} for sale", "Selling my {T}",
+                    "{T} (must go this week)", "WANTED: {T}", "{T} & {item}",
+                    "{Adj} {T}, best offer", "Bargain: {T}"]
+TITLES_WITHOUT_TERM = ["{Adj} {item}", "{Adj} {item} - must sell", "{item} & more",
+                       "Selling {item} and other things"]
+SENTENCES = ["Pick up only & cash please.", "Located near downtown.",
+             "Serious buyers only.", "Comes with the original box & manual.",
+             "Price is firm.", "Call or text after 5pm.", "Smoke-free, pet-free home.",
+             "Livraison possible \xe0 Montr\xe9al.", "<b>Must go this week!</b>",
+             "First come, first served.", "Can deliver for a small fee.",
+             "Open to trades.", "Sizes 3 < 5 > 2, ask for details."]
+TERM_SENTENCES = ["Also selling {T} in great shape.", "Ask me about the {T}.",
+                  "Includes a {T} at no extra cost."]
+POOL_TITLES = ["Moving sale - everything must go", "Estate sale this weekend",
+               "Garage sale: tools, toys & furniture", "Downsizing - lots of items",
+               "Storage unit clear-out", "Huge yard sale Saturday",
+               "Basement clean-out, make an offer", "Liquidation: home & office"]
+POOL_SECTIONS = ["fuo", "bik", "ele", "hsh", "tls", "msg"]
+
+
+@dataclasses.dataclass
+class Ad:
+    num: int                  # numeric id in the ad's link
+    title: str                # plain text; each page kind escapes it
+    desc: str
+    price: int                # 0 = no price shown
+    pictured: bool
+    in_title: bool            # the term occurs in the title (title search finds it)
+    when: datetime.datetime
+    sub: str                  # section part of a Craigslist link
+
+
+ID_BASE = {"cl": 1000000000, "kj": 100000000, "bp": 10000000, "da": 1000000}
+
+
+def _ad_id(rng, site):
+    base = ID_BASE[site]
+    return base + rng.below(9 * base)
+
+
+def _when(rng):
+    return SITE_NOW - datetime.timedelta(days=rng.below(300), seconds=rng.below(86400))
+
+
+def _price(rng):
+    return 0 if rng.below(100) < 30 else rng.pick([5, 20, 45, 80, 150, 300, 450, 1250, 2400])
+
+
+def _fill(template, rng, shown):
+    adj = rng.pick(ADJECTIVES)
+    return template.format(T=shown, adj=ascii_lower(adj), Adj=adj, item=rng.pick(OTHER_ITEMS))
+
+
+def _description(rng, shown, with_term):
+    pool = list(SENTENCES)
+    sentences = [pool.pop(rng.below(len(pool))) for _ in range(1 + rng.below(3))]
+    if with_term:
+        sentences.insert(rng.below(len(sentences) + 1),
+                         _fill(rng.pick(TERM_SENTENCES), rng, shown))
+    return " ".join(sentences)
+
+
+def pool_ad(site, host, k):
+    """One of a city's recurring ads: the same for every query in that city."""
+    rng = Rng("pool", site, host, k)
+    return Ad(num=_ad_id(rng, site), title=POOL_TITLES[k % len(POOL_TITLES)],
+              desc=_description(rng, "", False) + " Everything must go.",
+              price=_price(rng), pictured=rng.below(100) < 60, in_title=False,
+              when=_when(rng), sub=rng.pick(POOL_SECTIONS))
+
+
+def query_ad(rng, site, section, term):
+    shown = term.replace('"', "").strip() or "misc"
+    shown = rng.pick([shown, ascii_title(shown), ascii_upper(shown), ascii_lower(shown)])
+    in_title = rng.below(100) < 75
+    if in_title:
+        title = _fill(rng.pick(TITLES_WITH_TERM), rng, shown)
+    else:
+        title = _fill(rng.pick(TITLES_WITHOUT_TERM), rng, shown)
+    return Ad(num=_ad_id(rng, site), title=title,
+              desc=_description(rng, shown, not in_title),
+              price=_price(rng), pictured=rng.below(100) < 60, in_title=in_title,
+              when=_when(rng), sub=slug(section, 8).lower())
+
+
+def make_ads(site, host, scope, term):
+    """The unfiltered result list of one query, newest first.
+
+    About a quarter of the slots show one of the city's recurring ads, so the
+    same link turns up under different terms and sections of one city."""
+    if not isinstance(scope, str):
+        scope = "|".join(scope)
+    lowered = ascii_lower(term)
+    if NOTHING_TERM in lowered:
+        return []
+    rng = Rng("query", site, host, scope, term)
+    if MANY_TERM in lowered:
+        count = MANY_COUNT
+    elif rng.below(100) < 8:
+        count = 0
+    else:
+        count = 1 + rng.below(12)
+    ads, used = [], set()
+    for _ in range(count):
+        if rng.below(100) < 25:
+            k = rng.below(POOL_SIZE)
+            if k not in used:
+                used.add(k)
+                ads.append(pool_ad(site, host, k))
+                continue
+        ads.append(query_ad(rng, site, scope, term))
+    ads.sort(key=lambda ad: ad.when, reverse=True)
+    return ads
+
+
+# ---------------------------------------------------------------------------
+# Pages
+
+
+@dataclasses.dataclass
+class Request:
+    host: str          # Host header without a port
+    target: str        # request target (path and query) without the redirect marker
+    path: str          # target without its query
+    query: dict        # decoded query values, redirect marker "r" removed
+
+
+@dataclasses.dataclass
+class Page:
+    status: int
+    reason: str
+    ctype: str
+    body: str
+    # expect(options, today) -> list of {"date", "title", "link", "description"}
+    expect: object = None
+    headers: tuple = ()
+
+    def raw(self):
+        body = self.body.encode("latin-1")
+        head = ["HTTP/1.0 %d %s" % (self.status, self.reason), "Server: sitesim"]
+        head += list(self.headers)
+        head += ["Content-Type: " + self.ctype, "Content-Length: %d" % len(body),
+                 "Connection: close", "", ""]
+        return "\r\n".join(head).encode("latin-1") + body
+
+
+def _row(date, title, link, description):
+    return {"date": date, "title": title, "link": link, "description": description}
+
+
+def _match_key(term):
+    return ascii_lower(term).replace('"', "")
+
+
+def error_page(status, reason, detail=""):
+    body = ("<html><head><title>%d %s</title></head>\n<body><h1>%s</h1>\n<p>%s</p>\n"
+            "</body></html>\n" % (status, reason, reason, html_text(detail)))
+    return Page(status, reason, "text/html; charset=iso-8859-1", body,
+                expect=lambda options, today: [])
+
+
+def craigslist_search(req, section):
+    term = req.query.get("query", "")
+    if req.query.get("format") != "rss":
+        return None
+    ads = make_ads("cl", req.host, section, term)
+    if req.query.get("srchType") == "T":
+        ads = [ad for ad in ads if ad.in_title]
+    if req.query.get("hasPic") == "1":
+        ads = [ad for ad in ads if ad.pictured]
+    feed_url = "http://%s%s" % (req.host, req.target)
+    city = city_name(req.host)
+    links, items, rows = [], [], []
+    for ad in ads:
+        link = "http://%s/%s/%d.html" % (req.host, ad.sub, ad.num)
+        plain_title = ad.title + (" - $%d" % ad.price if ad.price else "") + " (%s)" % city
+        title = html_text(plain_title)
+        desc = html_text(ad.desc)
+        stamp = ad.when.strftime("%Y-%m-%dT%H:%M:%S") + "-05:00"
+        links.append('<rdf:li rdf:resource="%s" />' % link)
+        enclosure = ('<enc:enclosure resource="http://images.%s/%d.jpg" type="image/jpeg" />\n'
+                     % (req.host, ad.num) if ad.pictured else "")
+        items.append(
+            '<item rdf:about="%s">\n<title><![CDATA[%s]]></title>\n<link>%s</link>\n'
+            '<description><![CDATA[%s]]></description>\n<dc:date>%s</dc:date>\n'
+            '<dc:language>en-us</dc:language>\n<dc:source>%s</dc:source>\n%s'
+            '<dc:type>text</dc:type>\n</item>\n'
+            % (link, title, link, desc, stamp, link, enclosure))
+        rows.append(_row(stamp[:10], title, link, desc.replace("&amp;", "&")))
+    body = (
+        '<?xml version="1.0" encoding="ISO-8859-1"?>\n'
+        '<rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#" '
+        'xmlns="http://purl.org/rss/1.0/" xmlns:dc="http://purl.org/dc/elements/1.1/" '
+        'xmlns:enc="http://purl.oclc.org/net/rss_2.0/enc#">\n'
+        '<channel rdf:about="%s">\n<title>craigslist %s | %s search &quot;%s&quot;</title>\n'
+        '<link>%s</link>\n<description></description>\n<dc:language>en-us</dc:language>\n'
+        '<items>\n <rdf:Seq>\n%s\n </rdf:Seq>\n</items>\n</channel>\n%s</rdf:RDF>\n'
+        % (xml_text(feed_url), xml_text(city), xml_text(section), xml_text(term),
+           xml_text(feed_url), "\n".join(links), "".join(items)))
+    return Page(200, "OK", "application/rss+xml; charset=iso-8859-1", body,
+                expect=lambda options, today: rows)
+
+
+def kijiji_ca_feed(req):
+    if "Keyword" not in req.query:
+        return None
+    term = req.query["Keyword"]
+    cat = req.query.get("catId", "")
+    ads = make_ads("kj", req.host, cat, term)
+    items, found = [], []
+    for ad in ads:
+        link = "http://%s/c-%s-W0QQAdIdZ%d" % (req.host, slug(ad.title), ad.num)
+        # Titles alternate between CDATA and escaped text, as the real feed did.
+        if ad.num % 2:
+            title_xml = "<![CDATA[%s]]>" % no_angles(ad.title)
+            title = no_angles(ad.title)
+        else:
+            title_xml = xml_text(ad.title)
+            title = title_xml
+        picture = ('<img src="http://%s/i/%d.jpg" /> ' % (req.host, ad.num)
+                   if ad.pictured else "")
+        desc = picture + no_angles(ad.desc)
+        items.append(
+            "<item>\n<title>%s</title>\n<link>%s</link>\n"
+            "<description><![CDATA[%s]]></description>\n<pubDate>%s</pubDate>\n"
+            "<guid>%s</guid>\n</item>\n" % (title_xml, link, desc, rfc822(ad.when), link))
+        found.append(_row(ad.when.strftime("%Y-%m-%d"), title, link, desc))
+    body = (
+        '<?xml version="1.0" encoding="ISO-8859-1"?>\n<rss version="2.0">\n<channel>\n'
+        "<title>Kijiji %s: %s</title>\n<link>http://%s/</link>\n"
+        "<description>Ads matching %s</description>\n<language>en-ca</language>\n"
+        "<image>\n<title>Kijiji</title>\n<url>http://%s/images/logo.gif</url>\n"
+        "<link>http://%s/</link>\n</image>\n%s</channel>\n</rss>\n"
+        % (xml_text(city_name(req.host)), xml_text(term), req.host, xml_text(term),
+           req.host, req.host, "".join(items)))
+    key = _match_key(term)
+
+    def expect(options, today):
+        if options.get("SearchTitles"):
+            return [row for row in found if key in ascii_lower(row["title"])]
+        return found
+
+    return Page(200, "OK", "application/rss+xml; charset=iso-8859-1", body, expect=expect)
+
+
+def kijiji_us_results(req, segment):
+    if "q" not in req.query:
+        return None
+    term = req.query["q"]
+    cat = req.query.get("catId", "")
+    ads = make_ads("kj", req.host, (segment, cat), term)
+    city = city_name(req.host)
+    # '$' is shown as an entity in titles: the client takes the first '$' of
+    # an item as the start of its price.
+    shown = lambda text: html_text(text).replace("$", "&#36;")
+    lis, items = [], []
+    for ad in ads:
+        link = "http://%s/c-%s-%s-W0QQAdIdZ%d" % (req.host, slug(segment, 20), slug(ad.title), ad.num)
+        if ad.pictured:
+            ext = "jpeg" if ad.num % 4 == 0 else "jpg"
+            thumb = '<span class="thumb"><img src="http://%s/i/%d.%s" alt="photo"></span>' % (
+                req.host, ad.num, ext)
+        else:
+            thumb = '<span class="thumb nophoto">No photo</span>'
+        price = "${:,}".format(ad.price) if ad.price else ""
+        month = (MONTHS_FULL if ad.num % 3 == 0 else MONTHS)[ad.when.month - 1]
+        title = shown(ad.title)
+        li = ('<li>%s\n<a href="%s">%s</a><br>%s<em>%s</em> - %s %02d</li>'
+              % (thumb, link, title, price + " - " if price else "", xml_text(city),
+                 month, ad.when.day))
+        lis.append(li)
+        items.append((li, _row(None, title, link, price), ad.when))
+    if ads:
+        results = ('<div id="ui-search-result-count"><span>Showing 1-%d of %d</span></div>\n'
+                   '<ol class="search-results">\n%s\n</ol>\n' % (len(ads), len(ads), "\n".join(lis)))
+    else:
+        results = ('<div id="ui-search-result-count"><span>0 results</span></div>\n'
+                   '<p class="no-results">Sorry, but no ads matched your search &quot;%s&quot;.'
+                   ' Try fewer words.</p>\n' % html_text(term))
+    body = (
+        "<html>\n<head><title>%s - Kijiji %s</title></head>\n<body>\n"
+        '<ul class="nav"><li><a href="http://%s/">Home</a></li><li>Search</li></ul>\n'
+        '<h1>Results for &quot;%s&quot;</h1>\n%s<div class="footer">Kijiji %s</div>\n'
+        "</body>\n</html>\n"
+        % (html_text(term), xml_text(city), req.host, html_text(term), results, xml_text(city)))
+    key = _match_key(term)
+
+    def expect(options, today):
+        rows = []
+        for li, row, when in items:
+            # With the pictures option the client keeps only pictured ads.
+            if options.get("HasPictures") and not (".jpg" in li or ".jpeg" in li):
+                continue
+            if options.get("SearchTitles") and key not in ascii_lower(row["title"]):
+                continue
+            rows.append(dict(row, date=date_without_year(when.month, when.day, today)))
+        return rows
+
+    return Page(200, "OK", "text/html; charset=iso-8859-1", body, expect=expect)
+
+
+def backpage_date_text(day):
+    # Single-digit days are padded with a second space, as the site aligned them.
+    return "%s. %s%s%d" % (WEEKDAYS[day.weekday()], BP_MONTHS[day.month - 1],
+                            "  " if day.day < 10 else " ", day.day)
+
+
+def backpage_results(req, segment):
+    if "keyword" not in req.query:
+        return None
+    term = req.query["keyword"]
+    section = req.query.get("section", "")
+    category = req.query.get("category", "0")
+    scope = (segment, section, category)
+    ads = make_ads("bp", req.host, scope, term)
+    if req.query.get("hasImage") == "yes":
+        ads = [ad for ad in ads if ad.pictured]
+    # Featured ads head the list without a date header.
+    featured = Rng("featured", req.host, scope, term).below(3) if len(ads) >= 3 else 0
+    parts, entries = [], []   # entries: (row, when or None for "today")
+
+    def cat(ad):
+        link = "http://%s/%s/%s/%d" % (req.host, segment, slug(ad.title).lower(), ad.num)
+        icon = (' <img src="http://%s/images/camera.gif" alt="pic">' % req.host
+                if ad.pictured else "")
+        title = html_text(ad.title)
+        parts.append('<div class="cat"><a href="%s">%s</a>%s</div>\n' % (link, title, icon))
+        return _row(None, title, link, "")
+
+    if featured:
+        parts.append('<div class="featured">\n')
+        for ad in ads[:featured]:
+            entries.append((cat(ad), None))
+        parts.append("</div>\n")
+    shown_day = None
+    for ad in ads[featured:]:
+        if ad.when.date() != shown_day:
+            shown_day = ad.when.date()
+            parts.append('<div class="date">%s</div>\n' % backpage_date_text(shown_day))
+        entries.append((cat(ad), shown_day))
+    if not ads:
+        parts.append('<p class="noResults">No matches found for &quot;%s&quot;.</p>\n'
+                     % html_text(term))
+    body = (
+        "<html>\n<head><title>%s classifieds - backpage.com</title></head>\n<body>\n"
+        '<div id="header"><a href="http://%s/">%s</a></div>\n<div id="results">\n%s</div>\n'
+        "</body>\n</html>\n"
+        % (xml_text(city_name(req.host)), req.host, xml_text(city_name(req.host)), "".join(parts)))
+
+    def expect(options, today):
+        rows = []
+        for row, day in entries:
+            if day is None:
+                date = "%04d-%02d-%02d" % (today.year, today.month, today.day)
+            else:
+                date = date_without_year(day.month, day.day, today)
+            rows.append(dict(row, date=date))
+        return rows
+
+    return Page(200, "OK", "text/html; charset=iso-8859-1", body, expect=expect)
+
+
+def daype_text(text):
+    # ".com/" never appears in free text: the client finds ads by that marker.
+    return html_text(text).replace(".com/", ".com&#47;")
+
+
+def daype_results(req, segment, term_part):
+    term = url_decode(term_part)
+    ads = make_ads("da", req.host, segment, term)
+    rows, parts = [], []
+    for ad in ads:
+        link = "http://%s/classifieds/details/%d" % (req.host, ad.num)
+        if ad.pictured:
+            ext = "gif" if ad.num % 5 == 0 else "jpg"
+            picture = "http://%s/images/thumbs/%d.%s" % (req.host, ad.num, ext)
+        elif ad.num % 2 == 0:
+            picture = "http://%s/images/nophoto.gif" % req.host
+        else:
+            picture = ""
+        thumb = ('<a href="%s"><img src="%s" alt="" border="0"></a>' % (link, picture)
+                 if picture else "&nbsp;")
+        # Titles and descriptions carry line breaks and runs of spaces.
+        title_raw = "\n      " + daype_text(ad.title).replace(" ", "  ", 2) + "\n    "
+        desc_raw = "\n  " + daype_text(ad.desc).replace(". ", ".\n    ") + "  \n"
+        parts.append(
+            '<tr><td class="thumb">%s</td>\n<td class="ad"><a href="%s" class="title">%s</a>'
+            '<br />%s<br /><span class="posted">Posted %s %d</span></td></tr>\n'
+            % (thumb, link, title_raw, desc_raw, MONTHS[ad.when.month - 1], ad.when.day))
+        title = collapse_whitespace(title_raw).strip(" ").replace("\r", "").replace("\n", "")
+        rows.append(_row(None, title, link, collapse_whitespace(desc_raw)))
+    if ads:
+        listing = '<table class="results">\n%s</table>\n' % "".join(parts)
+    else:
+        listing = '<p class="noresults">No ads found for &quot;%s&quot;.</p>\n' % html_text(term)
+    body = (
+        "<html>\n<head><title>%s classifieds: %s</title>\n"
+        '<link rel="stylesheet" href="http://%s/css/site.css"></head>\n<body>\n'
+        '<div class="head"><a href="http://%s/classifieds.html">All classifieds</a></div>\n'
+        "%s<div class=\"bg_footer\">daype</div>\n</body>\n</html>\n"
+        % (xml_text(city_name(req.host)), html_text(term), req.host, req.host, listing))
+    # The client finds ads only on a ".com" host and steps back 35 characters
+    # from ".com/classifieds/details/", so "http://" + host must fit in that.
+    readable = req.host.endswith(".com") and len("http://" + req.host) - 4 <= 35
+
+    def expect(options, today):
+        date = "%04d-%02d-%02d" % (today.year, today.month, today.day)
+        return [dict(row, date=date) for row in rows] if readable else []
+
+    return Page(200, "OK", "text/html; charset=iso-8859-1", body, expect=expect)
+
+
+def daype_feed(req, term_part):
+    term = url_decode(term_part)
+    ads = make_ads("da", req.host, "feed", term)
+    items, rows = [], []
+    for ad in ads:
+        link = "http://%s/classifieds/details/%d" % (req.host, ad.num)
+        title = no_angles(ad.title)
+        desc = xml_text(ad.desc)
+        items.append(
+            "<item>\n<title><![CDATA[%s]]></title>\n<link>%s</link>\n"
+            "<description>%s</description>\n<pubDate>%s</pubDate>\n</item>\n"
+            % (title, link, desc, rfc822(ad.when)))
+        plain = desc.replace("&amp;", "&").replace("&lt;", "<").replace("&gt;", ">")
+        rows.append(_row(None, title, link, plain))
+    body = (
+        '<?xml version="1.0" encoding="ISO-8859-1"?>\n<rss version="2.0">\n<channel>\n'
+        "<title>Daype search: %s</title>\n<link>http://%s/</link>\n"
+        "<description>Latest ads for %s</description>\n%s</channel>\n</rss>\n"
+        % (xml_text(term), req.host, xml_text(term), "".join(items)))
+
+    def expect(options, today):
+        date = "%04d-%02d-%02d" % (today.year, today.month, today.day)
+        return [dict(row, date=date) for row in rows]
+
+    return Page(200, "OK", "application/rss+xml; charset=iso-8859-1", body, expect=expect)
+
+
+# Which site a host belongs to, in the client's order of recognition.
+def site_of_host(host):
+    host = host.lower()
+    if "craigslist" in host:
+        return "craigslist"
+    if "kijiji" in host:
+        return "kijiji-ca" if "kijiji.ca" in host else "kijiji-us"
+    if "backpage" in host:
+        return "backpage"
+    if "daype" in host:
+        return "daype"
+    return None
+
+
+# (site, pattern matched against the whole path without query, page function).
+# A page function gets the request and the pattern's groups and returns a Page,
+# or None when the query does not fit (a 404 then).
+ROUTES = [
+    ("craigslist", re.compile(r"/search/([^/?]+)"), craigslist_search),
+    ("kijiji-ca", re.compile(r"/f-SearchAdRss"), kijiji_ca_feed),
+    ("kijiji-us", re.compile(r"/([^/]+)/"), kijiji_us_results),
+    ("backpage", re.compile(r"/([^/]+)/classifieds/Results"), backpage_results),
+    ("daype", re.compile(r"/classifiedsads/null/([^/]*)/([^/]*)/all/null/null/1"), daype_results),
+    ("daype", re.compile(r"/feed/([^/]*)"), daype_feed),
+]
+
+
+def without_marker(query):
+    """The query's parts without the redirect marker "r"."""
+    return [p for p in query.split("&") if p and not (p == "r" or p.startswith("r="))]
+
+
+def make_request(host, target):
+    host = host.split(":", 1)[0].strip()
+    path, _, query = target.partition("?")
+    # A redirected request gets the page of the original one.
+    kept = "&".join(without_marker(query))
+    return Request(host=host, target=path + ("?" + kept if kept else ""), path=path,
+                   query=parse_query(kept))
+
+
+def build_page(host, target):
+    """The page served for host and target when no fault applies."""
+    req = make_request(host, target)
+    site = site_of_host(req.host)
+    if site is None:
+        return error_page(404, "Not Found", "No such site: " + req.host)
+    for route_site, pattern, handler in ROUTES:
+        if route_site != site:
+            continue
+        m = pattern.fullmatch(req.path)
+        if m:
+            page = handler(req, *m.groups())
+            if page is not None:
+                return page
+    return error_page(404, "Not Found", "No such page: " + req.path)
+
+
+def expected_ads(host, target, options, today):
+    page = build_page(host, target)
+    return page.expect(options, today) if page.expect else []
+
+
+# ---------------------------------------------------------------------------
+# Server
+
+MODES = ("refuse", "early", "close", "reset", "hang", "drip", "huge", "404", "500",
+         "redirect1", "redirect2")
+
+
+@dataclasses.dataclass
+class Rule:
+    mode: str
+    match: str = ""
+    count: object = None     # requests left; None = unlimited
+    params: dict = dataclasses.field(default_factory=dict)
+
+    def describe(self):
+        return {"mode": self.mode, "match": self.match, "count": self.count,
+                "params": self.params}
+
+
+class BadControl(Exception):
+    pass
+
+
+def redirect_target(target, hops_left):
+    """target with its redirect marker set to hops_left (1 = the real page next)."""
+    path, _, query = target.partition("?")
+    kept = without_marker(query) + ["r=%d" % hops_left]
+    return path + "?" + "&".join(kept)
+
+
+class SiteSimulator:
+    """Threaded HTTP/1.0 server: one thread per connection, answer, close."""
+
+    def __init__(self, bind="127.0.0.1", port=0, fault=None, latency_ms=0, drip_ms=200,
+                 drip_bytes=16, huge_mb=40.0, hang_s=600.0, refuse_s=5.0):
+        self.bind, self.port = bind, port
+        self.defaults = {"ms": drip_ms, "bytes": drip_bytes, "mb": huge_mb,
+                         "hang_secs": hang_s, "refuse_secs": refuse_s}
+        self.start_fault, self.start_latency = fault, latency_ms
+        self.lock = threading.Lock()
+        self.stop_event = threading.Event()
+        self.rules, self.log, self.log_seq = [], [], 0
+        self.latency_ms = latency_ms
+        self.refuse_request = None             # seconds to refuse, set by control
+        self.refuse_started = threading.Event()
+        self.listener = None
+        self.accept_thread = None
+        if fault and fault != "none":
+            if fault == "refuse":
+                self.refuse_request = refuse_s
+            else:
+                self.rules.append(Rule(fault))
+
+    # -- listening -----------------------------------------------------------
+
+    def _socket(self, listen):
+        sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        sock.bind((self.bind, self.port))
+        if listen:
+            sock.listen(128)
+            sock.settimeout(0.1)
+        return sock
+
+    def start(self):
+        self.listener = self._socket(listen=True)
+        self.port = self.listener.getsockname()[1]
+        self.accept_thread = threading.Thread(target=self._accept_loop, daemon=True)
+        self.accept_thread.start()
+        return self.port
+
+    def stop(self):
+        self.stop_event.set()
+        if self.accept_thread:
+            self.accept_thread.join(5)
+
+    def _refuse(self, seconds):
+        """Stops listening (connections are refused) for seconds (0 = until
+        stopped), holding the port bound so nobody else takes it."""
+        self.listener.close()
+        holder = None
+        try:
+            holder = self._socket(listen=False)
+        except OSError:
+            pass
+        self.refuse_started.set()
+        self.stop_event.wait(seconds if seconds > 0 else None)
+        if holder:
+            holder.close()
+        while not self.stop_event.is_set():
+            try:
+                self.listener = self._socket(listen=True)
+                return
+            except OSError:
+                self.stop_event.wait(0.1)
+
+    def _accept_loop(self):
+        while not self.stop_event.is_set():
+            with self.lock:
+                seconds, self.refuse_request = self.refuse_request, None
+            if seconds is not None:
+                self._refuse(seconds)
+                continue
+            try:
+                conn, _ = self.listener.accept()
+            except socket.timeout:
+                continue
+            except OSError:
+                if self.stop_event.wait(0.05):
+                    break
+                continue
+            threading.Thread(target=self._serve_connection, args=(conn,), daemon=True).start()
+        try:
+            self.listener.close()
+        except OSError:
+            pass
+
+    # -- faults and log ------------------------------------------------------
+
+    def _take_rule(self, early, host="", target=""):
+        """The newest rule that matches, one use of its count taken. Early
+        rules are looked up on the request line alone (no host yet)."""
+        with self.lock:
+            for rule in self.rules:
+                if early != (rule.mode == "early"):
+                    continue
+                if rule.match and rule.match not in host and rule.match not in target:
+                    continue
+                if rule.count is not None:
+                    rule.count -= 1
+                    if rule.count <= 0:
+                        self.rules.remove(rule)
+                return rule
+        return None
+
+    def _param(self, rule, name):
+        return rule.params.get(name, self.defaults[name])
+
+    def reset(self):
+        with self.lock:
+            self.log.clear()
+            self.rules = ([Rule(self.start_fault)] if self.start_fault
+                          and self.start_fault not in ("none", "refuse") else [])
+            self.latency_ms = self.start_latency
+
+    # -- one connection ------------------------------------------------------
+
+    def _serve_connection(self, conn):
+        try:
+            conn.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+            conn.settimeout(10)
+            first = read_until(conn, b"", (b"\n",))
+            parts = first.split(b"\n", 1)[0].decode("latin-1").split(" ")
+            target = parts[1] if len(parts) > 1 else "/"
+            control = target.startswith("/__sim/")
+            if not control and self._take_rule(early=True, target=target):
+                return          # "early": closed while the client is still sending
+            raw = read_request(conn, first)
+            line, host = parse_request_head(raw)
+            if line is None:
+                return
+            if control:
+                self._control(conn, target)
+                return
+            with self.lock:
+                self.log_seq += 1
+                self.log.append({"seq": self.log_seq, "raw": raw.decode("latin-1")})
+                del self.log[:-10000]
+                latency = self.latency_ms
+            if latency and self.stop_event.wait(latency / 1000.0):
+                return
+            self._answer(conn, host, target)
+        except OSError:
+            pass
+        finally:
+            try:
+                conn.close()
+            except OSError:
+                pass
+
+    def _answer(self, conn, host, target):
+        req = make_request(host, target)
+        hops = parse_query(target.partition("?")[2]).get("r", "")
+        if hops.isdigit() and int(hops) >= 1:
+            # A redirect we sent earlier: more hops, or the real page.
+            if int(hops) >= 2:
+                send_all(conn, redirect_page(req.host, redirect_target(target, int(hops) - 1)))
+            else:
+                send_all(conn, build_page(host, target).raw())
+            return
+        rule = self._take_rule(early=False, host=req.host, target=target)
+        mode = rule.mode if rule else None
+        if mode == "close":
+            return
+        if mode == "reset":
+            conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            return
+        if mode in ("404", "500"):
+            reason = "Not Found" if mode == "404" else "Internal Server Error"
+            send_all(conn, error_page(int(mode), reason, "Simulated error").raw())
+            return
+        if mode in ("redirect1", "redirect2"):
+            send_all(conn, redirect_page(req.host, redirect_target(target, int(mode[-1]))))
+            return
+        page = build_page(host, target).raw()
+        if mode == "hang":
+            head_end = page.index(b"\r\n\r\n") + 4
+            conn.sendall(page[:head_end + (len(page) - head_end) // 2])
+            self.stop_event.wait(self._param(rule, "hang_secs"))
+        elif mode == "drip":
+            step = max(1, int(self._param(rule, "bytes")))
+            delay = self._param(rule, "ms") / 1000.0
+            for i in range(0, len(page), step):
+                conn.sendall(page[i:i + step])
+                if self.stop_event.wait(delay):
+                    return
+        elif mode == "huge":
+            send_huge(conn, page, int(self._param(rule, "mb") * 1024 * 1024))
+        else:
+            send_all(conn, page)
+
+    # -- control requests ----------------------------------------------------
+
+    def _control(self, conn, target):
+        path, _, query = target.partition("?")
+        args = parse_query(query)
+        try:
+            if path == "/__sim/fault":
+                result = self._set_fault(args)
+            elif path == "/__sim/latency":
+                with self.lock:
+                    self.latency_ms = _number(args, "ms", int, 0)
+                result = {"latency_ms": self.latency_ms}
+            elif path == "/__sim/log":
+                with self.lock:
+                    entries = list(self.log)
+                if args.get("format") == "raw":
+                    body = "".join(e["raw"] for e in entries)
+                    send_all(conn, Page(200, "OK", "text/plain; charset=iso-8859-1", body).raw())
+                    return
+                result = entries
+            elif path == "/__sim/reset":
+                self.reset()
+                result = {"reset": True}
+            else:
+                raise BadControl("unknown control " + path)
+        except BadControl as err:
+            send_all(conn, Page(400, "Bad Request", "text/plain", str(err) + "\n").raw())
+            return
+        body = json.dumps(result, ensure_ascii=True) + "\n"
+        send_all(conn, Page(200, "OK", "application/json", body).raw())
+
+    def _set_fault(self, args):
+        mode = args.get("mode", "")
+        match = args.get("match", "")
+        if mode == "none":
+            with self.lock:
+                self.rules = [r for r in self.rules if match and r.match != match]
+                return [r.describe() for r in self.rules]
+        if mode not in MODES:
+            raise BadControl("unknown mode " + repr(mode))
+        if mode == "refuse" and (match or "count" in args):
+            raise BadControl("refuse acts before any request is read: no match or count")
+        if mode == "refuse":
+            seconds = _number(args, "secs", float, self.defaults["refuse_secs"])
+            self.refuse_started.clear()
+            with self.lock:
+                self.refuse_request = seconds
+            self.refuse_started.wait(2)
+            return {"refusing_secs": seconds}
+        count = _number(args, "count", int, None)
+        if count is not None and count < 1:
+            raise BadControl("count must be at least 1")
+        params = {}
+        for name, key, kind in (("ms", "ms", float), ("bytes", "bytes", int),
+                                ("mb", "mb", float), ("secs", "hang_secs", float)):
+            if name in args:
+                params[key] = _number(args, name, kind, None)
+        with self.lock:
+            self.rules = [r for r in self.rules if r.match != match]
+            self.rules.insert(0, Rule(mode, match, count, params))
+            return [r.describe() for r in self.rules]
+
+
+def _number(args, name, kind, default):
+    if name not in args:
+        return default
+    try:
+        return kind(args[name])
+    except ValueError:
+        raise BadControl("bad number for " + name) from None
+
+
+def read_until(conn, data, ends, limit=65536):
+    """Receives onto data until it holds one of ends, the peer stops sending,
+    the wait times out or limit bytes have come."""
+    while len(data) < limit and not any(end in data for end in ends):
+        try:
+            chunk = conn.recv(4096)
+        except socket.timeout:
+            break
+        if not chunk:
+            break
+        data += chunk
+    return data
+
+
+def read_request(conn, data=b""):
+    """Bytes up to and including the blank line that ends the request head."""
+    data = read_until(conn, data, (b"\r\n\r\n", b"\n\n"))
+    ends = [(data.find(end), len(end)) for end in (b"\r\n\r\n", b"\n\n") if end in data]
+    if ends:
+        pos, size = min(ends)
+        return data[:pos + size]
+    return data
+
+
+def parse_request_head(raw):
+    """(request line, Host header value) of a raw request; (None, "") if empty."""
+    lines = raw.decode("latin-1").replace("\r\n", "\n").split("\n")
+    if not lines or not lines[0].strip():
+        return None, ""
+    host = ""
+    for line in lines[1:]:
+        name, _, value = line.partition(":")
+        if name.strip().lower() == "host":
+            host = value.strip()
+            break
+    return lines[0], host
+
+
+def redirect_page(host, target):
+    location = "http://%s%s" % (host, target)
+    body = ('<html><head><title>302 Found</title></head><body>\n'
+            '<p>The page has moved <a href="%s">here</a>.</p>\n</body></html>\n'
+            % html_text(location))
+    return Page(302, "Found", "text/html; charset=iso-8859-1", body,
+                headers=("Location: " + location,)).raw()
+
+
+def send_all(conn, data):
+    conn.sendall(data)
+    try:
+        conn.shutdown(socket.SHUT_WR)
+    except OSError:
+        pass
+
+
+def send_huge(conn, page, size):
+    """The page, its Content-Length raised and its body padded with comments to size bytes."""
+    head_end = page.index(b"\r\n\r\n") + 4
+    head, body = page[:head_end], page[head_end:]
+    size = max(size, len(body))
+    head = re.sub(rb"Content-Length: \d+", b"Content-Length: %d" % size, head)
+    conn.sendall(head + body)
+    line = b"<!-- " + b"." * 58 + b" -->\n"
+    block = line * 1024
+    left = size - len(body)
+    while left > 0:
+        piece = block[:min(left, len(block))]
+        conn.sendall(piece)
+        left -= len(piece)
+    try:
+        conn.shutdown(socket.SHUT_WR)
+    except OSError:
+        pass
+
+
+# ---------------------------------------------------------------------------
+# Command line
+
+
+def parse_options(pairs):
+    options = {}
+    for pair in pairs or []:
+        name, sep, value = pair.partition("=")
+        if not sep:
+            raise SystemExit("--set wants NAME=VALUE, got " + repr(pair))
+        try:
+            options[name] = int(value)
+        except ValueError:
+            raise SystemExit("--set value must be a number: " + repr(pair)) from None
+    return options
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(description="Simulated classified-ad sites over HTTP/1.0.")
+    parser.add_argument("--port", type=int, default=0, help="port to listen on (0 = any free one)")
+    parser.add_argument("--bind", default="127.0.0.1", help="address to listen on")
+    parser.add_argument("--fault", choices=("none",) + MODES, default=None,
+                        help="fault for every request from the start")
+    parser.add_argument("--latency-ms", type=int, default=0, help="delay before each answer")
+    parser.add_argument("--drip-ms", type=float, default=200, help="pause between drip pieces")
+    parser.add_argument("--drip-bytes", type=int, default=16, help="size of a drip piece")
+    parser.add_argument("--huge-mb", type=float, default=40, help="body size of a huge answer")
+    parser.add_argument("--hang-s", type=float, default=600, help="how long a hang lasts")
+    parser.add_argument("--refuse-s", type=float, default=5,
+                        help="how long refuse lasts (0 = until stopped)")
+    parser.add_argument("--dump", nargs=2, metavar=("HOST", "PATH"),
+                        help="print the raw response for HOST and PATH and exit")
+    parser.add_argument("--expect", nargs=2, metavar=("HOST", "PATH"),
+                        help="print the ads the client reads from that page as JSON lines")
+    parser.add_argument("--set", action="append", metavar="NAME=VALUE",
+                        help="client setting for --expect: SearchTitles, HasPictures")
+    parser.add_argument("--today", help="today's date for --expect (YYYY-MM-DD; default: local date)")
+    args = parser.parse_args(argv)
+
+    if args.dump:
+        sys.stdout.buffer.write(build_page(*args.dump).raw())
+        sys.stdout.buffer.flush()
+        return 0
+    if args.expect:
+        today = (datetime.date.fromisoformat(args.today) if args.today
+                 else datetime.date.today())
+        for row in expected_ads(args.expect[0], args.expect[1], parse_options(args.set), today):
+            sys.stdout.write(json.dumps(row, ensure_ascii=True) + "\n")
+        sys.stdout.flush()
+        return 0
+
+    sim = SiteSimulator(bind=args.bind, port=args.port, fault=args.fault,
+                        latency_ms=args.latency_ms, drip_ms=args.drip_ms,
+                        drip_bytes=args.drip_bytes, huge_mb=args.huge_mb,
+                        hang_s=args.hang_s, refuse_s=args.refuse_s)
+    stop = threading.Event()
+    signal.signal(signal.SIGTERM, lambda *_: stop.set())
+    signal.signal(signal.SIGINT, lambda *_: stop.set())
+    port = sim.start()
+    sys.stdout.write("sitesim listening on %d\n" % port)
+    sys.stdout.flush()
+    while not stop.wait(0.5):
+        pass
+    sim.stop()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,537 @@
+"""Tests of the site simulator.
+
+The pages are read back with an independent reader that follows the client's
+marker rules step by step; what it reads must equal what --expect promises.
+The server is started as a subprocess and spoken to with raw HTTP/1.0.
+"""
+
+import datetime
+import json
+import os
+import re
+import signal
+import socket
+import subprocess
+import sys
+import threading
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SIM = os.path.join(HERE, "sitesim.py")
+sys.path.insert(0, HERE)
+import sitesim  # noqa: E402
+
+# ---------------------------------------------------------------------------
+# The client's way of reading pages: first-occurrence marker searches only.
+
+
+def between(text, start, end):
+    i = text.find(start)
+    if i < 0:
+        return ""
+    i += len(start)
+    j = text.find(end, i)
+    return text[i:] if j < 0 else text[i:j]
+
+
+def cut_from(text, marker):
+    i = text.find(marker)
+    return "" if i < 0 else text[i:]
+
+
+def cut_after(text, marker):
+    i = text.find(marker)
+    return "" if i < 0 else text[i + len(marker):]
+
+
+def unwrap(text):
+    return between(text, "<![CDATA[", "]]>") if text.startswith("<![CDATA[") else text
+
+
+def lower(text):
+    return "".join(chr(ord(c) + 32) if "A" <= c <= "Z" else c for c in text)
+
+
+def number(text):
+    m = re.match(r" *(\d+)", text)
+    return int(m.group(1)) if m else 0
+
+
+def month_number(text):
+    names = ["jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"]
+    key = lower(text[:3])
+    return names.index(key) + 1 if key in names else 0
+
+
+def collapse(text):
+    for c in "\n\r\t\f\0":
+        text = text.replace(c, " ")
+    while "  " in text:
+        text = text.replace("  ", " ")
+    return text
+
+
+def no_year(month, day, today):
+    year = today.year - 1 if today.month < month else today.year
+    return "%04d-%02d-%02d" % (year, month, day)
+
+
+def row(date, title, link, description):
+    return {"date": date, "title": title, "link": link, "description": description}
+
+
+def read_craigslist(page):
+    rest = cut_from(page, "</channel>")
+    out = []
+    for _ in range(rest.count("<title>")):
+        out.append(row(between(rest, "<dc:date>", "</dc:date>")[:10],
+                       unwrap(between(rest, "<title>", "</title>")),
+                       between(rest, "<link>", "</link>"),
+                       unwrap(between(rest, "<description>", "</description>")).replace("&amp;", "&")))
+        rest = cut_after(rest, "</item>")
+    return out
+
+
+def read_kijiji_ca(page, term, opts):
+    key = lower(term).replace('"', "")
+    rest = cut_from(page, "</image>")
+    out = []
+    for _ in range(rest.count("<title>")):
+        title = unwrap(between(rest, "<title>", "</title>"))
+        if not opts.get("SearchTitles") or key in lower(title):
+            words = between(rest, "<pubDate>", "</pubDate>").split(" ")
+            date = "%s-%02d-%02d" % (words[3], month_number(words[2]), number(words[1]))
+            out.append(row(date, title, between(rest, "<link>", "</link>"),
+                           unwrap(between(rest, "<description>", "</description>"))))
+        rest = cut_after(rest, "</item>")
+    return out
+
+
+def read_kijiji_us(page, term, opts, today):
+    if "Sorry, but no ads matched your search" in page:
+        return []
+    key = lower(term).replace('"', "")
+    n = number(cut_after(cut_from(page, '<div id="ui-search-result-count">'), "Showing 1-")[:2])
+    page = cut_from(page, '<ol class="search-results">')
+    out = []
+    for _ in range(n):
+        page = cut_after(page, "<li>")
+        item = page[:page.find("</li>")] if "</li>" in page else page
+        if opts.get("HasPictures") and not (".jpg" in item or ".jpeg" in item):
+            continue
+        item = cut_after(item, "</span>")
+        title = between(item, '">', "</a>")
+        if opts.get("SearchTitles") and key not in lower(title):
+            continue
+        price = "$" + between(item, "$", " ") if "$" in item else ""
+        date = no_year(month_number(between(item, "</em> - ", " ")), number(item[-2:]), today)
+        out.append(row(date, title, between(item, 'href="', '"'), price))
+    return out
+
+
+def read_backpage(page, today):
+    date = "%04d-%02d-%02d" % (today.year, today.month, today.day)
+    out = []
+    for _ in range(page.count('<div class="cat">')):
+        d, c = page.find('<div class="date">'), page.find('<div class="cat">')
+        if 0 <= d < c:
+            page = page[d + 18:]
+            words = page[:page.find("<")].replace("  ", " ").split(" ")
+            date = no_year(month_number(words[1]), number(words[2]), today)
+        page = page[page.find('<div class="cat">') + 17:]
+        link = page[page.find("href=") + 6:]
+        out.append(row(date, between(page, ">", "<"), link[:link.find('"')], ""))
+    return out
+
+
+def read_daype_html(page, today, test):
+    marker = ".com/classifieds/details/"
+    date = "%04d-%02d-%02d" % (today.year, today.month, today.day)
+    out = []
+    while marker in page:
+        pos = page.find(marker)
+        # The client steps back 35 characters: there must be that much room.
+        test.assertGreaterEqual(pos, 35)
+        page = cut_from(page[pos - 35:], "http://")
+        link = page[:page.find('"')]
+        page = cut_after(page, ">")
+        anchor = page[:page.find("</a>")]
+        if '.jpg"' in anchor or '.gif"' in anchor:
+            continue
+        page = cut_after(page, "<br />")
+        desc = collapse(page[:page.find("<br />")])
+        title = collapse(anchor).strip(" ").replace("\r", "").replace("\n", "")
+        out.append(row(date, title, link, desc))
+    return out
+
+
+def read_daype_rss(page, today):
+    date = "%04d-%02d-%02d" % (today.year, today.month, today.day)
+    rest = cut_from(page, "<item>")
+    out = []
+    for _ in range(rest.count("<title>")):
+        desc = unwrap(between(rest, "<description>", "</description>"))
+        desc = desc.replace("&amp;", "&").replace("&lt;", "<").replace("&gt;", ">")
+        out.append(row(date, unwrap(between(rest, "<title>", "</title>")),
+                       between(rest, "<link>", "</link>"), desc))
+        rest = cut_after(rest, "</item>")
+    return out
+
+
+def enc(term):
+    keep = "qwertyuiopasdfghjklzxcvbnmQWERTYUIOPASDFGHJKLZXCVBNM1234567890.-"
+    out = "".join("+" if c == " " else c if c in keep else "%%%02X" % ord(c) for c in term)
+    return out or "+"
+
+
+TERMS = ["oak table", 'R&B "vinyl"', "o'neil", "caf\xe9 cr\xe8me", "$5 photo.jpg",
+         "a<b>c", "bike", "zzznothing", "zzzmany"]
+TODAYS = [datetime.date(2026, 3, 5), datetime.date(2026, 12, 8)]
+OPTION_SETS = [{}, {"SearchTitles": 1}, {"HasPictures": 1}, {"SearchTitles": 1, "HasPictures": 1}]
+
+
+def cases():
+    """(kind, host, path, term) over every page kind and a spread of queries."""
+    for term in TERMS:
+        e = enc(term)
+        for host in ("toronto.craigslist.ca", "sfbay.craigslist.org"):
+            yield "cl", host, "/search/sss?query=%s&format=rss" % e, term
+            yield "cl", host, "/search/fuo?query=%s&format=rss&srchType=T&hasPic=1" % e, term
+        yield "kjca", "montreal.kijiji.ca", "/f-SearchAdRss?catId=27&Keyword=%s" % e, term
+        yield "kjca", "www.kijiji.ca", "/f-SearchAdRss?catId=10&Keyword=%s" % e, term
+        yield "kjus", "losangeles.kijiji.com", "/f-furniture-W0QQCatIdZ27/?q=%s&catId=27" % e, term
+        yield "kjus", "boston.kijiji.com", "/f-bikes/?q=%s&catId=7" % e, term
+        yield "bp", "losangeles.backpage.com", \
+            "/FurnitureForSale/classifieds/Results?section=4378&keyword=%s&category=4390" % e, term
+        yield "bp", "sf.backpage.com", \
+            "/BuySellTrade/classifieds/Results?section=4378&keyword=%s&hasImage=yes" % e, term
+        low = enc(lower(term))
+        yield "dah", "losangeles.daype.com", \
+            "/classifiedsads/null/furniture/%s/all/null/null/1" % low, term
+        yield "dah", "x.daype.com", "/classifiedsads/null/bikes/%s/all/null/null/1" % low, term
+        yield "dar", "losangeles.daype.com", "/feed/%s" % low, term
+
+
+def read_as_client(kind, page, term, opts, today, test):
+    if kind == "cl":
+        return read_craigslist(page)
+    if kind == "kjca":
+        return read_kijiji_ca(page, term, opts)
+    if kind == "kjus":
+        return read_kijiji_us(page, term, opts, today)
+    if kind == "bp":
+        return read_backpage(page, today)
+    if kind == "dah":
+        return read_daype_html(page, today, test)
+    return read_daype_rss(page, today)
+
+
+# ---------------------------------------------------------------------------
+# Raw HTTP/1.0 as the client speaks it
+
+
+def fetch(port, host, target, timeout=5.0):
+    """(response bytes, timed out) for one request; a reset counts as an end."""
+    data, timed_out = b"", False
+    with socket.create_connection(("127.0.0.1", port), timeout=timeout) as s:
+        try:
+            for line in ("GET %s HTTP/1.0" % target, "Host: " + host,
+                         "User-Agent: Mozilla/4.0 (compatible; MSIE 5.5; Windows NT)",
+                         "Accept-Language: en-us", ""):
+                s.sendall((line + "\r\n").encode("latin-1"))
+            while True:
+                chunk = s.recv(4096)
+                if not chunk:
+                    break
+                data += chunk
+        except socket.timeout:
+            timed_out = True
+        except (ConnectionResetError, BrokenPipeError):
+            pass
+    return data, timed_out
+
+
+def body_of(response):
+    return response.split(b"\r\n\r\n", 1)[1]
+
+
+def start_sim(*args):
+    proc = subprocess.Popen([sys.executable, SIM, "--port", "0"] + list(args),
+                            stdout=subprocess.PIPE, text=True)
+    line = proc.stdout.readline()
+    m = re.fullmatch(r"sitesim listening on (\d+)\n", line)
+    if not m:
+        proc.kill()
+        raise RuntimeError("simulator did not start: %r" % line)
+    return proc, int(m.group(1))
+
+
+def run_cli(*args):
+    return subprocess.run([sys.executable, SIM] + list(args), capture_output=True,
+                          check=True).stdout
+
+
+# ---------------------------------------------------------------------------
+
+
+class PageContentTest(unittest.TestCase):
+
+    def test_every_page_reads_back_as_expected(self):
+        """What the client's marker rules read from each page equals --expect's
+        promise, for every page kind, option set and date side of the year."""
+        total = empty = filtered = 0
+        for kind, host, path, term in cases():
+            page = sitesim.build_page(host, path)
+            self.assertEqual(page.status, 200, path)
+            text = page.raw().decode("latin-1")
+            self.assertNotIn("302 Found", text)
+            for opts in OPTION_SETS:
+                for today in TODAYS:
+                    with self.subTest(host=host, path=path, opts=opts, today=today):
+                        expected = page.expect(opts, today)
+                        self.assertEqual(read_as_client(kind, text, term, opts, today, self),
+                                         expected)
+                        for ad in expected:
+                            self.assertTrue(ad["title"] and ad["link"])
+                            self.assertRegex(ad["date"], r"^\d{4}-\d\d-\d\d$")
+            plain = len(page.expect({}, TODAYS[0]))
+            total += plain
+            empty += plain == 0
+            filtered += len(page.expect({"SearchTitles": 1, "HasPictures": 1}, TODAYS[0])) < plain
+        self.assertGreater(total, 500)
+        self.assertGreater(empty, 10)
+        self.assertGreater(filtered, 10)
+
+    def test_empty_term_gives_an_empty_page_in_each_shape(self):
+        for kind, host, path, term in cases():
+            if term != "zzznothing":
+                continue
+            page = sitesim.build_page(host, path)
+            self.assertEqual(page.expect({}, TODAYS[0]), [], path)
+            if kind == "kjus":
+                self.assertIn("Sorry, but no ads matched your search", page.body)
+            if kind in ("cl", "kjca", "dar"):
+                self.assertIn("<channel>" if kind != "cl" else "</channel>", page.body)
+                self.assertNotIn("</item>", page.body)
+
+    def test_links_are_absolute_on_the_same_host_with_numeric_ids(self):
+        for kind, host, path, term in cases():
+            for ad in sitesim.expected_ads(host, path, {}, TODAYS[0]):
+                self.assertTrue(ad["link"].startswith("http://%s/" % host), ad["link"])
+                self.assertRegex(ad["link"], r"\d{7,}(\.html)?$")
+
+    def test_site_filters_return_subsets(self):
+        def links(host, path):
+            return [a["link"] for a in sitesim.expected_ads(host, path, {}, TODAYS[0])]
+
+        shrunk = 0
+        for term in ("oak table", "bike", "lamp", "chair", "tv"):
+            q = "/search/sss?query=%s&format=rss" % enc(term)
+            every = links("toronto.craigslist.ca", q)
+            titled = sitesim.expected_ads("toronto.craigslist.ca", q + "&srchType=T", {}, TODAYS[0])
+            pictured = links("toronto.craigslist.ca", q + "&hasPic=1")
+            self.assertTrue(set(pictured) <= set(every))
+            self.assertEqual([a["link"] for a in titled if a["link"] in every],
+                             [a["link"] for a in titled])
+            for ad in titled:
+                self.assertIn(term, lower(ad["title"]))
+            bp = "/Stuff/classifieds/Results?section=1&keyword=%s" % enc(term)
+            with_image = links("la.backpage.com", bp + "&hasImage=yes")
+            self.assertTrue(set(with_image) <= set(links("la.backpage.com", bp)))
+            shrunk += (len(pictured) < len(every)) + (len(titled) < len(every))
+        self.assertGreater(shrunk, 3)
+
+    def test_some_ads_recur_within_a_city_but_not_across_cities(self):
+        def links(host, term):
+            path = "/f-SearchAdRss?catId=27&Keyword=" + enc(term)
+            return {a["link"] for a in sitesim.expected_ads(host, path, {}, TODAYS[0])}
+
+        terms = ["bike", "sofa", "lamp", "desk", "tv", "oak table", "stroller", "tires"]
+        toronto = [links("toronto.kijiji.ca", t) for t in terms]
+        repeated = set.union(*[a & b for i, a in enumerate(toronto) for b in toronto[i + 1:]])
+        self.assertTrue(repeated)
+        ottawa = set.union(*[links("ottawa.kijiji.ca", t) for t in terms])
+        self.assertFalse(set.union(*toronto) & ottawa)
+
+    def test_unknown_hosts_and_paths_are_404(self):
+        self.assertEqual(sitesim.build_page("www.example.com", "/search/sss").status, 404)
+        self.assertEqual(sitesim.build_page("toronto.craigslist.ca", "/nothing/here").status, 404)
+        self.assertEqual(sitesim.expected_ads("www.example.com", "/", {}, TODAYS[0]), [])
+
+
+class ServerTest(unittest.TestCase):
+
+    @classmethod
+    def setUpClass(cls):
+        cls.proc, cls.port = start_sim()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.proc.send_signal(signal.SIGTERM)
+        cls.proc.wait(10)
+        cls.proc.stdout.close()
+
+    def setUp(self):
+        self.control("/__sim/reset")
+
+    def control(self, target):
+        response, _ = fetch(self.port, "sim", target)
+        self.assertTrue(response.startswith(b"HTTP/1.0 200 OK"), response[:200])
+        return body_of(response)
+
+    def get(self, host, target, timeout=5.0):
+        return fetch(self.port, host, target, timeout)[0]
+
+    CL = ("toronto.craigslist.ca", "/search/sss?query=oak+table&format=rss")
+    KJ = ("losangeles.kijiji.com", "/f-furniture/?q=oak+table&catId=27")
+
+    def test_served_bytes_are_stable_and_match_dump_and_expect(self):
+        for host, target in (self.CL, self.KJ):
+            first = self.get(host, target)
+            self.assertEqual(first, self.get(host, target))
+            self.assertEqual(first, run_cli("--dump", host, target))
+            self.assertTrue(first.startswith(b"HTTP/1.0 200 OK\r\n"))
+            head, body = first.split(b"\r\n\r\n", 1)
+            self.assertIn(b"Content-Length: %d\r\n" % len(body), head + b"\r\n")
+        out = run_cli("--expect", self.KJ[0], self.KJ[1], "--set", "SearchTitles=1",
+                      "--set", "HasPictures=1", "--today", "2026-03-05")
+        rows = [json.loads(line) for line in out.decode("ascii").splitlines()]
+        self.assertEqual(rows, sitesim.expected_ads(self.KJ[0], self.KJ[1],
+                                                    {"SearchTitles": 1, "HasPictures": 1},
+                                                    datetime.date(2026, 3, 5)))
+        page = first.decode("latin-1")
+        self.assertEqual(rows, read_kijiji_us(page, "oak table",
+                                              {"SearchTitles": 1, "HasPictures": 1},
+                                              datetime.date(2026, 3, 5)))
+
+    def test_log_holds_the_exact_request_bytes(self):
+        self.get(*self.CL)
+        self.get("www.example.com", "/x?y=%27")
+        log = json.loads(self.control("/__sim/log"))
+        self.assertEqual([e["raw"] for e in log], [
+            "GET %s HTTP/1.0\r\nHost: %s\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 5.5; "
+            "Windows NT)\r\nAccept-Language: en-us\r\n\r\n" % (t, h)
+            for h, t in (self.CL, ("www.example.com", "/x?y=%27"))])
+        raw = self.control("/__sim/log?format=raw")
+        self.assertEqual(raw.count(b"GET "), 2)
+        self.control("/__sim/reset")
+        self.assertEqual(json.loads(self.control("/__sim/log")), [])
+
+    def test_unknown_host_answers_404(self):
+        self.assertTrue(self.get("www.example.com", "/").startswith(b"HTTP/1.0 404 Not Found"))
+
+    def test_many_connections_at_once(self):
+        want = self.get(*self.CL)
+        results = []
+
+        def worker():
+            results.append(self.get(*self.CL))
+
+        threads = [threading.Thread(target=worker) for _ in range(40)]
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join(20)
+        self.assertEqual(results, [want] * 40)
+
+    def test_status_faults_obey_match_and_count(self):
+        self.control("/__sim/fault?mode=404&match=kijiji&count=1")
+        self.control("/__sim/fault?mode=500&match=craigslist")
+        self.assertTrue(self.get(*self.KJ).startswith(b"HTTP/1.0 404 Not Found"))
+        self.assertTrue(self.get(*self.KJ).startswith(b"HTTP/1.0 200 OK"))
+        for _ in range(2):
+            self.assertTrue(self.get(*self.CL).startswith(b"HTTP/1.0 500 Internal Server Error"))
+        self.control("/__sim/fault?mode=none&match=craigslist")
+        self.assertTrue(self.get(*self.CL).startswith(b"HTTP/1.0 200 OK"))
+
+    def test_connection_faults_give_empty_answers(self):
+        for mode in ("close", "reset", "early"):
+            self.control("/__sim/fault?mode=%s&count=1" % mode)
+            self.assertEqual(self.get(*self.CL), b"", mode)
+            self.assertTrue(self.get(*self.CL).startswith(b"HTTP/1.0 200 OK"), mode)
+
+    def test_hang_sends_part_then_goes_silent(self):
+        full = self.get(*self.CL)
+        self.control("/__sim/fault?mode=hang&count=1")
+        started = time.monotonic()
+        part, timed_out = fetch(self.port, *self.CL, timeout=1.0)
+        self.assertTrue(timed_out)
+        self.assertGreaterEqual(time.monotonic() - started, 0.9)
+        self.assertTrue(full.startswith(part) and b"\r\n\r\n" in part and len(part) < len(full))
+
+    def test_drip_delivers_the_whole_page_slowly(self):
+        full = self.get(*self.KJ)
+        self.control("/__sim/fault?mode=drip&ms=30&bytes=400")
+        started = time.monotonic()
+        self.assertEqual(self.get(*self.KJ), full)
+        self.assertGreaterEqual(time.monotonic() - started, 0.03 * (len(full) // 400))
+
+    def test_huge_answer_has_the_asked_size_and_still_the_page(self):
+        page = body_of(self.get(*self.CL))
+        self.control("/__sim/fault?mode=huge&mb=3&count=1")
+        response = self.get(*self.CL, timeout=20)
+        head, body = response.split(b"\r\n\r\n", 1)
+        self.assertEqual(len(body), 3 * 1024 * 1024)
+        self.assertIn(b"Content-Length: %d" % len(body), head)
+        self.assertTrue(body.startswith(page))
+
+    def test_redirects_lead_to_the_real_page(self):
+        host, target = self.CL
+        page = self.get(host, target)
+        self.control("/__sim/fault?mode=redirect1")
+        first = self.get(host, target).decode("latin-1")
+        self.assertTrue(first.startswith("HTTP/1.0 302 Found\r\n"))
+        location = between(first, "Location: http://", "\r\n")
+        self.assertEqual(location, host + target + "&r=1")
+        self.assertEqual(self.get(host, location[len(host):]), page)
+
+        self.control("/__sim/fault?mode=redirect2")
+        hop1 = between(self.get(host, target).decode("latin-1"), "Location: http://", "\r\n")
+        second = self.get(host, hop1[len(host):]).decode("latin-1")
+        self.assertIn("302 Found", second)
+        hop2 = between(second, "Location: http://", "\r\n")
+        self.assertEqual(self.get(host, hop2[len(host):]), page)
+
+    def test_latency_delays_answers(self):
+        self.control("/__sim/latency?ms=300")
+        started = time.monotonic()
+        self.get(*self.CL)
+        self.assertGreaterEqual(time.monotonic() - started, 0.3)
+
+    def test_refuse_stops_listening_for_a_while(self):
+        self.control("/__sim/fault?mode=refuse&secs=1")
+        with self.assertRaises(ConnectionRefusedError):
+            fetch(self.port, *self.CL)
+        deadline = time.monotonic() + 5
+        while True:
+            try:
+                self.assertTrue(self.get(*self.CL).startswith(b"HTTP/1.0 200 OK"))
+                break
+            except ConnectionRefusedError:
+                self.assertLess(time.monotonic(), deadline)
+                time.sleep(0.1)
+
+    def test_bad_control_requests_are_rejected(self):
+        for target in ("/__sim/fault?mode=explode", "/__sim/fault?mode=404&count=0",
+                       "/__sim/fault?mode=refuse&match=x", "/__sim/nothing"):
+            self.assertTrue(self.get("sim", target).startswith(b"HTTP/1.0 400"), target)
+
+
+class ShutdownTest(unittest.TestCase):
+
+    def test_signal_ends_the_server_even_with_hanging_connections(self):
+        for sig in (signal.SIGTERM, signal.SIGINT):
+            proc, port = start_sim("--fault", "hang")
+            holder = socket.create_connection(("127.0.0.1", port))
+            holder.sendall(b"GET /feed/x HTTP/1.0\r\nHost: a.daype.com\r\n\r\n")
+            holder.settimeout(5)
+            self.assertTrue(holder.recv(100).startswith(b"HTTP/1.0 200 OK"))
+            proc.send_signal(sig)
+            self.assertEqual(proc.wait(5), 0)
+            holder.close()
+            proc.stdout.close()
+
+
+if __name__ == "__main__":
+    unittest.main()
