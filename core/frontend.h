@@ -1,6 +1,8 @@
 // The one interface through which the engine tells the user interface what
-// to show. The Windows front end implements it; tests use a recording fake;
-// the command-line tool prints to standard error.
+// to show and asks the user what to do. The Windows front end implements it;
+// tests use a recording fake; the command-line tool prints to standard error.
+//
+// The engine never calls it while holding the result store's lock.
 #pragma once
 
 #include <cstdint>
@@ -8,14 +10,39 @@
 
 namespace vemtrix {
 
+enum class MessageIcon { None, Error, Warning, Information, Question };
+enum class MessageButtons { Ok, YesNo, YesNoCancel };
+enum class MessageAnswer { Ok, Yes, No, Cancel };
+
 class Frontend {
  public:
   virtual ~Frontend() = default;
 
+  // ---- status bar and status page
   // Status bar part `part` (0-based) shows text.
   virtual void ShowStatusPart(int part, const std::string& text) = 0;
   // The status page's downloaded-bytes field shows bytes (formatted "0,").
   virtual void ShowBytesDownloaded(std::uint32_t bytes) = 0;
+  // The status page's new-results counter and total.
+  virtual void ShowResultCounters(std::int32_t newThisRun, std::int32_t total) { (void)newThisRun, (void)total; }
+
+  // ---- results list
+  // Row `row` (1-based store index) was added and goes to the top of the list.
+  virtual void ResultAddedAtTop(std::int32_t row) { (void)row; }
+  // Row `row` changed (its full text, say).
+  virtual void ResultChanged(std::int32_t row) { (void)row; }
+  // The list must be rebuilt from the store (after deletion, clear, load).
+  virtual void ResultListRebuilt() {}
+
+  // ---- messages and questions: modal; returns the button pressed.
+  virtual MessageAnswer ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon,
+                                    MessageButtons buttons) {
+    (void)caption, (void)text, (void)icon;
+    return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
+  }
+
+  // ---- audio prompts: speaks text without waiting for the speech.
+  virtual void Speak(const std::string& text) { (void)text; }
 };
 
 // A front end that shows nothing; the engine's default.
@@ -31,5 +58,8 @@ void SetFrontend(Frontend* frontend);
 
 // Status bar part indices.
 inline constexpr int kStatusPartRequest = 1;
+
+// A count with thousands separators ("0," format): 1234567 gives "1,234,567".
+std::string FormatCount(std::int64_t value);
 
 }  // namespace vemtrix

@@ -1,4 +1,5 @@
-// A Frontend that records what the engine asked it to show, for tests.
+// A Frontend that records what the engine asked it to show, for tests, and
+// answers questions with a scripted answer.
 #pragma once
 
 #include <mutex>
@@ -9,6 +10,13 @@
 #include "core/frontend.h"
 
 namespace vemtrix::testing {
+
+struct RecordedMessage {
+  std::string caption;
+  std::string text;
+  MessageIcon icon;
+  MessageButtons buttons;
+};
 
 class RecordingFrontend : public Frontend {
  public:
@@ -23,20 +31,64 @@ class RecordingFrontend : public Frontend {
     std::lock_guard<std::mutex> guard(lock_);
     bytesShown_.push_back(bytes);
   }
+  void ShowResultCounters(std::int32_t newThisRun, std::int32_t total) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    counters_.emplace_back(newThisRun, total);
+  }
+  void ResultAddedAtTop(std::int32_t row) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    rowsAdded_.push_back(row);
+  }
+  void ResultChanged(std::int32_t row) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    rowsChanged_.push_back(row);
+  }
+  void ResultListRebuilt() override {
+    std::lock_guard<std::mutex> guard(lock_);
+    ++rebuilds_;
+  }
+  MessageAnswer ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon,
+                            MessageButtons buttons) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    messages_.push_back({caption, text, icon, buttons});
+    return buttons == MessageButtons::Ok ? MessageAnswer::Ok : answer_;
+  }
+  void Speak(const std::string& text) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    spoken_.push_back(text);
+  }
 
-  std::vector<std::pair<int, std::string>> StatusParts() {
+  // The answer given to every question.
+  void AnswerQuestionsWith(MessageAnswer answer) {
     std::lock_guard<std::mutex> guard(lock_);
-    return statusParts_;
+    answer_ = answer;
   }
-  std::vector<std::uint32_t> BytesShown() {
+
+  template <typename T>
+  T Get(const T RecordingFrontend::*member) {
     std::lock_guard<std::mutex> guard(lock_);
-    return bytesShown_;
+    return this->*member;
   }
+  std::vector<std::pair<int, std::string>> StatusParts() { return Get(&RecordingFrontend::statusParts_); }
+  std::vector<std::uint32_t> BytesShown() { return Get(&RecordingFrontend::bytesShown_); }
+  std::vector<std::pair<std::int32_t, std::int32_t>> Counters() { return Get(&RecordingFrontend::counters_); }
+  std::vector<std::int32_t> RowsAdded() { return Get(&RecordingFrontend::rowsAdded_); }
+  std::vector<std::int32_t> RowsChanged() { return Get(&RecordingFrontend::rowsChanged_); }
+  int Rebuilds() { return Get(&RecordingFrontend::rebuilds_); }
+  std::vector<RecordedMessage> Messages() { return Get(&RecordingFrontend::messages_); }
+  std::vector<std::string> Spoken() { return Get(&RecordingFrontend::spoken_); }
 
  private:
   std::mutex lock_;
+  MessageAnswer answer_ = MessageAnswer::No;
   std::vector<std::pair<int, std::string>> statusParts_;
   std::vector<std::uint32_t> bytesShown_;
+  std::vector<std::pair<std::int32_t, std::int32_t>> counters_;
+  std::vector<std::int32_t> rowsAdded_;
+  std::vector<std::int32_t> rowsChanged_;
+  int rebuilds_ = 0;
+  std::vector<RecordedMessage> messages_;
+  std::vector<std::string> spoken_;
 };
 
 }  // namespace vemtrix::testing

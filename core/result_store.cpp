@@ -1,0 +1,248 @@
+#include "core/result_store.h"
+
+#include "core/frontend.h"
+#include "core/settings.h"
+#include "harvest/text_scan.h"
+
+namespace vemtrix {
+
+std::atomic<std::int32_t> NewThisRun{0};
+std::atomic<std::int32_t> Dirty{0};
+
+namespace {
+
+const char kOverflowSpeech[] = "Oh no! The results list has over-flowed!";
+
+}  // namespace
+
+const std::string& SearchResult::Field(int field) const {
+  return const_cast<SearchResult*>(this)->Field(field);
+}
+
+std::string& SearchResult::Field(int field) {
+  switch (field) {
+    case kFieldDate: return date;
+    case kFieldTitle: return title;
+    case kFieldCity: return city;
+    case kFieldSection: return section;
+    case kFieldLink: return link;
+    case kFieldFullText: return fullText;
+    default: return newFlag;
+  }
+}
+
+// ---------------------------------------------------------------- packed rows
+
+std::string_view ResultStore::PackedRow::Get(int field) const {
+  if (field < 1 || field > kResultFieldCount) return {};
+  std::uint32_t start = field == 1 ? 0 : ends[field - 2];
+  return std::string_view(data).substr(start, ends[field - 1] - start);
+}
+
+void ResultStore::PackedRow::Set(const SearchResult& row) {
+  std::size_t size = 0;
+  for (int f = 1; f <= kResultFieldCount; ++f) size += row.Field(f).size();
+  std::string packed;
+  packed.reserve(size);
+  for (int f = 1; f <= kResultFieldCount; ++f) {
+    packed += row.Field(f);
+    ends[f - 1] = static_cast<std::uint32_t>(packed.size());
+  }
+  data = std::move(packed);
+}
+
+SearchResult ResultStore::PackedRow::Unpack() const {
+  SearchResult row;
+  for (int f = 1; f <= kResultFieldCount; ++f) row.Field(f) = std::string(Get(f));
+  return row;
+}
+
+// ---------------------------------------------------------------- the store
+
+ResultStore::ResultStore()
+    : index_([this](std::uint32_t row) { return rows_[row].Get(kFieldLink); }) {}
+
+ResultStore& Results() {
+  static ResultStore store;
+  return store;
+}
+
+void ResultStore::CreateWithCapacity(std::int32_t capacity) {
+  std::lock_guard<std::mutex> guard(lock_);
+  rows_.clear();
+  rows_.shrink_to_fit();
+  capacity_ = capacity < 0 ? 0 : capacity;
+  rows_.reserve(static_cast<std::size_t>(capacity_));
+  index_.Clear();
+}
+
+void ResultStore::Create() { CreateWithCapacity(AppSettings().MaxResults); }
+
+void ResultStore::Clear() {
+  Create();
+  UI().ResultListRebuilt();
+}
+
+std::int32_t ResultStore::count() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return static_cast<std::int32_t>(rows_.size());
+}
+
+std::int32_t ResultStore::Capacity() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return capacity_;
+}
+
+void ResultStore::ReportOverflow(std::int32_t count) {
+  if (AppSettings().AudioPrompts != 0) UI().Speak(kOverflowSpeech);
+  UI().ShowMessage("Error",
+                   "The results list has overflowed (" + FormatCount(count) +
+                       " elements). Please increase max results in the settings.",
+                   MessageIcon::Error, MessageButtons::Ok);
+}
+
+bool ResultStore::AppendLocked(const SearchResult& row) {
+  if (static_cast<std::int32_t>(rows_.size()) >= capacity_) return false;
+  rows_.emplace_back();
+  rows_.back().Set(row);
+  index_.Add(static_cast<std::uint32_t>(rows_.size() - 1), rows_.back().Get(kFieldLink));
+  return true;
+}
+
+bool ResultStore::AddFromSearch(std::string_view date, std::string_view title, std::string_view link,
+                                std::string_view description, std::string_view city,
+                                std::string_view section) {
+  std::string_view trimmedTitle = TrimSpaces(title);
+  std::string_view trimmedLink = TrimSpaces(link);
+  if (trimmedTitle.empty() || trimmedLink.empty()) return true;
+
+  SearchResult row;
+  row.date = std::string(TrimSpaces(date));
+  row.title = std::string(trimmedTitle);
+  if (AppSettings().RSSdescription != 0 && description.size() > 25) {
+    row.fullText = std::string(kRssMarker) + std::string(TrimSpaces(description));
+  }
+  row.city = std::string(city);
+  row.section = std::string(section);
+  row.link = std::string(trimmedLink);
+  row.newFlag = "Yes";
+
+  std::int32_t added = 0;
+  std::int32_t total = 0;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    // The duplicate check runs under the lock, so two workers holding the
+    // same ad cannot both add it.
+    if (index_.ContainsSubstring(row.link, static_cast<std::uint32_t>(rows_.size()))) return true;
+    total = static_cast<std::int32_t>(rows_.size());
+    if (!AppendLocked(row)) {
+      added = -1;
+    } else {
+      added = total + 1;
+      total = added;
+      NewThisRun += 1;
+      AppSettings().SuperResults += 1;
+    }
+  }
+  if (added < 0) {
+    ReportOverflow(total);
+    return false;
+  }
+  Dirty = 1;
+  UI().ShowResultCounters(NewThisRun.load(), total);
+  UI().ResultAddedAtTop(added);
+  return true;
+}
+
+bool ResultStore::AppendLoaded(const SearchResult& row) {
+  std::int32_t total = 0;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (AppendLocked(row)) return true;
+    total = static_cast<std::int32_t>(rows_.size());
+  }
+  ReportOverflow(total);
+  return false;
+}
+
+void ResultStore::RebuildIndexLocked() {
+  index_.Clear();
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    index_.Add(static_cast<std::uint32_t>(i), rows_[i].Get(kFieldLink));
+  }
+}
+
+void ResultStore::DeleteRows(const std::vector<std::int32_t>& rows) {
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    for (std::int32_t row : rows) {
+      if (row >= 1 && row <= static_cast<std::int32_t>(rows_.size())) {
+        rows_[static_cast<std::size_t>(row - 1)].Set(SearchResult());
+      }
+    }
+    // Rows with an empty date are removed, later rows move up in order.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+      if (rows_[i].Get(kFieldDate).empty()) continue;
+      if (kept != i) rows_[kept] = std::move(rows_[i]);
+      ++kept;
+    }
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(kept), rows_.end());
+    RebuildIndexLocked();
+  }
+  UI().ResultListRebuilt();
+}
+
+std::string ResultStore::Field(std::int32_t row, int field) const {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (row < 1 || row > static_cast<std::int32_t>(rows_.size())) return std::string();
+  return std::string(rows_[static_cast<std::size_t>(row - 1)].Get(field));
+}
+
+SearchResult ResultStore::Row(std::int32_t row) const {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (row < 1 || row > static_cast<std::int32_t>(rows_.size())) return SearchResult();
+  return rows_[static_cast<std::size_t>(row - 1)].Unpack();
+}
+
+bool ResultStore::SetFullText(std::int32_t row, std::string_view text) {
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (row < 1 || row > static_cast<std::int32_t>(rows_.size())) return false;
+    PackedRow& packed = rows_[static_cast<std::size_t>(row - 1)];
+    SearchResult fields = packed.Unpack();
+    fields.fullText = std::string(text);
+    packed.Set(fields);
+  }
+  UI().ResultChanged(row);
+  return true;
+}
+
+std::int32_t ResultStore::selected(std::int32_t row) const {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (row < 1 || row > static_cast<std::int32_t>(rows_.size())) return 0;
+  return rows_[static_cast<std::size_t>(row - 1)].selected;
+}
+
+void ResultStore::SetSelected(std::int32_t row, std::int32_t value) {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (row >= 1 && row <= static_cast<std::int32_t>(rows_.size())) {
+    rows_[static_cast<std::size_t>(row - 1)].selected = value;
+  }
+}
+
+void ResultStore::ClearSelection() {
+  std::lock_guard<std::mutex> guard(lock_);
+  for (PackedRow& row : rows_) row.selected = 0;
+}
+
+std::size_t ResultStore::MemoryBytes() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  std::size_t bytes = rows_.capacity() * sizeof(PackedRow) + index_.MemoryBytes();
+  for (const PackedRow& row : rows_) {
+    if (row.data.capacity() > 15) bytes += row.data.capacity() + 1;
+  }
+  return bytes;
+}
+
+}  // namespace vemtrix

@@ -1,0 +1,115 @@
+// The one in-memory table of harvested ads of the current search: a fixed
+// capacity (MaxResults when created), rows 1..count without holes, a
+// selection flag per row, and one lock that every read and write takes.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/link_index.h"
+
+namespace vemtrix {
+
+// Field numbers 1..7, the order other modules address them by.
+enum ResultField : int {
+  kFieldDate = 1,
+  kFieldTitle = 2,
+  kFieldCity = 3,
+  kFieldSection = 4,
+  kFieldLink = 5,
+  kFieldFullText = 6,
+  kFieldNewFlag = 7,
+};
+inline constexpr int kResultFieldCount = 7;
+
+struct SearchResult {
+  std::string date;
+  std::string title;
+  std::string city;
+  std::string section;
+  std::string link;
+  std::string fullText;
+  std::string newFlag;
+
+  const std::string& Field(int field) const;
+  std::string& Field(int field);
+};
+
+// Rows added since the last load or new search.
+extern std::atomic<std::int32_t> NewThisRun;
+// Unsaved changes exist.
+extern std::atomic<std::int32_t> Dirty;
+
+// The marker that starts a full text taken from the search feed.
+inline constexpr std::string_view kRssMarker = "<!--RSS-->";
+
+class ResultStore {
+ public:
+  ResultStore();
+
+  // Empties the table and sets its capacity to the current MaxResults.
+  void Create();
+  // Same as Create, then the results list is rebuilt (empty).
+  void Clear();
+  // For tests and tools: a table of the given capacity.
+  void CreateWithCapacity(std::int32_t capacity);
+
+  std::int32_t count() const;
+  std::int32_t Capacity() const;
+
+  // The run-time append of a search worker. Skips ads with a blank title or
+  // link and ads whose trimmed link occurs in a stored link. Returns false
+  // only after an overflow (the worker then stops its page and job).
+  bool AddFromSearch(std::string_view date, std::string_view title, std::string_view link,
+                     std::string_view description, std::string_view city, std::string_view section);
+  // The load path: appends a row as it stands (no duplicate check). False
+  // after an overflow, which has been reported.
+  bool AppendLoaded(const SearchResult& row);
+
+  // Empties the given rows (1-based), then removes every row with an empty
+  // date, keeping order; the results list is rebuilt.
+  void DeleteRows(const std::vector<std::int32_t>& rows);
+
+  // Field `field` (1..7) of row `row` (1..count); empty outside the table.
+  std::string Field(std::int32_t row, int field) const;
+  SearchResult Row(std::int32_t row) const;
+  // Sets the full text of a row; false when the row does not exist.
+  bool SetFullText(std::int32_t row, std::string_view text);
+
+  std::int32_t selected(std::int32_t row) const;
+  void SetSelected(std::int32_t row, std::int32_t value);
+  void ClearSelection();
+
+  // Bytes the table holds (rows, text, index), for the benchmark.
+  std::size_t MemoryBytes() const;
+
+ private:
+  // One row's seven fields in one block: ends_[i] is where field i+1 ends.
+  struct PackedRow {
+    std::string data;
+    std::uint32_t ends[kResultFieldCount] = {};
+    std::int32_t selected = 0;
+
+    std::string_view Get(int field) const;
+    void Set(const SearchResult& row);
+    SearchResult Unpack() const;
+  };
+
+  void ReportOverflow(std::int32_t count);
+  void RebuildIndexLocked();
+  bool AppendLocked(const SearchResult& row);
+
+  mutable std::mutex lock_;
+  std::vector<PackedRow> rows_;
+  std::int32_t capacity_ = 0;
+  LinkIndex index_;
+};
+
+// The process-wide store.
+ResultStore& Results();
+
+}  // namespace vemtrix
