@@ -51,5 +51,6 @@ class ConsoleFrontend : public Frontend {
 int RunParse(const Arguments& args);
 int RunQuery(const Arguments& args);
 int RunPath(const Arguments& args);
+int RunCatalogs(const Arguments& args);
 
 }  // namespace vemtrix::cli

@@ -25,6 +25,7 @@ const Command kCommands[] = {
     {"query", RunQuery,
      "query --host HOST --term TERM --section CODE [--set KEY=VALUE]... [--connect-to ADDR:PORT]"},
     {"path", RunPath, "path --host HOST --term TERM --section CODE [--set KEY=VALUE]..."},
+    {"catalogs", RunCatalogs, "catalogs --dir DIR"},
 };
 
 // Options that take no value.
