@@ -14,6 +14,13 @@ cmake --build build/native -j "$jobs"
 echo "== native tests"
 ctest --test-dir build/native --output-on-failure --timeout 300 -j "$jobs"
 
+echo "== thread sanitizer: the engine's concurrent paths"
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEMTRIX_SANITIZE=thread \
+  -DVEMTRIX_BUILD_BENCH=OFF >/dev/null
+cmake --build build/tsan -j "$jobs" --target vemtrix_unit_tests
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build/tsan/tests/vemtrix_unit_tests \
+  --gtest_filter='ResultStore*:LinkIndex*:PlatformSockets*:HttpGet*:QuerySite*' --gtest_brief=1
+
 echo "== cross build (Windows)"
 cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
