@@ -13,6 +13,7 @@ namespace vemtrix {
 enum class MessageIcon { None, Error, Warning, Information, Question };
 enum class MessageButtons { Ok, YesNo, YesNoCancel };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
+enum class WorkerBlock { Search, DeepScan };
 
 class Frontend {
  public:
@@ -25,6 +26,23 @@ class Frontend {
   virtual void ShowBytesDownloaded(std::uint32_t bytes) = 0;
   // The status page's new-results counter and total.
   virtual void ShowResultCounters(std::int32_t newThisRun, std::int32_t total) { (void)newThisRun, (void)total; }
+
+  // ---- search and deep-scan runs
+  // A worker's status row: its text, its light ("ICONGREEN", "ICONRED",
+  // "ICONDULL") and its site icon ("CRAIGSLIST", ..., "HARDLYTHERE").
+  virtual void ShowWorkerRow(WorkerBlock block, int slot, const std::string& text, const std::string& light,
+                             const std::string& siteIcon) {
+    (void)block, (void)slot, (void)text, (void)light, (void)siteIcon;
+  }
+  // The progress part of the status bar shows text; the bar shows permille.
+  virtual void ShowProgress(int permille, const std::string& text) { (void)permille, (void)text; }
+  // A search run has ended: title, Go! buttons and the controls disabled for
+  // the run are restored.
+  virtual void SearchRunEnded() {}
+  // The deep-scan rows of the status page are shown.
+  virtual void ShowDeepScanRows() {}
+  // The Deep Scan button's caption ("Deep Scan" or "Abort DS").
+  virtual void SetDeepScanCaption(const std::string& caption) { (void)caption; }
 
   // ---- results list
   // Row `row` (1-based store index) was added and goes to the top of the list.
@@ -58,6 +76,7 @@ void SetFrontend(Frontend* frontend);
 
 // Status bar part indices.
 inline constexpr int kStatusPartRequest = 1;
+inline constexpr int kStatusPartProgress = 2;
 
 // A count with thousands separators ("0," format): 1234567 gives "1,234,567".
 std::string FormatCount(std::int64_t value);

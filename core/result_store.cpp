@@ -74,6 +74,7 @@ void ResultStore::CreateWithCapacity(std::int32_t capacity) {
   capacity_ = capacity < 0 ? 0 : capacity;
   rows_.reserve(static_cast<std::size_t>(capacity_));
   index_.Clear();
+  emptyHint_ = rssHint_ = 0;
 }
 
 void ResultStore::Create() { CreateWithCapacity(AppSettings().MaxResults); }
@@ -111,7 +112,8 @@ bool ResultStore::AppendLocked(const SearchResult& row) {
 
 bool ResultStore::AddFromSearch(std::string_view date, std::string_view title, std::string_view link,
                                 std::string_view description, std::string_view city,
-                                std::string_view section) {
+                                std::string_view section, bool* addedRow) {
+  if (addedRow != nullptr) *addedRow = false;
   std::string_view trimmedTitle = TrimSpaces(title);
   std::string_view trimmedLink = TrimSpaces(link);
   if (trimmedTitle.empty() || trimmedLink.empty()) return true;
@@ -149,6 +151,7 @@ bool ResultStore::AddFromSearch(std::string_view date, std::string_view title, s
     return false;
   }
   Dirty = 1;
+  if (addedRow != nullptr) *addedRow = true;
   UI().ShowResultCounters(NewThisRun.load(), total);
   UI().ResultAddedAtTop(added);
   return true;
@@ -189,6 +192,7 @@ void ResultStore::DeleteRows(const std::vector<std::int32_t>& rows) {
     }
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(kept), rows_.end());
     RebuildIndexLocked();
+    emptyHint_ = rssHint_ = 0;
   }
   UI().ResultListRebuilt();
 }
@@ -213,9 +217,130 @@ bool ResultStore::SetFullText(std::int32_t row, std::string_view text) {
     SearchResult fields = packed.Unpack();
     fields.fullText = std::string(text);
     packed.Set(fields);
+    LowerHints(static_cast<std::size_t>(row - 1));
   }
   UI().ResultChanged(row);
   return true;
+}
+
+// ---------------------------------------------------------------- deep scan
+
+namespace {
+
+bool HoldsFeedText(std::string_view fullText) { return fullText.find(kRssMarker) != std::string_view::npos; }
+
+}  // namespace
+
+void ResultStore::LowerHints(std::size_t index) {
+  if (index < emptyHint_) emptyHint_ = index;
+  if (index < rssHint_) rssHint_ = index;
+}
+
+std::int32_t ResultStore::CountRowsForDeepScan(bool overrideRss) const {
+  std::lock_guard<std::mutex> guard(lock_);
+  std::int32_t needed = 0;
+  for (const PackedRow& row : rows_) {
+    std::string_view text = row.Get(kFieldFullText);
+    needed += text.size() < 50 || (overrideRss && HoldsFeedText(text));
+  }
+  return needed;
+}
+
+std::int32_t ResultStore::CountRowsNeedingText(bool overrideRss) const {
+  std::lock_guard<std::mutex> guard(lock_);
+  std::int32_t needed = 0;
+  for (const PackedRow& row : rows_) {
+    std::string_view text = row.Get(kFieldFullText);
+    needed += text.empty() || (overrideRss && HoldsFeedText(text));
+  }
+  return needed;
+}
+
+ResultStore::TakenRow ResultStore::TakeRowForDeepScan(bool overrideRss) {
+  std::lock_guard<std::mutex> guard(lock_);
+  TakenRow taken;
+  auto take = [&](std::size_t i) {
+    SearchResult fields = rows_[i].Unpack();
+    taken.row = static_cast<std::int32_t>(i + 1);
+    taken.link = fields.link;
+    taken.previousText = fields.fullText;
+    fields.fullText = "Pending";
+    rows_[i].Set(fields);
+  };
+  for (; emptyHint_ < rows_.size(); ++emptyHint_) {
+    if (rows_[emptyHint_].Get(kFieldFullText).empty()) {
+      take(emptyHint_++);
+      return taken;
+    }
+  }
+  if (overrideRss) {
+    for (; rssHint_ < rows_.size(); ++rssHint_) {
+      if (HoldsFeedText(rows_[rssHint_].Get(kFieldFullText))) {
+        take(rssHint_++);
+        return taken;
+      }
+    }
+  }
+  return taken;
+}
+
+void ResultStore::ReturnTakenRow(const TakenRow& taken) {
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    std::size_t i = static_cast<std::size_t>(taken.row - 1);
+    if (taken.row < 1 || i >= rows_.size() || rows_[i].Get(kFieldFullText) != "Pending" ||
+        rows_[i].Get(kFieldLink) != taken.link) {
+      return;
+    }
+    SearchResult fields = rows_[i].Unpack();
+    fields.fullText = taken.previousText;
+    rows_[i].Set(fields);
+    LowerHints(i);
+  }
+  UI().ResultChanged(taken.row);
+}
+
+std::int32_t ResultStore::StoreDeepScanText(const TakenRow& taken, std::string_view linkPart,
+                                            std::string_view text, std::string_view date) {
+  std::int32_t found = 0;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    std::size_t i = static_cast<std::size_t>(taken.row - 1);
+    if (taken.row >= 1 && i < rows_.size() && rows_[i].Get(kFieldLink).find(linkPart) != std::string_view::npos) {
+      found = taken.row;
+    } else {
+      for (std::size_t r = 0; r < rows_.size() && found == 0; ++r) {
+        if (rows_[r].Get(kFieldLink).find(linkPart) != std::string_view::npos) found = static_cast<std::int32_t>(r + 1);
+      }
+    }
+    if (found == 0) return 0;
+    PackedRow& packed = rows_[static_cast<std::size_t>(found - 1)];
+    SearchResult fields = packed.Unpack();
+    if (!date.empty()) fields.date = std::string(date);
+    fields.fullText = std::string(text);
+    if (text.find("This posting has expired.") != std::string_view::npos) {
+      fields.fullText = "This posting has expired and will be removed shortly.";
+      fields.date = "0000-00-00";
+    }
+    packed.Set(fields);
+  }
+  Dirty = 1;
+  UI().ResultChanged(found);
+  return found;
+}
+
+void ResultStore::MarkRowError(std::int32_t row) {
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (row < 1 || row > static_cast<std::int32_t>(rows_.size())) return;
+    PackedRow& packed = rows_[static_cast<std::size_t>(row - 1)];
+    SearchResult fields = packed.Unpack();
+    fields.link = "Error";
+    fields.fullText = "Error";
+    packed.Set(fields);
+    RebuildIndexLocked();
+  }
+  UI().ResultChanged(row);
 }
 
 std::int32_t ResultStore::selected(std::int32_t row) const {

@@ -64,8 +64,10 @@ class ResultStore {
   // The run-time append of a search worker. Skips ads with a blank title or
   // link and ads whose trimmed link occurs in a stored link. Returns false
   // only after an overflow (the worker then stops its page and job).
+  // added (when given) tells whether a row was added.
   bool AddFromSearch(std::string_view date, std::string_view title, std::string_view link,
-                     std::string_view description, std::string_view city, std::string_view section);
+                     std::string_view description, std::string_view city, std::string_view section,
+                     bool* added = nullptr);
   // The load path: appends a row as it stands (no duplicate check). False
   // after an overflow, which has been reported.
   bool AppendLoaded(const SearchResult& row);
@@ -79,6 +81,32 @@ class ResultStore {
   SearchResult Row(std::int32_t row) const;
   // Sets the full text of a row; false when the row does not exist.
   bool SetFullText(std::int32_t row, std::string_view text);
+
+  // ---- deep scan
+  // Rows a deep-scan command would work on: full text shorter than 50
+  // characters, or, with overrideRss, holding feed text.
+  std::int32_t CountRowsForDeepScan(bool overrideRss) const;
+  // Rows a deep-scan worker still has to do: empty full text, or, with
+  // overrideRss, feed text.
+  std::int32_t CountRowsNeedingText(bool overrideRss) const;
+  struct TakenRow {
+    std::int32_t row = 0;  // 0 = nothing left
+    std::string link;
+    std::string previousText;
+  };
+  // In one step: the first row with an empty full text (else, with
+  // overrideRss, the first holding feed text) gets "Pending".
+  TakenRow TakeRowForDeepScan(bool overrideRss);
+  // Gives a taken row its old full text back (when it still reads "Pending").
+  void ReturnTakenRow(const TakenRow& taken);
+  // Stores a downloaded text in the row whose link contains linkPart (the
+  // taken row when it still matches, else the first such row). A found date
+  // replaces the row's date; an expired posting gets the expiry text and the
+  // date "0000-00-00". Returns the row, 0 when none matched.
+  std::int32_t StoreDeepScanText(const TakenRow& taken, std::string_view linkPart, std::string_view text,
+                                 std::string_view date);
+  // A row without a link: link and full text become "Error".
+  void MarkRowError(std::int32_t row);
 
   std::int32_t selected(std::int32_t row) const;
   void SetSelected(std::int32_t row, std::int32_t value);
@@ -102,6 +130,11 @@ class ResultStore {
   void ReportOverflow(std::int32_t count);
   void RebuildIndexLocked();
   bool AppendLocked(const SearchResult& row);
+
+  // No row before these may be empty / hold feed text (deep-scan search hints).
+  std::size_t emptyHint_ = 0;
+  std::size_t rssHint_ = 0;
+  void LowerHints(std::size_t index);
 
   mutable std::mutex lock_;
   std::vector<PackedRow> rows_;

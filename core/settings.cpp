@@ -229,6 +229,29 @@ std::string FormatDuration(std::int64_t seconds) {
   return buffer;
 }
 
+std::atomic<std::int64_t> SearchStartTime{0};
+
+namespace {
+
+std::int64_t WholeSecondsNow() {
+  platform::LocalDateTime now = platform::LocalNow();
+  return now.hour * 3600 + now.minute * 60 + now.second;
+}
+
+}  // namespace
+
+void StartSearchTiming() { SearchStartTime = WholeSecondsNow(); }
+
+void StartSearchTimingIfIdle() {
+  std::int64_t idle = 0;
+  SearchStartTime.compare_exchange_strong(idle, WholeSecondsNow());
+}
+
+void EndSearchTiming() {
+  std::int64_t start = SearchStartTime.exchange(0);
+  AppSettings().SuperSearchTime += ElapsedSince(start);
+}
+
 std::int64_t ProgramTimeNow(const Settings& s) {
   std::int64_t sinceStart = ElapsedSince(s.ProgramStartTime);
   platform::LocalDateTime today = platform::LocalNow();

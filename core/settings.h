@@ -123,4 +123,15 @@ std::string FormatDuration(std::int64_t seconds);
 // start-up, with whole days added when the program ran over several midnights.
 std::int64_t ProgramTimeNow(const Settings& settings);
 
+// The time of day (whole seconds since midnight) at which the current search
+// run or deep scan began; 0 when nothing is being timed.
+extern std::atomic<std::int64_t> SearchStartTime;
+// Search run start: the start time is now.
+void StartSearchTiming();
+// Deep-scan worker start: the start time is now unless a run is timing already.
+void StartSearchTimingIfIdle();
+// End of a run or scan: the time since the start goes to SuperSearchTime and
+// the start is cleared, so a second end for the same work adds nothing.
+void EndSearchTiming();
+
 }  // namespace vemtrix

@@ -19,7 +19,7 @@ cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEMTRIX_SA
   -DVEMTRIX_BUILD_BENCH=OFF >/dev/null
 cmake --build build/tsan -j "$jobs" --target vemtrix_unit_tests
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build/tsan/tests/vemtrix_unit_tests \
-  --gtest_filter='ResultStore*:LinkIndex*:PlatformSockets*:HttpGet*:QuerySite*' --gtest_brief=1
+  --gtest_filter='ResultStore*:LinkIndex*:PlatformSockets*:HttpGet*:QuerySite*:SearchRun*:DeepScan*' --gtest_brief=1
 
 echo "== cross build (Windows)"
 cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release \

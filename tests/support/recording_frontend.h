@@ -2,6 +2,7 @@
 // answers questions with a scripted answer.
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -10,6 +11,14 @@
 #include "core/frontend.h"
 
 namespace vemtrix::testing {
+
+struct RecordedWorkerRow {
+  WorkerBlock block;
+  int slot;
+  std::string text;
+  std::string light;
+  std::string siteIcon;
+};
 
 struct RecordedMessage {
   std::string caption;
@@ -47,15 +56,50 @@ class RecordingFrontend : public Frontend {
     std::lock_guard<std::mutex> guard(lock_);
     ++rebuilds_;
   }
+  void ShowWorkerRow(WorkerBlock block, int slot, const std::string& text, const std::string& light,
+                     const std::string& siteIcon) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    workerRows_.push_back({block, slot, text, light, siteIcon});
+  }
+  void ShowProgress(int permille, const std::string& text) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    progress_.emplace_back(permille, text);
+  }
+  void SearchRunEnded() override {
+    std::lock_guard<std::mutex> guard(lock_);
+    ++runsEnded_;
+  }
+  void ShowDeepScanRows() override {
+    std::lock_guard<std::mutex> guard(lock_);
+    ++deepScanRowsShown_;
+  }
+  void SetDeepScanCaption(const std::string& caption) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    captions_.push_back(caption);
+  }
   MessageAnswer ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon,
                             MessageButtons buttons) override {
-    std::lock_guard<std::mutex> guard(lock_);
-    messages_.push_back({caption, text, icon, buttons});
-    return buttons == MessageButtons::Ok ? MessageAnswer::Ok : answer_;
+    std::function<void()> whileShown;
+    MessageAnswer answer;
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      messages_.push_back({caption, text, icon, buttons});
+      whileShown = whileShown_;
+      answer = buttons == MessageButtons::Ok ? MessageAnswer::Ok : answer_;
+    }
+    // A modal box stays up while the user reads it.
+    if (whileShown) whileShown();
+    return answer;
   }
   void Speak(const std::string& text) override {
     std::lock_guard<std::mutex> guard(lock_);
     spoken_.push_back(text);
+  }
+
+  // Runs while a message is "on screen" (on the thread that showed it).
+  void WhileMessageShown(std::function<void()> action) {
+    std::lock_guard<std::mutex> guard(lock_);
+    whileShown_ = std::move(action);
   }
 
   // The answer given to every question.
@@ -77,6 +121,11 @@ class RecordingFrontend : public Frontend {
   int Rebuilds() { return Get(&RecordingFrontend::rebuilds_); }
   std::vector<RecordedMessage> Messages() { return Get(&RecordingFrontend::messages_); }
   std::vector<std::string> Spoken() { return Get(&RecordingFrontend::spoken_); }
+  std::vector<RecordedWorkerRow> WorkerRows() { return Get(&RecordingFrontend::workerRows_); }
+  std::vector<std::pair<int, std::string>> Progress() { return Get(&RecordingFrontend::progress_); }
+  int RunsEnded() { return Get(&RecordingFrontend::runsEnded_); }
+  int DeepScanRowsShown() { return Get(&RecordingFrontend::deepScanRowsShown_); }
+  std::vector<std::string> Captions() { return Get(&RecordingFrontend::captions_); }
 
  private:
   std::mutex lock_;
@@ -89,6 +138,12 @@ class RecordingFrontend : public Frontend {
   int rebuilds_ = 0;
   std::vector<RecordedMessage> messages_;
   std::vector<std::string> spoken_;
+  std::vector<RecordedWorkerRow> workerRows_;
+  std::vector<std::pair<int, std::string>> progress_;
+  int runsEnded_ = 0;
+  int deepScanRowsShown_ = 0;
+  std::vector<std::string> captions_;
+  std::function<void()> whileShown_;
 };
 
 }  // namespace vemtrix::testing

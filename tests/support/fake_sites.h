@@ -1,0 +1,77 @@
+// In-process stand-ins for the sites, for engine tests: a loopback server
+// that answers Craigslist searches with a small feed, ad pages with a text
+// the deep scan accepts, and nothing at all for hosts named "down...".
+#pragma once
+
+#include <atomic>
+#include <string>
+
+#include "harvest/http_get.h"
+#include "platform/platform.h"
+#include "support/loopback_server.h"
+
+namespace vemtrix::testing {
+
+inline std::string HeaderValue(const std::string& request, const std::string& name) {
+  std::size_t at = request.find("\r\n" + name + ": ");
+  if (at == std::string::npos) return "";
+  at += name.size() + 4;
+  return request.substr(at, request.find("\r\n", at) - at);
+}
+
+inline std::string RequestPath(const std::string& request) {
+  std::size_t start = request.find(' ') + 1;
+  return request.substr(start, request.find(' ', start) - start);
+}
+
+// A feed of `ads` items for a search; links are unique per host, section and
+// term unless the term starts with "same", which gives the same ads.
+inline std::string CraigslistFeed(const std::string& host, const std::string& path, int ads) {
+  std::size_t query = path.find("query=");
+  std::string term = path.substr(query + 6, path.find('&', query) - query - 6);
+  std::string section = path.substr(8, path.find('?') - 8);
+  std::string key = term.rfind("same", 0) == 0 ? "same" : section + "-" + term;
+  std::string feed = "HTTP/1.0 200 OK\r\n\r\n<rdf:RDF><channel><title>feed</title></channel>\n";
+  for (int i = 1; i <= ads; ++i) {
+    std::string id = key + "-" + std::to_string(i);
+    feed += "<item><title><![CDATA[Ad " + id + "]]></title><link>http://" + host + "/ad/" + id +
+            ".html</link><description><![CDATA[A description that is long enough for " + id +
+            "]]></description><dc:date>2026-11-0" + std::to_string(i % 9 + 1) + "T10:00:00-05:00</dc:date></item>\n";
+  }
+  return feed + "</rdf:RDF>\n";
+}
+
+class FakeSites {
+ public:
+  FakeSites()
+      : server_([this](platform::TcpConnection& client, const std::string& request) {
+          std::string host = HeaderValue(request, "Host");
+          std::string path = RequestPath(request);
+          if (host.rfind("down", 0) == 0) return;  // close without a word
+          if (path.rfind("/search/", 0) == 0) {
+            client.Send(CraigslistFeed(host, path, adsPerFeed.load()));
+          } else if (path.find("expired") != std::string::npos) {
+            client.Send("HTTP/1.0 200 OK\r\n\r\n<html><div id=\"userbody\">This posting has expired.</div></html>");
+          } else if (path.find("short") != std::string::npos) {
+            client.Send("HTTP/1.0 200 OK\r\n\r\ntoo short");
+          } else {
+            client.Send("HTTP/1.0 200 OK\r\n\r\n<html><a href=\"mailto:me@example.org\">me@example.org</a>"
+                        "<div id=\"userbody\">The full text of the ad at " + path +
+                        ", long enough to count.</div></html>");
+          }
+        }) {
+    SetHttpConnectTo("127.0.0.1", server_.Port());
+  }
+  ~FakeSites() {
+    SetHttpConnectTo("", 0);
+    server_.Stop();
+  }
+
+  LoopbackServer& Server() { return server_; }
+  std::atomic<int> adsPerFeed{3};
+
+ private:
+  LoopbackServer server_;
+};
+
+}  // namespace vemtrix::testing

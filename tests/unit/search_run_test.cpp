@@ -1,0 +1,248 @@
+// Search runs against in-process sites. Sleeping and the random source are
+// replaced, so retry countdowns take no real time.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "catalogs/catalog_files.h"
+#include "core/result_store.h"
+#include "core/settings.h"
+#include "harvest/search_run.h"
+#include "platform/platform.h"
+#include "support/fake_sites.h"
+#include "support/recording_frontend.h"
+
+using namespace vemtrix;
+using vemtrix::testing::FakeSites;
+using vemtrix::testing::RecordingFrontend;
+
+namespace {
+
+void LoadTestCatalogs() {
+  for (int id = 0; id < kCatalogCount; ++id) ClearCatalog(Catalog(static_cast<CatalogId>(id)));
+  AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Seattle", "seattle.craigslist.org"});
+  AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Default", "boston.craigslist.org"});
+  AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Nowhere", "down.craigslist.org"});
+  AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Nowhere 2", "down2.craigslist.org"});
+  AppendCatalogRow(SectionCatalog(SiteId::Craigslist), {"sss", "bik", "bicycles"});
+  AppendCatalogRow(SectionCatalog(SiteId::Craigslist), {"sss", "fuo", "furniture"});
+  AppendCatalogRow(CityCatalog(SiteId::Kijiji), {"Canada", "Ontario", "Toronto", "toronto.kijiji.ca"});
+  AppendCatalogRow(SectionCatalog(SiteId::Kijiji), {"Buy and sell", "27", "b-furniture", "furniture"});
+  AppendCatalogRow(CityCatalog(SiteId::Backpage), {"USA", "Arizona", "Phoenix", "phoenix.backpage.com"});
+  AppendCatalogRow(SectionCatalog(SiteId::Backpage), {"4374", "For Sale", "0", "", "forsale"});
+  AppendCatalogRow(SectionCatalog(SiteId::Backpage), {"4374", "For Sale", "5172", "Electronics", "electronics"});
+  AppendCatalogRow(CityCatalog(SiteId::Daype), {"California", "Los Angeles", "la.daype.com"});
+  AppendCatalogRow(CityCatalog(SiteId::Daype), {"California", "San Diego", "sd.daype.com"});
+  for (const char* code : {"furniture", "cars", "jobs"}) {
+    AppendCatalogRow(SectionCatalog(SiteId::Daype), {"For sale", code, std::string("Daype ") + code, "fs"});
+  }
+}
+
+class SearchRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    AppSettings() = DefaultSettings();
+    AppSettings().SearchBackpage = 1;
+    AppSettings().SearchDaype = 1;
+    LoadTestCatalogs();
+    Results().CreateWithCapacity(1000);
+    NewThisRun = 0;
+    platform::SetRandomForTesting([](int low, int) { return low; });
+    platform::SetSleepForTesting([this](int ms) {
+      sleeps += 1;
+      sleptMs += ms;
+      if (AbortFlag != 0) sleepsAfterAbort += 1;
+      if (onSleep) onSleep();
+    });
+  }
+  void TearDown() override {
+    AbortFlag = 1;
+    WaitForSearchRunEnd();
+    platform::SetSleepForTesting(nullptr);
+    platform::SetRandomForTesting(nullptr);
+    AppSettings() = DefaultSettings();
+    AbortFlag = 0;
+  }
+
+  void Run(const std::string& cities, const std::string& sections, const std::string& terms) {
+    ASSERT_TRUE(StartSearchRun({cities, sections, terms}));
+    WaitForSearchRunEnd();
+  }
+
+  std::vector<std::string> RequestLines() {
+    std::vector<std::string> lines;
+    for (const std::string& r : sites.Server().Requests()) {
+      lines.push_back(vemtrix::testing::HeaderValue(r, "Host") + " " + vemtrix::testing::RequestPath(r));
+    }
+    return lines;
+  }
+
+  RecordingFrontend ui;
+  FakeSites sites;
+  std::atomic<int> sleeps{0};
+  std::atomic<int> sleptMs{0};
+  std::atomic<int> sleepsAfterAbort{0};
+  std::function<void()> onSleep;
+};
+
+}  // namespace
+
+TEST_F(SearchRunTest, ExpansionOrderSkippedPairsAndDisplayNames) {
+  SearchPlan plan = PlanSearch({"seattle.craigslist.org,toronto.kijiji.ca,boston.craigslist.org,unknown.host",
+                                "CL:bik,KJ:27\\b-furniture", "red,blue"});
+  EXPECT_EQ(plan.total, 4 * 2 * 2);
+  std::vector<std::string> got;
+  for (const PlannedJob& p : plan.jobs) {
+    got.push_back(std::to_string(p.number) + " " + p.job.host + " " + p.job.sectionCode + " " + p.job.term + " " +
+                  p.job.cityName + "/" + p.job.sectionName);
+  }
+  EXPECT_EQ(got, (std::vector<std::string>{
+                     "0 seattle.craigslist.org bik red Seattle/bicycles",
+                     "1 seattle.craigslist.org bik blue Seattle/bicycles",
+                     // Seattle x Kijiji section: skipped but counted (2, 3).
+                     "6 toronto.kijiji.ca 27\\b-furniture red Toronto/furniture",
+                     "7 toronto.kijiji.ca 27\\b-furniture blue Toronto/furniture",
+                     "8 boston.craigslist.org bik red United States/bicycles",  // "Default" city
+                     "9 boston.craigslist.org bik blue United States/bicycles",
+                 }));
+
+  // A site that is switched off yields nothing for its cities.
+  AppSettings().SearchKijiji = 0;
+  EXPECT_EQ(PlanSearch({"toronto.kijiji.ca", "KJ:27\\b-furniture", "x"}).jobs.size(), 0u);
+
+  // Backpage codes gain the section's folder; the name depends on the category.
+  plan = PlanSearch({"phoenix.backpage.com", "BP:4374\\0,BP:4374\\5172", "tv"});
+  ASSERT_EQ(plan.jobs.size(), 2u);
+  EXPECT_EQ(plan.jobs[0].job.sectionCode, "4374\\0\\forsale");
+  EXPECT_EQ(plan.jobs[0].job.sectionName, "For Sale");
+  EXPECT_EQ(plan.jobs[1].job.sectionCode, "4374\\5172\\electronics");
+  EXPECT_EQ(plan.jobs[1].job.sectionName, "Electronics");
+}
+
+TEST_F(SearchRunTest, DaypeFeedIsQueriedOncePerCityAndTerm) {
+  std::string sections = "DA:fs\\furniture,DA:fs\\cars,DA:fs\\jobs";
+  EXPECT_EQ(PlanSearch({"la.daype.com,sd.daype.com", sections, "a,b"}).jobs.size(), 12u);
+  AppSettings().DaypeRSS = 1;
+  SearchPlan plan = PlanSearch({"la.daype.com,sd.daype.com", sections, "a,b"});
+  ASSERT_EQ(plan.jobs.size(), 4u);
+  EXPECT_EQ(plan.total, 12);
+  for (const PlannedJob& p : plan.jobs) EXPECT_EQ(p.job.sectionName, "Daype furniture");
+  EXPECT_EQ(plan.jobs[2].number, 6);  // San Diego starts after all of Los Angeles
+}
+
+TEST_F(SearchRunTest, OneWorkerRunsTheJobsInOrderAndFillsTheStore) {
+  AppSettings().MaxThreads = 1;
+  AppSettings().AudioPrompts = 1;
+  std::int32_t searchesBefore = AppSettings().SuperSearches;
+  Run("seattle.craigslist.org,boston.craigslist.org", "CL:bik", "red,blue");
+
+  EXPECT_EQ(RequestLines(), (std::vector<std::string>{
+                                "seattle.craigslist.org /search/bik?query=red&format=rss",
+                                "seattle.craigslist.org /search/bik?query=blue&format=rss",
+                                "boston.craigslist.org /search/bik?query=red&format=rss",
+                                "boston.craigslist.org /search/bik?query=blue&format=rss",
+                            }));
+  EXPECT_EQ(Results().count(), 12);
+  EXPECT_EQ(NewThisRun.load(), 12);
+  EXPECT_EQ(Results().Field(1, kFieldCity), "Seattle");
+  EXPECT_EQ(Results().Field(1, kFieldSection), "bicycles");
+  EXPECT_EQ(Results().Field(12, kFieldCity), "United States");
+  EXPECT_EQ(SearchRunning.load(), 0);
+  EXPECT_EQ(AppSettings().SuperSearches - searchesBefore, 1);
+  EXPECT_EQ(ui.RunsEnded(), 1);
+  EXPECT_EQ(ui.Spoken(), std::vector<std::string>{"Search complete!"});
+
+  // Progress went 0, 25, 50, 75, 100, then "Inactive".
+  std::vector<std::string> progress;
+  for (const auto& p : ui.Progress()) progress.push_back(p.second);
+  EXPECT_EQ(progress, (std::vector<std::string>{"0", "25", "50", "75", "100", "Inactive"}));
+  EXPECT_EQ(ProgressPermille.load(), 1000);
+
+  // Every row ended dull and with no site.
+  auto rows = ui.WorkerRows();
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(rows.front().text, "red in bicycles in Seattle");
+  EXPECT_EQ(rows.front().light, "ICONGREEN");
+  EXPECT_EQ(rows.front().siteIcon, "CRAIGSLIST");
+  EXPECT_EQ(rows.back().light, "ICONDULL");
+  EXPECT_EQ(rows.back().siteIcon, "HARDLYTHERE");
+}
+
+TEST_F(SearchRunTest, ManyWorkersAddEveryAdOnce) {
+  AppSettings().MaxThreads = 12;
+  Run("seattle.craigslist.org,boston.craigslist.org", "CL:bik,CL:fuo", "same1,same2,same3,red");
+  // "same" terms give the same ads in every query of a city.
+  EXPECT_EQ(Results().count(), 2 * (3 + 3 + 3));
+  EXPECT_EQ(sites.Server().Requests().size(), 16u);
+}
+
+TEST_F(SearchRunTest, FiveFailuresGiveUpWithOneMessageAndFreeTheSlot) {
+  AppSettings().MaxThreads = 1;
+  Run("down.craigslist.org,seattle.craigslist.org", "CL:bik", "x");
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].caption, "Error");
+  EXPECT_EQ(ui.Messages()[0].text,
+            "I'm having trouble connecting to the search for x on the server down.craigslist.org in the section "
+            "bik. Aborting search, sorry.");
+  EXPECT_EQ(sites.Server().Requests().size(), 6u);  // five attempts, then the next job
+  EXPECT_EQ(Results().count(), 3);
+  // Four countdowns of 25 seconds in 100 ms steps.
+  EXPECT_EQ(sleptMs.load(), 4 * 25 * 1000);
+  bool countdownShown = false;
+  bool slotReused = false;
+  for (const auto& row : ui.WorkerRows()) {
+    countdownShown = countdownShown || (row.text == "Connect problem (Nowhere)... Restarting in 25" && row.light == "ICONRED");
+    slotReused = slotReused || (row.slot == 1 && row.text == "x in bicycles in Seattle");
+  }
+  EXPECT_TRUE(countdownShown);
+  EXPECT_TRUE(slotReused);
+  EXPECT_EQ(ErrorBoxShown.load(), 0);
+}
+
+TEST_F(SearchRunTest, OnlyOneGiveUpMessageAtATime) {
+  AppSettings().MaxThreads = 2;
+  AppSettings().AudioPrompts = 1;
+  // The first message stays up until the other worker has given up too.
+  ui.WhileMessageShown([] { std::this_thread::sleep_for(std::chrono::milliseconds(500)); });
+  Run("down.craigslist.org,down2.craigslist.org", "CL:bik", "x");
+  EXPECT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Spoken(), (std::vector<std::string>{"Search complete!", "Oh no! Search failed!"}));
+}
+
+TEST_F(SearchRunTest, AbortDuringACountdownEndsTheWorkerAtOnce) {
+  AppSettings().MaxThreads = 1;
+  onSleep = [] { AbortFlag = 1; };  // the user presses Abort during the first countdown
+  Run("down.craigslist.org,seattle.craigslist.org", "CL:bik", "x,y");
+  EXPECT_EQ(sleeps.load(), 1);             // the 100 ms step during which Abort came
+  EXPECT_EQ(sleepsAfterAbort.load(), 0);  // and no further step after it
+  EXPECT_EQ(sites.Server().Requests().size(), 1u);  // nothing more was dispatched
+  EXPECT_EQ(SearchRunning.load(), 0);
+  EXPECT_EQ(ui.RunsEnded(), 1);
+  EXPECT_TRUE(ui.Spoken().empty());
+  EXPECT_EQ(ui.Progress().back().second, "Inactive");
+}
+
+TEST_F(SearchRunTest, OverflowEndsTheJobButNotTheRun) {
+  AppSettings().MaxThreads = 1;
+  Results().CreateWithCapacity(5);
+  sites.adsPerFeed = 4;
+  Run("seattle.craigslist.org", "CL:bik,CL:fuo", "red,blue");
+  EXPECT_EQ(Results().count(), 5);
+  EXPECT_EQ(sites.Server().Requests().size(), 4u);  // every job still ran
+  ASSERT_GE(ui.Messages().size(), 1u);
+  EXPECT_NE(ui.Messages()[0].text.find("overflowed (5 elements)"), std::string::npos);
+  EXPECT_EQ(SearchRunning.load(), 0);
+}
+
+TEST_F(SearchRunTest, ASecondRunCannotStartWhileOneIsActive) {
+  AppSettings().MaxThreads = 1;
+  onSleep = [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); };
+  ASSERT_TRUE(StartSearchRun({"down.craigslist.org", "CL:bik", "x"}));
+  EXPECT_FALSE(StartSearchRun({"seattle.craigslist.org", "CL:bik", "x"}));
+  AbortFlag = 1;
+  WaitForSearchRunEnd();
+  EXPECT_EQ(SearchRunning.load(), 0);
+}
