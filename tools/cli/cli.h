@@ -41,16 +41,23 @@ void Print(const std::string& text);
 
 // Messages and status go to standard error, so standard output holds only
 // the results.
+// Questions are answered No.
 class ConsoleFrontend : public Frontend {
  public:
   void ShowStatusPart(int part, const std::string& text) override;
   void ShowBytesDownloaded(std::uint32_t bytes) override;
+  void ShowWorkerRow(WorkerBlock block, int slot, const std::string& text, const std::string& light,
+                     const std::string& siteIcon) override;
+  MessageAnswer ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon,
+                            MessageButtons buttons) override;
 };
 
 // Subcommands.
 int RunParse(const Arguments& args);
 int RunQuery(const Arguments& args);
 int RunPath(const Arguments& args);
+int RunSearch(const Arguments& args);
+int RunDeep(const Arguments& args);
 int RunCatalogs(const Arguments& args);
 
 }  // namespace vemtrix::cli

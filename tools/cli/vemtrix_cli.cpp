@@ -25,6 +25,10 @@ const Command kCommands[] = {
     {"query", RunQuery,
      "query --host HOST --term TERM --section CODE [--set KEY=VALUE]... [--connect-to ADDR:PORT]"},
     {"path", RunPath, "path --host HOST --term TERM --section CODE [--set KEY=VALUE]..."},
+    {"search", RunSearch,
+     "search --terms TERMS --cities LIST --sections LIST [--catalogs DIR] [--set KEY=VALUE]... "
+     "[--connect-to ADDR:PORT] [--deep]"},
+    {"deep", RunDeep, "deep --link URL [--connect-to ADDR:PORT]"},
     {"catalogs", RunCatalogs, "catalogs --dir DIR"},
 };
 
@@ -127,8 +131,23 @@ std::string Escape(const std::string& text) {
 
 void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
-void ConsoleFrontend::ShowStatusPart(int, const std::string& text) { std::cerr << text << "\n"; }
+void ConsoleFrontend::ShowStatusPart(int, const std::string& text) {
+  if (!text.empty()) std::cerr << text << "\n";
+}
+
 void ConsoleFrontend::ShowBytesDownloaded(std::uint32_t) {}
+
+void ConsoleFrontend::ShowWorkerRow(WorkerBlock block, int slot, const std::string& text, const std::string&,
+                                    const std::string&) {
+  if (text.empty()) return;
+  std::cerr << (block == WorkerBlock::Search ? "[search " : "[deep ") << slot << "] " << text << "\n";
+}
+
+MessageAnswer ConsoleFrontend::ShowMessage(const std::string& caption, const std::string& text, MessageIcon,
+                                           MessageButtons buttons) {
+  std::cerr << caption << ": " << text << "\n";
+  return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
+}
 
 }  // namespace vemtrix::cli
 

@@ -1,0 +1,149 @@
+#!/usr/bin/env python3
+"""vemtrix-cli search against the site simulator: a real search run, headless.
+
+The expected store is built from the simulator's own account of every page
+(--expect), in job order, with the store's rules for appending (blank titles
+and links skipped, links found inside stored links skipped, feed descriptions
+over 25 characters kept).
+"""
+import datetime
+import json
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+CLI = os.environ.get("VEMTRIX_CLI", "build/native/vemtrix-cli")
+SIM = os.environ.get("VEMTRIX_SITESIM", "tools/sitesim/sitesim.py")
+
+CATALOGS = {
+    "CLcitylist.csv":
+        '"Region","CountryCode","CountryName","CityName","CityURL"\r\n'
+        '"North America","US","United States","Seattle","http://seattle.craigslist.org/"\r\n'
+        '"North America","US","United States","Default","http://boston.craigslist.org/"\r\n',
+    "CLsectlist.csv":
+        '"MasterSectionCode","SectionCode","SectionName"\r\n'
+        '"sss","bik","bicycles"\r\n"sss","fuo","furniture - by owner"\r\n',
+    "KJcitylist.csv":
+        '"Country","State","City","URL"\r\n'
+        '"Canada","Ontario","Toronto","http://toronto.kijiji.ca/"\r\n'
+        '"United States","California","Los Angeles","http://losangeles.kijiji.com/"\r\n',
+    "KJsectlist.csv":
+        '"MasterSectionName","SectionID","SectionDir","SectionName"\r\n'
+        '"Buy and Sell","27","b-furniture","Furniture"\r\n',
+    "BPcitylist.csv":
+        '"Country","StateCode","StateName","CityName","CityURL"\r\n'
+        '"United States","AZ","Arizona","Phoenix","http://phoenix.backpage.com/"\r\n',
+    "BPsectlist.csv":
+        '"Section","SectionName","Category","CategoryName","DirectoryName"\r\n'
+        '"4374","For Sale","5172","Electronics","electronics"\r\n',
+    "DAcitylist.csv":
+        '"Country","StateCode","StateName","CityName","CityURL"\r\n'
+        '"United States","CA","California","Los Angeles","http://la.daype.com/"\r\n',
+    "DAsectlist.csv":
+        '"SectionName","Category","CategoryName","SectionURL"\r\n'
+        '"For Sale","furniture","Furniture","fs"\r\n',
+    "CLstatelist.csv": '"CityURI","StateName","StateCode"\r\n',
+}
+
+CITIES = ("http://seattle.craigslist.org/,http://toronto.kijiji.ca/,http://losangeles.kijiji.com/,"
+          "http://boston.craigslist.org/,http://phoenix.backpage.com/,http://la.daype.com/")
+SECTIONS = "CL:bik,CL:fuo,KJ:27\\b-furniture,BP:4374\\5172,DA:fs\\furniture"
+TERMS = "lamp,zzzmany,o'neil & co"
+
+CITY_NAMES = {"http://seattle.craigslist.org/": "Seattle", "http://boston.craigslist.org/": "United States",
+              "http://toronto.kijiji.ca/": "Toronto", "http://losangeles.kijiji.com/": "Los Angeles",
+              "http://phoenix.backpage.com/": "Phoenix", "http://la.daype.com/": "Los Angeles"}
+SECTION_NAMES = {"CL:bik": ("bik", "bicycles"), "CL:fuo": ("fuo", "furniture - by owner"),
+                 "KJ:27\\b-furniture": ("27\\b-furniture", "Furniture"),
+                 "BP:4374\\5172": ("4374\\5172\\electronics", "Electronics"),
+                 "DA:fs\\furniture": ("fs\\furniture", "Furniture")}
+SITE = {"craigslist": "CL", "kijiji": "KJ", "backpage": "BP", "daype": "DA"}
+
+
+def escape(text):
+    return text.replace("\\", "\\\\").replace("\t", "\\t").replace("\r", "\\r").replace("\n", "\\n")
+
+
+def site_of(host):
+    for label, code in SITE.items():
+        if label in host:
+            return code
+    return None
+
+
+def run(args):
+    proc = subprocess.run([CLI] + args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
+    if proc.returncode != 0:
+        raise AssertionError("%s failed: %s" % (args, proc.stderr.decode("latin-1")))
+    return proc.stdout
+
+
+class CliSearch(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.sim = subprocess.Popen([sys.executable, SIM, "--port", "0"], stdout=subprocess.PIPE)
+        cls.port = int(cls.sim.stdout.readline().decode().split()[-1])
+        cls.tmp = tempfile.TemporaryDirectory()
+        for name, text in CATALOGS.items():
+            with open(os.path.join(cls.tmp.name, name), "w", newline="") as f:
+                f.write(text)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.sim.terminate()
+        cls.sim.wait(timeout=10)
+        cls.tmp.cleanup()
+
+    def expected_store(self):
+        today = datetime.date.today().isoformat()
+        rows = []
+        for city in CITIES.split(","):
+            for entry in SECTIONS.split(","):
+                if site_of(city) != entry[:2]:
+                    continue
+                code, section_name = SECTION_NAMES[entry]
+                for term in TERMS.split(","):
+                    host, path = run(["path", "--host", city, "--term", term, "--section", code]).decode(
+                        "latin-1").rstrip("\n").split("\t")
+                    ads = subprocess.run([sys.executable, SIM, "--expect", host, path, "--today", today],
+                                         stdout=subprocess.PIPE, check=True).stdout.decode().splitlines()
+                    for line in ads:
+                        ad = json.loads(line)
+                        title, link = ad["title"].strip(" "), ad["link"].strip(" ")
+                        if not title or not link or any(link in row[4] for row in rows):
+                            continue
+                        description = ad["description"]
+                        full = "<!--RSS-->" + description.strip(" ") if len(description) > 25 else ""
+                        rows.append([ad["date"].strip(" "), title, CITY_NAMES[city], section_name, link, full, "Yes"])
+        return rows
+
+    def search(self, *extra):
+        out = run(["search", "--terms", TERMS, "--cities", CITIES, "--sections", SECTIONS,
+                   "--catalogs", self.tmp.name, "--connect-to", "127.0.0.1:%d" % self.port,
+                   "--set", "SearchBackpage=1", "--set", "SearchDaype=1"] + list(extra))
+        return out.decode("latin-1").split("\n")
+
+    def test_one_worker_fills_the_store_in_job_order(self):
+        expected = self.expected_store()
+        lines = self.search("--set", "MaxThreads=1")
+        self.assertEqual(lines[-1], "")
+        self.assertEqual(lines[-2], "%d results" % len(expected))
+        got = lines[:-2]
+        want = ["\t".join(escape(f) for f in row) for row in expected]
+        self.assertEqual(got, want)
+        self.assertGreater(len(got), 60)  # zzzmany pages alone give 60 ads each
+
+    def test_twelve_workers_find_the_same_ads(self):
+        expected = self.expected_store()
+        lines = self.search("--set", "MaxThreads=12")
+        got = sorted(lines[:-2])
+        self.assertEqual(len(got), len(expected))
+        # The order differs, and with it which of two ads sharing a link is kept;
+        # the links are the same.
+        self.assertEqual(sorted(l.split("\t")[4] for l in got), sorted(escape(r[4]) for r in expected))
+
+
+if __name__ == "__main__":
+    unittest.main()
