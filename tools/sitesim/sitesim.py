@@ -2,10 +2,12 @@
 """Site simulator: stands in for the four classified-ad sites over HTTP/1.0.
 
 It answers by the Host header with search feeds and result pages whose
-content is derived deterministically from the request, can be told to
-misbehave (refuse, close, hang, drip, huge, 404, 500, redirects), logs the raw
-requests it receives, and can print a page or the ads a client should read
-from it without starting a server. Python 3 standard library only.
+content is derived deterministically from the request, serves the page of
+every ad they link to, can be told to misbehave (refuse, close, hang, drip,
+huge, 404, 500, redirects), logs the raw requests it receives, and can print a
+page, the ads a client should read from it or the text a deep scan should
+extract from an ad page without starting a server. Python 3 standard library
+only.
 
 Pages are text with code points 0-255 and are sent as Latin-1 bytes (the
 client handles 8-bit text).
@@ -14,6 +16,7 @@ client handles 8-bit text).
 import argparse
 import dataclasses
 import datetime
+import functools
 import hashlib
 import json
 import re
@@ -192,6 +195,7 @@ class Ad:
     in_title: bool            # the term occurs in the title (title search finds it)
     when: datetime.datetime
     sub: str                  # section part of a Craigslist link
+    pool: bool = False        # one of the city's recurring ads
 
 
 ID_BASE = {"cl": 1000000000, "kj": 100000000, "bp": 10000000, "da": 1000000}
@@ -230,7 +234,7 @@ def pool_ad(site, host, k):
     return Ad(num=_ad_id(rng, site), title=POOL_TITLES[k % len(POOL_TITLES)],
               desc=_description(rng, "", False) + " Everything must go.",
               price=_price(rng), pictured=rng.below(100) < 60, in_title=False,
-              when=_when(rng), sub=rng.pick(POOL_SECTIONS))
+              when=_when(rng), sub=rng.pick(POOL_SECTIONS), pool=True)
 
 
 def query_ad(rng, site, section, term):
@@ -254,6 +258,12 @@ def make_ads(site, host, scope, term):
     same link turns up under different terms and sections of one city."""
     if not isinstance(scope, str):
         scope = "|".join(scope)
+    return list(_make_ads(site, host, scope, term))
+
+
+@functools.lru_cache(maxsize=512)
+def _make_ads(site, host, scope, term):
+    # Cached: every ad page of a query rebuilds the query's list.
     lowered = ascii_lower(term)
     if NOTHING_TERM in lowered:
         return []
@@ -274,7 +284,91 @@ def make_ads(site, host, scope, term):
                 continue
         ads.append(query_ad(rng, site, scope, term))
     ads.sort(key=lambda ad: ad.when, reverse=True)
-    return ads
+    return tuple(ads)
+
+
+# ---------------------------------------------------------------------------
+# Ad links
+#
+# A recurring ad's link is the same in every query of its city. Any other ad
+# exists only in its query's result list, so its link carries that query: a
+# path segment "q" + the hex of each scope part and of the term (UTF-8),
+# joined by "x", placed just before the part that ends in the numeric id. The
+# ad page is found again by rebuilding that list.
+
+SITE_CODE = {"craigslist": "cl", "kijiji-ca": "kj", "kijiji-us": "kj",
+             "backpage": "bp", "daype": "da"}
+TOKEN = r"q[0-9a-fx]*"
+
+
+def scope_parts(scope):
+    return [scope] if isinstance(scope, str) else list(scope)
+
+
+def query_token(scope, term):
+    return "q" + "x".join(part.encode("utf-8", "surrogatepass").hex()
+                          for part in scope_parts(scope) + [term])
+
+
+def parse_token(token):
+    """(scope, term) of a token; ValueError when it is not one."""
+    parts = [bytes.fromhex(h).decode("utf-8", "surrogatepass") for h in token[1:].split("x")]
+    if len(parts) < 2:
+        raise ValueError("token without a scope")
+    scope = parts[0] if len(parts) == 2 else tuple(parts[:-1])
+    return scope, parts[-1]
+
+
+def ad_link(site, host, scope, term, ad):
+    """The link of ad in the result list of (scope, term) on host."""
+    tok = "" if ad.pool else query_token(scope, term) + "/"
+    if site == "craigslist":
+        return "http://%s/%s/%s%d.html" % (host, ad.sub, tok, ad.num)
+    if site == "kijiji-ca":
+        return "http://%s/%sc-%s-W0QQAdIdZ%d" % (host, tok, slug(ad.title), ad.num)
+    if site == "kijiji-us":
+        return "http://%s/%sc-%s-%s-W0QQAdIdZ%d" % (
+            host, tok, slug(scope_parts(scope)[0], 20), slug(ad.title), ad.num)
+    if site == "backpage":
+        return "http://%s/%s/%s/%s%d" % (host, scope_parts(scope)[0], slug(ad.title).lower(),
+                                         tok, ad.num)
+    return "http://%s/classifieds/details/%s%d" % (host, tok, ad.num)
+
+
+def pool_path_fits(site, ad, path):
+    """Whether path is a link path of the recurring ad (Kijiji US and Backpage
+    links of recurring ads differ by the section they were listed in)."""
+    if site == "craigslist":
+        return path == "/%s/%d.html" % (ad.sub, ad.num)
+    if site == "kijiji-ca":
+        return path == "/c-%s-W0QQAdIdZ%d" % (slug(ad.title), ad.num)
+    if site == "kijiji-us":
+        return re.fullmatch(r"/c-[A-Za-z0-9-]+-%s-W0QQAdIdZ%d" % (re.escape(slug(ad.title)), ad.num),
+                            path) is not None
+    if site == "backpage":
+        return re.fullmatch(r"/[^/]+/%s/%d" % (re.escape(slug(ad.title).lower()), ad.num),
+                            path) is not None
+    return path == "/classifieds/details/%d" % ad.num
+
+
+def find_ad(site, host, path, token, num):
+    """The ad whose link is http://host/path, or None."""
+    code, num = SITE_CODE[site], int(num)
+    if token:
+        try:
+            scope, term = parse_token(token)
+        except ValueError:
+            return None
+        link = "http://%s%s" % (host, path)
+        for ad in make_ads(code, host, scope, term):
+            if ad.num == num and ad_link(site, host, scope, term, ad) == link:
+                return ad
+        return None
+    for k in range(POOL_SIZE):
+        ad = pool_ad(code, host, k)
+        if ad.num == num and pool_path_fits(site, ad, path):
+            return ad
+    return None
 
 
 # ---------------------------------------------------------------------------
@@ -298,6 +392,10 @@ class Page:
     # expect(options, today) -> list of {"date", "title", "link", "description"}
     expect: object = None
     headers: tuple = ()
+    # Ad pages: what the client's deep scan extracts, {"text", "date", "expired"},
+    # and the page's kind (see AD_KINDS).
+    ad: dict = None
+    kind: str = None
 
     def raw(self):
         body = self.body.encode("latin-1")
@@ -336,7 +434,7 @@ def craigslist_search(req, section):
     city = city_name(req.host)
     links, items, rows = [], [], []
     for ad in ads:
-        link = "http://%s/%s/%d.html" % (req.host, ad.sub, ad.num)
+        link = ad_link("craigslist", req.host, section, term, ad)
         plain_title = ad.title + (" - $%d" % ad.price if ad.price else "") + " (%s)" % city
         title = html_text(plain_title)
         desc = html_text(ad.desc)
@@ -373,7 +471,7 @@ def kijiji_ca_feed(req):
     ads = make_ads("kj", req.host, cat, term)
     items, found = [], []
     for ad in ads:
-        link = "http://%s/c-%s-W0QQAdIdZ%d" % (req.host, slug(ad.title), ad.num)
+        link = ad_link("kijiji-ca", req.host, cat, term, ad)
         # Titles alternate between CDATA and escaped text, as the real feed did.
         if ad.num % 2:
             title_xml = "<![CDATA[%s]]>" % no_angles(ad.title)
@@ -419,7 +517,7 @@ def kijiji_us_results(req, segment):
     shown = lambda text: html_text(text).replace("$", "&#36;")
     lis, items = [], []
     for ad in ads:
-        link = "http://%s/c-%s-%s-W0QQAdIdZ%d" % (req.host, slug(segment, 20), slug(ad.title), ad.num)
+        link = ad_link("kijiji-us", req.host, (segment, cat), term, ad)
         if ad.pictured:
             ext = "jpeg" if ad.num % 4 == 0 else "jpg"
             thumb = '<span class="thumb"><img src="http://%s/i/%d.%s" alt="photo"></span>' % (
@@ -484,7 +582,7 @@ def backpage_results(req, segment):
     parts, entries = [], []   # entries: (row, when or None for "today")
 
     def cat(ad):
-        link = "http://%s/%s/%s/%d" % (req.host, segment, slug(ad.title).lower(), ad.num)
+        link = ad_link("backpage", req.host, scope, term, ad)
         icon = (' <img src="http://%s/images/camera.gif" alt="pic">' % req.host
                 if ad.pictured else "")
         title = html_text(ad.title)
@@ -534,7 +632,7 @@ def daype_results(req, segment, term_part):
     ads = make_ads("da", req.host, segment, term)
     rows, parts = [], []
     for ad in ads:
-        link = "http://%s/classifieds/details/%d" % (req.host, ad.num)
+        link = ad_link("daype", req.host, segment, term, ad)
         if ad.pictured:
             ext = "gif" if ad.num % 5 == 0 else "jpg"
             picture = "http://%s/images/thumbs/%d.%s" % (req.host, ad.num, ext)
@@ -579,7 +677,7 @@ def daype_feed(req, term_part):
     ads = make_ads("da", req.host, "feed", term)
     items, rows = [], []
     for ad in ads:
-        link = "http://%s/classifieds/details/%d" % (req.host, ad.num)
+        link = ad_link("daype", req.host, "feed", term, ad)
         title = no_angles(ad.title)
         desc = xml_text(ad.desc)
         items.append(
@@ -599,6 +697,236 @@ def daype_feed(req, term_part):
         return [dict(row, date=date) for row in rows]
 
     return Page(200, "OK", "application/rss+xml; charset=iso-8859-1", body, expect=expect)
+
+
+# ---------------------------------------------------------------------------
+# Ad pages (the deep scan's downloads)
+
+# Kinds of ad page per site; "plain" has every part the client looks for.
+AD_KINDS = {
+    "craigslist": ("plain", "nomail", "expired"),
+    "kijiji-ca": ("plain", "nopicture"),
+    "kijiji-us": ("plain", "nopicture"),
+    "backpage": ("plain", "nomarker", "noend"),
+    "daype": ("plain", "nodate"),
+}
+EXPIRED = "This posting has expired."
+EXTRA_LINES = [
+    "Tr\xe8s bon \xe9tat &ndash; peu utilis\xe9.",
+    "Dimensions: 30\xbd x 60 in. (76 x 152&nbsp;cm)",
+    "Pick-up in {city} only &amp; no holds, sorry.",
+    "Gr\xf6\xdfe: M &middot; Farbe: blau",
+    "&quot;As is&quot;, no returns. Don&#39;t ask if it&#39;s still available: it is.",
+    "Paiement comptant seulement, re\xe7u fourni.",
+    "See the photos &gt;&gt; more on request.",
+    "Ask for Ren\xe9e or Jos\xe9 after 6&nbsp;pm.",
+    "Prix n\xe9gociable, \xe9change possible \xe0 {city}.",
+    "Works perfectly, tested yesterday.",
+]
+PRICE_LINES = ["Asking {price}, or best offer.", "Price: {price} firm.", "{price} cash only."]
+
+
+def ad_kind(site, ad):
+    """Kinds follow from the id's last digit (Kijiji: from the picture)."""
+    digit = ad.num % 10
+    if site == "craigslist":
+        return "expired" if digit == 3 else "nomail" if digit in (5, 8) else "plain"
+    if site in ("kijiji-ca", "kijiji-us"):
+        return "plain" if ad.pictured else "nopicture"
+    if site == "backpage":
+        return "nomarker" if digit == 7 else "noend" if digit == 3 else "plain"
+    return "nodate" if digit == 3 else "plain"
+
+
+def ad_html(text):
+    """An ad's own text on its page: HTML-escaped, and never the expiry notice
+    or a "Date: " that the client would take for the page's own."""
+    return html_text(text).replace(EXPIRED, "This posting has expired&#46;").replace(
+        "Date: ", "Date:&#32;")
+
+
+def ad_lines(site, host, ad):
+    """The lines of an ad's text as HTML: the listing's description, then a
+    price line and one to three more lines."""
+    rng = Rng("adpage", site, host, ad.num)
+    city = xml_text(city_name(host))
+    lines = [ad_html(ad.desc)]
+    if ad.price:
+        lines.append(rng.pick(PRICE_LINES).format(price="${:,}".format(ad.price)))
+    extra = list(EXTRA_LINES)
+    for _ in range(1 + rng.below(3)):
+        lines.append(extra.pop(rng.below(len(extra))).format(city=city))
+    return lines
+
+
+def _ad_page(body, kind, text, date=None, expired=False, headers=()):
+    page = Page(200, "OK", "text/html; charset=iso-8859-1", body, headers=headers, kind=kind)
+    if text is None:        # the client takes the whole response
+        text = page.raw().decode("latin-1")
+    page.ad = {"text": text, "date": date, "expired": expired}
+    return page
+
+
+def craigslist_ad(req, ad, kind):
+    city = city_name(req.host)
+    heading = ad_html(ad.title + (" - $%d" % ad.price if ad.price else "") + " (%s)" % city)
+    crumbs = ('<div class="bchead"><a href="http://%s/">%s craigslist</a> &gt; '
+              '<a href="http://%s/%s/">%s</a></div>\n'
+              % (req.host, xml_text(city), req.host, ad.sub, ad.sub))
+    if kind == "expired":
+        body = ("<!DOCTYPE html>\n<html>\n<head><title>craigslist | %s</title></head>\n<body>\n%s"
+                "<h2>%s</h2>\n<p>(The title on the listings page will be removed in just a few "
+                "minutes.)</p>\n</body>\n</html>\n" % (xml_text(city), crumbs, EXPIRED))
+        return _ad_page(body, kind, None, expired=True)
+    address = "sale-%d@craigslist.org" % ad.num
+    if kind == "plain":
+        subject = "".join(c if c.isalnum() and ord(c) < 128 else "%%%02X" % (ord(c) % 256)
+                          for c in ad.title)
+        contact = '<a href="mailto:%s?subject=%s">%s</a>' % (address, subject, address)
+        reply = "Reply to: " + contact
+    else:
+        contact = "Could not find a valid email address."
+        # Either a link that is not a mail link, or no link at all.
+        reply = ('Reply to: <a href="http://%s/reply/%d">reply by web form</a>' % (req.host, ad.num)
+                 if ad.num % 10 == 5 else "Reply to: see below")
+    pictures = "".join('<br>\r\n<img src="http://images.%s/%d_%d.jpg" alt="">' % (req.host, ad.num, i)
+                       for i in range(2 if ad.pictured else 0))
+    userbody = "\r\n" + "<br>\r\n".join(ad_lines("craigslist", req.host, ad)) + pictures + "\r\n"
+    body = (
+        '<!DOCTYPE html>\n<html>\n<head><title>%s</title></head>\n<body class="posting">\n%s'
+        '<h2 class="postingtitle">%s</h2>\n<div class="dateReplyBar">\n%s<br>\n'
+        '<span class="postingdate">Posted: %s EST</span>\n</div>\n'
+        '<div id="userbody">%s</div>\n'
+        '<ul class="blurbs">\n<li>Location: %s</li>\n<li>it&#39;s NOT ok to contact this poster '
+        'with services or other commercial interests</li>\n</ul>\n'
+        '<p class="postinginfo">PostingID: %d</p>\n</body>\n</html>\n'
+        % (heading, crumbs, heading, reply, ad.when.strftime("%Y-%m-%d, %I:%M%p"), userbody,
+           xml_text(city), ad.num))
+    return _ad_page(body, kind, contact + "<br /><br />\r\n" + userbody)
+
+
+def kijiji_ca_ad(req, ad, kind):
+    city = xml_text(city_name(req.host))
+    title = ad_html(ad.title)
+    heading = '<h1 id="preview-local-title">%s</h1>' % title
+    desc = ('<span id="preview-local-desc">%s</span>'
+            % "<br />\n".join(ad_lines("kijiji-ca", req.host, ad)))
+    picture = ""
+    pic_block = ""
+    if kind == "plain":
+        picture = '<img src="http://%s/i/%d.jpg" alt="%s" border="0" />' % (req.host, ad.num, title)
+        pic_block = ('<div id="preview-local-pic"><a href="http://%s/i/%d_big.jpg" title=\'Zoom\'>'
+                     '%s</a></div>\n' % (req.host, ad.num, picture))
+    price = "${:,}.00".format(ad.price) if ad.price else "Please Contact"
+    body = (
+        "<html>\n<head><title>%s - Kijiji %s</title></head>\n<body>\n"
+        '<div id="breadcrumbs"><a href="http://%s/">Kijiji %s</a> &gt; %s</div>\n%s\n'
+        '<table class="ad-attributes">\n<tr><td>Date Listed</td><td>%s</td></tr>\n'
+        "<tr><td>Price</td><td>%s</td></tr>\n<tr><td>Address</td><td>%s</td></tr>\n</table>\n"
+        "%s%s\n<div class=\"footer\">Kijiji %s &copy; 2026</div>\n</body>\n</html>\n"
+        % (title, city, req.host, city, title, heading, ad.when.strftime("%d-%b-%y"), price,
+           city, pic_block, desc, city))
+    return _ad_page(body, kind, heading + desc + "<br />\r\n" + picture)
+
+
+def kijiji_us_ad(req, ad, kind):
+    city = xml_text(city_name(req.host))
+    title = ad_html(ad.title)
+    heading = '<h1 id="ad-title">%s</h1>' % title
+    desc = "<br />\n".join(ad_lines("kijiji-us", req.host, ad))
+    picture = ""
+    if kind == "plain":
+        picture = '<img src="http://%s/i/%d.jpg" alt="%s" />' % (req.host, ad.num, title)
+        pic_block = '<div class="imageStack">%s</div>\n' % picture
+    else:
+        pic_block = '<div class="noImage">No photo</div>\n'
+    price = "${:,}".format(ad.price) if ad.price else "Contact seller"
+    # A paragraph before the description heading: the client looks for "<p>"
+    # only after it.
+    body = (
+        "<html>\n<head><title>%s - %s - Kijiji</title></head>\n<body>\n"
+        '<div id="crumbs"><a href="http://%s/">Kijiji %s</a></div>\n%s\n<p>Posted %s %d</p>\n%s'
+        '<table id="attributeTable"><tr><td>Price</td><td>%s</td></tr></table>\n'
+        '<span class="h3">Description</span>\n<div id="ad-desc"><p>%s</p>\n'
+        "<p>Contact the poster through Kijiji.</p></div>\n</body>\n</html>\n"
+        % (title, city, req.host, city, heading, MONTHS[ad.when.month - 1], ad.when.day,
+           pic_block, price, desc))
+    return _ad_page(body, kind, heading + desc + "<br />\r\n" + picture)
+
+
+def backpage_ad(req, ad, kind):
+    city = xml_text(city_name(req.host))
+    title = ad_html(ad.title)
+    when = ad.when
+    posted = "%s, %d, %d:%02d %s" % (backpage_date_text(when.date()).replace("  ", " "), when.year,
+                                     (when.hour + 11) % 12 + 1, when.minute,
+                                     "AM" if when.hour < 12 else "PM")
+    picture = ('<img src="http://%s/imager/%d.jpg" alt="">\n' % (req.host, ad.num)
+               if ad.pictured else "")
+    if kind == "nomarker":
+        # An ad held for review: its block has another class.
+        post = ('<div class="adPost pending">\n<h1>%s</h1>\n<p>This ad is awaiting review and '
+                "will be visible shortly.</p>\n</div>\n" % title)
+    else:
+        post = ('<div class="adPost">\n<h1>%s</h1>\n<div class="posting">\n%s\n</div>\n%s'
+                '<div class="adInfo">Posted: %s &middot; Post ID: %d %s</div>\n</div>\n'
+                % (title, "<br>\n".join(ad_lines("backpage", req.host, ad)), picture, posted,
+                   ad.num, city))
+    end = "" if kind == "noend" else "<!-- end adPost -->\n"
+    rest = '<div id="footer">backpage.com &copy; 2026</div>\n</body>\n</html>\n'
+    body = ("<html>\n<head><title>%s - %s backpage.com</title></head>\n<body>\n"
+            '<div id="pageHeader"><a href="http://%s/">%s.backpage.com</a></div>\n%s%s%s'
+            % (title, city, req.host, city, post, end, rest))
+    if kind == "nomarker":
+        text = ""
+    elif kind == "noend":
+        text = (post + rest)[:-1]
+    else:
+        text = post
+    return _ad_page(body, kind, text)
+
+
+def daype_ad(req, ad, kind):
+    city = xml_text(city_name(req.host))
+    title = ad_html(ad.title)
+    if kind == "nodate":
+        date, dated = None, "Posted: %s %d" % (MONTHS[ad.when.month - 1], ad.when.day)
+    else:
+        date = ad.when.strftime("%Y-%m-%d")
+        dated = "Date: " + date
+    price = "${:,}".format(ad.price) if ad.price else "-"
+    picture = ('<img src="http://%s/images/full/%d.jpg" alt="">' % (req.host, ad.num)
+               if ad.pictured else "&nbsp;")
+    # The dated line comes before any of the ad's own text.
+    body = (
+        '<!DOCTYPE HTML PUBLIC "-//W3C//DTD HTML 4.01 Transitional//EN" '
+        '"http://www.w3.org/TR/html4/loose.dtd">\n<html>\n<head><title>Daype %s classifieds: '
+        "ad %d</title></head>\n<body>\n"
+        '<div class="head"><a href="http://%s/classifieds.html">All classifieds</a></div>\n'
+        '<div class="posted">%s</div>\n<table class="details">\n'
+        '<tr><td class="label">Title:</td><td class="title">%s</td></tr>\n'
+        '<tr><td class="label">Price:</td><td>%s</td></tr>\n'
+        '<tr><td class="pic">%s</td><td class="desc">\n%s\n</td></tr>\n</table>\n'
+        '<div class="bg_footer">daype</div>\n</body>\n</html>\n'
+        % (city, ad.num, req.host, dated, title, price, picture,
+           "<br />\n".join(ad_lines("daype", req.host, ad))))
+    # A Date header too: the client takes its date from the text only.
+    return _ad_page(body, kind, body, date=date, headers=("Date: " + rfc822(SITE_NOW),))
+
+
+AD_PAGE_BUILDERS = {"craigslist": craigslist_ad, "kijiji-ca": kijiji_ca_ad,
+                    "kijiji-us": kijiji_us_ad, "backpage": backpage_ad, "daype": daype_ad}
+
+
+def ad_page(site, req, token, num):
+    ad = find_ad(site, req.host, req.path, token, num)
+    if ad is None:
+        return None
+    return AD_PAGE_BUILDERS[site](req, ad, ad_kind(site, ad))
+
+
+def _ad_route(site):
+    return lambda req, token, num: ad_page(site, req, token, num)
 
 
 # Which site a host belongs to, in the client's order of recognition.
@@ -625,6 +953,12 @@ ROUTES = [
     ("backpage", re.compile(r"/([^/]+)/classifieds/Results"), backpage_results),
     ("daype", re.compile(r"/classifiedsads/null/([^/]*)/([^/]*)/all/null/null/1"), daype_results),
     ("daype", re.compile(r"/feed/([^/]*)"), daype_feed),
+    # Ad pages: groups (query token or None, numeric id).
+    ("craigslist", re.compile(r"/[^/]+/(?:(%s)/)?(\d+)\.html" % TOKEN), _ad_route("craigslist")),
+    ("kijiji-ca", re.compile(r"/(?:(%s)/)?c-[^/]+-W0QQAdIdZ(\d+)" % TOKEN), _ad_route("kijiji-ca")),
+    ("kijiji-us", re.compile(r"/(?:(%s)/)?c-[^/]+-W0QQAdIdZ(\d+)" % TOKEN), _ad_route("kijiji-us")),
+    ("backpage", re.compile(r"/[^/]+/[^/]+/(?:(%s)/)?(\d+)" % TOKEN), _ad_route("backpage")),
+    ("daype", re.compile(r"/classifieds/details/(?:(%s)/)?(\d+)" % TOKEN), _ad_route("daype")),
 ]
 
 
@@ -662,6 +996,51 @@ def build_page(host, target):
 def expected_ads(host, target, options, today):
     page = build_page(host, target)
     return page.expect(options, today) if page.expect else []
+
+
+def expected_ad(host, target):
+    """What the client's deep scan extracts from the page: {"text", "date",
+    "expired"}. Pages other than ad pages hold none of the markers, so
+    Craigslist, Kijiji and unknown hosts give the whole response and Backpage
+    and Daype give nothing."""
+    page = build_page(host, target)
+    if page.ad is not None:
+        return page.ad
+    whole = site_of_host(host.split(":", 1)[0]) not in ("backpage", "daype")
+    text = page.raw().decode("latin-1") if whole else ""
+    return {"text": text, "date": None, "expired": EXPIRED in text}
+
+
+# Listings that --list-ads reads by default: 60 ads each.
+LIST_SOURCES = {
+    "craigslist": ["/search/%s?query=zzzmany&format=rss" % s for s in ("sss", "fuo", "bik")],
+    "kijiji-ca": ["/f-SearchAdRss?catId=%s&Keyword=zzzmany" % c for c in ("0", "27", "7")],
+    "kijiji-us": ["/f-%s/?q=zzzmany&catId=%s" % p for p in (("all", "0"), ("furniture", "27"),
+                                                           ("bikes", "7"))],
+    "backpage": ["/%s/classifieds/Results?section=4378&keyword=zzzmany" % g
+                 for g in ("BuySellTrade", "FurnitureForSale", "Electronics")],
+    "daype": ["/feed/zzzmany"] + ["/classifiedsads/null/%s/zzzmany/all/null/null/1" % g
+                                  for g in ("furniture", "bikes")],
+}
+
+
+def list_ads(host, kind=None, source=None):
+    """Paths of the ad links on the listing source (default: LIST_SOURCES of
+    the host's site), first appearance order, of the given kind or all."""
+    host = host.split(":", 1)[0].strip()
+    site = site_of_host(host)
+    if site is None:
+        return []
+    paths = []
+    prefix = "http://" + host
+    for listing in [source] if source else LIST_SOURCES[site]:
+        for row in expected_ads(host, listing, {}, SITE_NOW.date()):
+            path = row["link"][len(prefix):]
+            if path in paths:
+                continue
+            if kind is None or build_page(host, path).kind == kind:
+                paths.append(path)
+    return paths
 
 
 # ---------------------------------------------------------------------------
@@ -1069,11 +1448,31 @@ def main(argv=None):
     parser.add_argument("--set", action="append", metavar="NAME=VALUE",
                         help="client setting for --expect: SearchTitles, HasPictures")
     parser.add_argument("--today", help="today's date for --expect (YYYY-MM-DD; default: local date)")
+    parser.add_argument("--expect-ad", nargs=2, metavar=("HOST", "PATH"),
+                        help="print what the deep scan extracts from that ad page as JSON")
+    parser.add_argument("--list-ads", metavar="HOST",
+                        help="print ad paths of HOST, one a line (see --kind and --from)")
+    parser.add_argument("--kind", help="for --list-ads: only ads of this kind")
+    parser.add_argument("--from", dest="source", metavar="PATH",
+                        help="for --list-ads: the listing page to take the ads from")
     args = parser.parse_args(argv)
 
     if args.dump:
         sys.stdout.buffer.write(build_page(*args.dump).raw())
         sys.stdout.buffer.flush()
+        return 0
+    if args.expect_ad:
+        sys.stdout.write(json.dumps(expected_ad(*args.expect_ad), ensure_ascii=True) + "\n")
+        sys.stdout.flush()
+        return 0
+    if args.list_ads:
+        site = site_of_host(args.list_ads)
+        if args.kind and (site is None or args.kind not in AD_KINDS[site]):
+            parser.error("--kind for %s must be one of %s" % (
+                args.list_ads, ", ".join(AD_KINDS.get(site, ()))))
+        for path in list_ads(args.list_ads, args.kind, args.source):
+            sys.stdout.write(path + "\n")
+        sys.stdout.flush()
         return 0
     if args.expect:
         today = (datetime.date.fromisoformat(args.today) if args.today

@@ -1,11 +1,13 @@
 """Tests of the site simulator.
 
 The pages are read back with an independent reader that follows the client's
-marker rules step by step; what it reads must equal what --expect promises.
+marker rules step by step; what it reads must equal what --expect promises,
+and what it extracts from an ad page what --expect-ad promises.
 The server is started as a subprocess and spoken to with raw HTTP/1.0.
 """
 
 import datetime
+import html
 import json
 import os
 import re
@@ -177,6 +179,72 @@ def read_daype_rss(page, today):
                        between(rest, "<link>", "</link>"), desc))
         rest = cut_after(rest, "</item>")
     return out
+
+
+# The deep scan's reading of an ad page (the whole response, headers included).
+
+
+def through(text, start, end):
+    """From start through the next end ("" without start, to the end without end)."""
+    i = text.find(start)
+    if i < 0:
+        return ""
+    j = text.find(end, i + len(start))
+    return text[i:] if j < 0 else text[i:j + len(end)]
+
+
+def extract_ad(host, page):
+    """(text, date) as the deep scan extracts them, one marker rule at a time."""
+    host = lower(host)
+    if "craigslist" in host:
+        if '<div id="userbody">' not in page:
+            return page, None
+        contact = through(page, '<a href="mailto:', "</a>") or "Could not find a valid email address."
+        return contact + "<br /><br />\r\n" + between(page, '<div id="userbody">', "</div>"), None
+    if "kijiji" in host:
+        if "kijiji.ca" in host:
+            heading_marker, desc = '<h1 id="preview-local-title">', through(
+                page, '<span id="preview-local-desc">', "</span>")
+            i = page.find("title='Zoom'>")
+            picture = "" if i < 0 else through(page[i + 13:], "", "/>")
+        else:
+            heading_marker = '<h1 id="ad-title">'
+            desc = between(cut_after(page, '<span class="h3">'), "<p>", "</p>")
+            i = page.find('class="imageStack"')
+            picture = "" if i < 0 else through(page[i + 19:], "", "/>")
+        if heading_marker not in page:
+            return page, None
+        return through(page, heading_marker, "</h1>") + desc + "<br />\r\n" + picture, None
+    if "backpage" in host:
+        i = page.find('<div class="adPost">')
+        if i < 0:
+            return "", None
+        j = page.find("<!-- end adPost -->", i)
+        return (page[i:j] if j >= 0 else page[i:-1]), None
+    if "daype" in host:
+        text = cut_from(page, "<!DOCTYPE HTML")
+        return text, (cut_after(text, "Date: ")[:10] if "Date: " in text else None)
+    return page, None
+
+
+def deep_scan_reads(host, page):
+    text, date = extract_ad(host, page)
+    return {"text": text, "date": date, "expired": "This posting has expired." in text}
+
+
+def observed_kind(host, page, got):
+    """The kind of ad page as the client sees it."""
+    text = got["text"]
+    if "craigslist" in host:
+        if got["expired"]:
+            return "expired"
+        return "plain" if text.startswith('<a href="mailto:') else \
+            "nomail" if text.startswith("Could not find a valid email address.<br /><br />\r\n") else "?"
+    if "kijiji" in host:
+        return "plain" if text.endswith("/>") else "nopicture" if text.endswith("<br />\r\n") else "?"
+    if "backpage" in host:
+        return "nomarker" if not text else "plain" if "<!-- end adPost -->" in page else "noend"
+    return "nodate" if got["date"] is None else "plain"
 
 
 def enc(term):
@@ -360,6 +428,154 @@ class PageContentTest(unittest.TestCase):
         self.assertEqual(sitesim.expected_ads("www.example.com", "/", {}, TODAYS[0]), [])
 
 
+def path_of(host, link):
+    return link[len("http://" + host):]
+
+
+def rss_dates(page):
+    """link -> date of the items of an RSS 2.0 page, from their pubDate."""
+    out = {}
+    for item in page.split("<item>")[1:]:
+        words = between(item, "<pubDate>", "</pubDate>").split(" ")
+        out[between(item, "<link>", "</link>")] = "%s-%02d-%02d" % (
+            words[3], month_number(words[2]), number(words[1]))
+    return out
+
+
+def id_rule(host, link):
+    """The kinds the README promises by the id's last digit."""
+    digit = int(re.search(r"(\d+)(\.html)?$", link).group(1)) % 10
+    if "craigslist" in host:
+        return {3: "expired", 5: "nomail", 8: "nomail"}.get(digit, "plain")
+    if "backpage" in host:
+        return {7: "nomarker", 3: "noend"}.get(digit, "plain")
+    if "daype" in host:
+        return "nodate" if digit == 3 else "plain"
+    return None
+
+
+KINDS = {"toronto.craigslist.ca": ("plain", "nomail", "expired"),
+         "montreal.kijiji.ca": ("plain", "nopicture"),
+         "boston.kijiji.com": ("plain", "nopicture"),
+         "sf.backpage.com": ("plain", "nomarker", "noend"),
+         "x.daype.com": ("plain", "nodate")}
+
+
+class AdPageTest(unittest.TestCase):
+
+    def test_every_listed_link_is_served_as_its_ad_page(self):
+        """Each link of every listing gets an ad page that shows the listing's
+        title and description, reads back as --expect-ad promises, and has
+        the kind its id promises."""
+        seen, eight_bit, entities = {}, 0, 0
+        for kind, host, path, term in cases():
+            listing = sitesim.build_page(host, path)
+            pub_dates = rss_dates(listing.body) if kind == "dar" else {}
+            for ad in listing.expect({}, TODAYS[0]):
+                with self.subTest(host=host, link=ad["link"]):
+                    page = sitesim.build_page(host, path_of(host, ad["link"]))
+                    self.assertEqual(page.status, 200)
+                    raw = page.raw().decode("latin-1")
+                    got = deep_scan_reads(host, raw)
+                    self.assertEqual(got, sitesim.expected_ad(host, path_of(host, ad["link"])))
+                    ad_kind = observed_kind(host, raw, got)
+                    seen.setdefault(host, set()).add(ad_kind)
+                    if id_rule(host, ad["link"]):
+                        self.assertEqual(ad_kind, id_rule(host, ad["link"]))
+                    self.assertEqual(raw.count("This posting has expired."),
+                                     1 if ad_kind == "expired" else 0)
+                    if ad_kind == "nomarker":
+                        self.assertEqual(got["text"], "")
+                    else:
+                        self.assertGreaterEqual(len(got["text"]), 50)
+                    eight_bit += max(got["text"], default="") > "\x7f"
+                    entities += re.search(r"&(#\d+|[a-z]+);", got["text"]) is not None
+                    if ad_kind == "expired":
+                        continue
+                    shown = html.unescape(raw)
+                    self.assertIn(html.unescape(ad["title"]), shown)
+                    if ad_kind == "nomarker":
+                        continue
+                    desc = re.sub(r"^<img [^>]*> ", "", ad["description"]).strip(" ")
+                    self.assertIn(html.unescape(desc), shown)
+                    if pub_dates:
+                        self.assertEqual(got["date"], pub_dates[ad["link"]] if
+                                         ad_kind == "plain" else None)
+        for host, kinds in KINDS.items():
+            self.assertEqual(seen[host], set(kinds), host)
+        self.assertGreater(eight_bit, 300)
+        self.assertGreater(entities, 600)
+
+    def test_pages_without_markers_and_unknown_ads(self):
+        """Listings and 404s hold no ad markers; a changed id or query token
+        is a 404; the same path always gives the same bytes."""
+        for host, listing in (("toronto.craigslist.ca", "/search/sss?query=desk&format=rss"),
+                              ("toronto.kijiji.ca", "/f-SearchAdRss?catId=27&Keyword=desk"),
+                              ("boston.kijiji.com", "/f-bikes/?q=desk&catId=7"),
+                              ("sf.backpage.com", "/Bikes/classifieds/Results?section=1&keyword=desk"),
+                              ("x.daype.com", "/feed/desk")):
+            links = [a["link"] for a in sitesim.expected_ads(host, listing, {}, TODAYS[0])]
+            token_link = next(link for link in links if "/q" in link)
+            path = path_of(host, token_link)
+            changed_id = re.sub(r"(\d+)((\.html)?)$",
+                                lambda m: "%d%s" % (int(m.group(1)) + 1, m.group(2)), path)
+            changed_term = path.replace("x", "x20", 1)   # a blank before the next part
+            for target in (listing, changed_id, changed_term, "/no/such/page"):
+                with self.subTest(host=host, target=target):
+                    page = sitesim.build_page(host, target)
+                    if target != listing:
+                        self.assertEqual(page.status, 404)
+                    got = deep_scan_reads(host, page.raw().decode("latin-1"))
+                    self.assertEqual(got, sitesim.expected_ad(host, target))
+                    whole = "backpage" not in host and "daype" not in host
+                    self.assertEqual(got["text"] != "", whole)
+            self.assertEqual(sitesim.build_page(host, path).raw(),
+                             sitesim.build_page(host, path).raw())
+
+    def test_recurring_ads_have_one_page_whatever_the_listing(self):
+        terms = ["bike", "sofa", "lamp", "desk", "tv", "oak table", "stroller", "tires"]
+        for host, make in (("boston.kijiji.com", "/f-%s/?q=%s&catId=7"),
+                           ("sf.backpage.com", "/%s/classifieds/Results?section=1&keyword=%s")):
+            pages = {}
+            for segment in ("bikes", "furniture"):
+                for term in terms:
+                    for ad in sitesim.expected_ads(host, make % (segment, enc(term)), {}, TODAYS[0]):
+                        if "/q" not in ad["link"]:
+                            pages.setdefault(ad["title"], set()).add(extract_ad(
+                                host, sitesim.build_page(host, path_of(host, ad["link"]))
+                                .raw().decode("latin-1"))[0])
+            self.assertTrue(pages, host)
+            for title, texts in pages.items():
+                self.assertEqual(len(texts), 1, title)
+
+    def test_ads_listed_by_kind(self):
+        for host, kinds in KINDS.items():
+            every = sitesim.list_ads(host)
+            for kind in kinds:
+                paths = sitesim.list_ads(host, kind)
+                self.assertTrue(paths and set(paths) <= set(every), (host, kind))
+                for path in paths[:3]:
+                    raw = sitesim.build_page(host, path).raw().decode("latin-1")
+                    self.assertEqual(observed_kind(host, raw, deep_scan_reads(host, raw)), kind, path)
+
+    def test_list_ads_and_expect_ad_on_the_command_line(self):
+        # The expired ads that an everyday search shows.
+        host, listing = "toronto.craigslist.ca", "/search/sss?query=bike&format=rss"
+        expired = run_cli("--list-ads", host, "--kind", "expired",
+                          "--from", listing).decode("ascii").splitlines()
+        links = [a["link"] for a in sitesim.expected_ads(host, listing, {}, TODAYS[0])]
+        self.assertTrue(expired)
+        for path in expired:
+            self.assertIn("http://" + host + path, links)
+        raw = run_cli("--dump", host, expired[0]).decode("latin-1")
+        got = json.loads(run_cli("--expect-ad", host, expired[0]))
+        self.assertEqual(got, deep_scan_reads(host, raw))
+        self.assertTrue(got["expired"])
+        bad = subprocess.run([sys.executable, SIM, "--list-ads", "x.daype.com", "--kind", "expired"],
+                             capture_output=True)
+        self.assertEqual(bad.returncode, 2)
+
+
 class ServerTest(unittest.TestCase):
 
     @classmethod
@@ -495,9 +711,29 @@ class ServerTest(unittest.TestCase):
 
     def test_latency_delays_answers(self):
         self.control("/__sim/latency?ms=300")
-        started = time.monotonic()
-        self.get(*self.CL)
-        self.assertGreaterEqual(time.monotonic() - started, 0.3)
+        for host, target in (self.CL, self.ad(*self.CL)):
+            started = time.monotonic()
+            self.assertTrue(self.get(host, target).startswith(b"HTTP/1.0 200 OK"))
+            self.assertGreaterEqual(time.monotonic() - started, 0.3)
+
+    def ad(self, host, listing, index=0):
+        link = sitesim.expected_ads(host, listing, {}, TODAYS[0])[index]["link"]
+        return host, path_of(host, link)
+
+    def test_ad_pages_are_served_and_faulted_like_listings(self):
+        host, first = self.ad(*self.KJ)
+        second = self.ad(*self.KJ, index=1)[1]
+        page = self.get(host, first)
+        self.assertEqual(page, run_cli("--dump", host, first))
+        self.assertEqual(deep_scan_reads(host, page.decode("latin-1")),
+                         json.loads(run_cli("--expect-ad", host, first)))
+        # A rule matched on one ad's id hits that ad only.
+        self.control("/__sim/fault?mode=500&match=" + re.search(r"\d+$", first).group(0))
+        self.assertTrue(self.get(host, first).startswith(b"HTTP/1.0 500"))
+        self.assertTrue(self.get(host, second).startswith(b"HTTP/1.0 200 OK"))
+        self.control("/__sim/fault?mode=redirect1&match=W0QQAdIdZ&count=1")
+        location = between(self.get(host, second).decode("latin-1"), "Location: http://", "\r\n")
+        self.assertEqual(self.get(host, location[len(host):]), self.get(host, second))
 
     def test_refuse_stops_listening_for_a_while(self):
         self.control("/__sim/fault?mode=refuse&secs=1")
