@@ -21,9 +21,20 @@ namespace {
 
 constexpr int kMaxSlots = 12;
 std::array<std::atomic<std::int32_t>, kMaxSlots + 1> slotBusy{};
+// Threads started and not yet finished; the last thing each does is count
+// itself out, so a waiter that sees 0 knows nothing of the scan still runs.
 std::atomic<std::int32_t> launchersRunning{0};
-std::mutex endLock;
-std::condition_variable ended;
+std::atomic<std::int32_t> workersRunning{0};
+// Never destroyed: detached workers may still be finishing at process exit.
+struct ScanEnd {
+  std::mutex lock;
+  std::condition_variable ended;
+};
+
+ScanEnd& TheScanEnd() {
+  static ScanEnd& end = *new ScanEnd;
+  return end;
+}
 
 bool AnySlotBusy() {
   for (int slot = 1; slot <= kMaxSlots; ++slot) {
@@ -32,9 +43,10 @@ bool AnySlotBusy() {
   return false;
 }
 
-void NotifyEnded() {
-  { std::lock_guard<std::mutex> guard(endLock); }
-  ended.notify_all();
+void CountOut(std::atomic<std::int32_t>& running) {
+  std::lock_guard<std::mutex> guard(TheScanEnd().lock);
+  running -= 1;
+  TheScanEnd().ended.notify_all();
 }
 
 void ShowWorkerProgress(std::int32_t finished, std::int32_t needed) {
@@ -120,7 +132,7 @@ void Worker(int slot) {
     UI().SetDeepScanCaption("Deep Scan");
     DeepScanActive = 0;
   }
-  NotifyEnded();
+  CountOut(workersRunning);
 }
 
 void Launcher() {
@@ -130,24 +142,22 @@ void Launcher() {
     // starting two workers on one slot.
     std::int32_t idle = 0;
     if (!slotBusy[slot].compare_exchange_strong(idle, 1)) continue;
+    workersRunning += 1;
     if (!platform::StartDetachedThread([slot] { Worker(slot); })) {
       slotBusy[slot] = 0;
+      CountOut(workersRunning);
       continue;
     }
     platform::SleepMs(1000);
   }
-  launchersRunning -= 1;
-  NotifyEnded();
+  CountOut(launchersRunning);
 }
 
 }  // namespace
 
 void StartDeepScanLauncher() {
   launchersRunning += 1;
-  if (!platform::StartDetachedThread(Launcher)) {
-    launchersRunning -= 1;
-    NotifyEnded();
-  }
+  if (!platform::StartDetachedThread(Launcher)) CountOut(launchersRunning);
 }
 
 void StartDeepScan() {
@@ -168,11 +178,13 @@ void StartDeepScan() {
 }
 
 void WaitForDeepScanEnd() {
-  std::unique_lock<std::mutex> guard(endLock);
-  while (launchersRunning != 0 || AnySlotBusy()) ended.wait_for(guard, std::chrono::milliseconds(150));
-  // A command that found work but whose launcher found every slot busy
-  // leaves the flag set with no worker; nothing is running now.
-  if (!AnySlotBusy()) DeepScanActive = 0;
+  std::unique_lock<std::mutex> guard(TheScanEnd().lock);
+  while (launchersRunning != 0 || workersRunning != 0) {
+    TheScanEnd().ended.wait_for(guard, std::chrono::milliseconds(150));
+  }
+  // A command whose launcher found every slot busy leaves the flag set with
+  // no worker; nothing is running now.
+  DeepScanActive = 0;
 }
 
 }  // namespace vemtrix

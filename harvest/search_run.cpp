@@ -34,13 +34,21 @@ struct Slots {
   std::array<bool, kMaxSlots + 1> busy{};
 };
 
+// Never destroyed: detached workers may still be finishing at process exit.
 Slots& TheSlots() {
-  static Slots slots;
+  static Slots& slots = *new Slots;
   return slots;
 }
 
-std::mutex endLock;
-std::condition_variable runEnded;
+struct RunEnd {
+  std::mutex lock;
+  std::condition_variable ended;
+};
+
+RunEnd& TheRunEnd() {
+  static RunEnd& end = *new RunEnd;
+  return end;
+}
 
 std::vector<std::string> SplitList(const std::string& list) {
   std::vector<std::string> items;
@@ -147,8 +155,8 @@ void FreeSlot(int slot) {
     slots.jobs[slot].sectionCode.clear();
     slots.jobs[slot].term.clear();
     slots.busy[slot] = false;
+    slots.freed.notify_all();
   }
-  slots.freed.notify_all();
 }
 
 void Worker(int slot, SearchJob job) {
@@ -242,11 +250,9 @@ void Dispatcher(SearchPlan plan) {
   UI().SearchRunEnded();
   UI().ShowProgress(ProgressPermille.load(), "Inactive");
   UI().ShowStatusPart(kStatusPartRequest, "");
-  {
-    std::lock_guard<std::mutex> guard(endLock);
-    SearchRunning = 0;
-  }
-  runEnded.notify_all();
+  std::lock_guard<std::mutex> guard(TheRunEnd().lock);
+  SearchRunning = 0;
+  TheRunEnd().ended.notify_all();
 }
 
 }  // namespace
@@ -316,8 +322,8 @@ bool StartSearchRun(const SearchInputs& inputs) {
 }
 
 void WaitForSearchRunEnd() {
-  std::unique_lock<std::mutex> guard(endLock);
-  while (SearchRunning != 0) runEnded.wait_for(guard, std::chrono::milliseconds(150));
+  std::unique_lock<std::mutex> guard(TheRunEnd().lock);
+  while (SearchRunning != 0) TheRunEnd().ended.wait_for(guard, std::chrono::milliseconds(150));
 }
 
 }  // namespace vemtrix
