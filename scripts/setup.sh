@@ -7,7 +7,7 @@ packages=(
   build-essential g++ cmake make ninja-build python3
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-tools
-  wine wine64 xvfb xauth x11-utils
+  wine wine64 fonts-wine xvfb xauth x11-utils
   googletest libgtest-dev libbenchmark-dev
   imagemagick iproute2 util-linux procps
 )

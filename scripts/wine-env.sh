@@ -8,7 +8,8 @@
 _wine_build_dir=$(cd "${1:?usage: source scripts/wine-env.sh BUILD_DIR}" && pwd)
 
 export WINEPREFIX="$_wine_build_dir/wineprefix"
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No menu and desktop entries on the host for the shortcuts tests create.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEDEBUG=-all
 export WINEARCH=win64
 
@@ -41,6 +42,27 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -w
   # No crash dialog: a crashing test must fail, not wait for a click.
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+  wineserver -w
+fi
+
+# Wine links the user's shell folders (Desktop, Documents...) to the host's
+# home folder; tests create shortcuts there, so keep them inside the prefix.
+for _wine_link in "$WINEPREFIX"/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Videos}; do
+  if [ -L "$_wine_link" ]; then rm -f "$_wine_link" && mkdir -p "$_wine_link"; fi
+done
+
+# Wine's own Tahoma (the dialog font) and Marlett (caption buttons), from the
+# fonts-wine package: a prefix does not pick them up by itself.
+for _wine_font in marlett.ttf tahoma.ttf tahomabd.ttf; do
+  if [ -f "/usr/share/wine/fonts/$_wine_font" ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/$_wine_font" ]; then
+    cp "/usr/share/wine/fonts/$_wine_font" "$WINEPREFIX/drive_c/windows/Fonts/" || true
+  fi
+done
+
+# Wine draws the windows' frames and captions itself (there is no window
+# manager on the virtual display), so screenshots show whole windows.
+if ! grep -q '"Decorated"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1 || true
   wineserver -w
 fi
 

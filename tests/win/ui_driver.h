@@ -1,0 +1,76 @@
+// Drives Windows programs from outside, as a user would: starts them, finds
+// their windows and message boxes by caption, reads and sets controls by id,
+// presses buttons, and photographs windows. For the tests under Wine.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace vemtrix::uitest {
+
+// How long to wait for a window: a message box takes about 2 s under Wine.
+inline constexpr int kWindowWaitMs = 10000;
+
+// A program started by a test. Killed when destroyed if it is still running.
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // commandLine as CreateProcess takes it (program path quoted as needed).
+  bool Start(const std::string& commandLine, const std::string& workingFolder = "");
+  bool WaitForExit(int timeoutMs);
+  bool Running() const;
+  DWORD ExitCode() const;  // STILL_ACTIVE while running
+  DWORD Id() const { return info_.dwProcessId; }
+  void Kill();
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+// A visible top-level window with exactly this caption, belonging to the
+// process processId (0: any process); nullptr when none shows up in time.
+HWND WaitForWindow(const std::string& caption, DWORD processId = 0, int timeoutMs = kWindowWaitMs);
+// The same for a message box (a dialog with a text control 0xFFFF).
+HWND WaitForMessageBox(const std::string& caption, DWORD processId = 0,
+                       int timeoutMs = kWindowWaitMs);
+// Any message box of the process, whatever its caption; nullptr when none.
+HWND FindAnyMessageBox(DWORD processId);
+bool WaitForWindowGone(HWND window, int timeoutMs = kWindowWaitMs);
+
+std::string WindowText(HWND window);
+std::string ControlText(HWND window, int id);
+bool SetControlText(HWND window, int id, const std::string& text);
+// BST_CHECKED, BST_UNCHECKED or BST_INDETERMINATE; -1 when there is no such control.
+int CheckState(HWND window, int id);
+// Clicks the check box until it shows the wanted state.
+bool SetChecked(HWND window, int id, bool checked);
+// Clicks the button without waiting for what the click does (it may open a
+// modal box). False when there is no such control.
+bool PressButton(HWND window, int id);
+// What the close box in the caption does.
+bool CloseWithCloseBox(HWND window);
+
+struct MessageBoxInfo {
+  std::string caption;
+  std::string text;
+  bool hasIcon = false;   // shows an icon (stop, information, question...)
+  bool topmost = false;   // system-modal boxes stay on top
+  std::vector<std::string> buttons;  // captions of the visible buttons, "&" removed
+};
+MessageBoxInfo ReadMessageBox(HWND box);
+// Presses the box's button IDOK, IDCANCEL, IDYES, IDNO...
+bool AnswerMessageBox(HWND box, int button);
+// Reads and answers every message box the process shows until it ends (or
+// timeoutMs passes), in order.
+std::vector<MessageBoxInfo> AnswerBoxesUntilExit(ChildProcess& process, int button, int timeoutMs);
+
+// Copies the window as it is on the screen into a PNG file.
+bool SaveWindowPng(HWND window, const std::string& path);
+
+}  // namespace vemtrix::uitest
