@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace vemtrix {
@@ -14,6 +15,17 @@ enum class MessageIcon { None, Error, Warning, Information, Question };
 enum class MessageButtons { Ok, YesNo, YesNoCancel };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 enum class WorkerBlock { Search, DeepScan };
+
+// What a save or open dialog shows.
+struct FileDialogRequest {
+  bool save = true;
+  std::string title;               // "Please select an HTML file"
+  std::string filterName;          // "All HTML files (*.html)"
+  std::string pattern;             // "*.html"
+  std::string initialFolder;
+  std::string proposedName;
+  std::string defaultExtension;    // "html"
+};
 
 class Frontend {
  public:
@@ -59,8 +71,30 @@ class Frontend {
     return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
   }
 
+  // ---- file dialogs: the chosen path, or nothing when cancelled.
+  virtual std::optional<std::string> ChooseFile(const FileDialogRequest& request) {
+    (void)request;
+    return std::nullopt;
+  }
+
+  // ---- the current search's name and terms boxes, and the catalog trees
+  virtual std::string SearchName() { return searchName_; }
+  virtual void SetSearchName(const std::string& name) { searchName_ = name; }
+  virtual std::string SearchTerms() { return searchTerms_; }
+  virtual void SetSearchTerms(const std::string& terms) { searchTerms_ = terms; }
+  // The catalogs' selection marks changed: the trees show them again.
+  virtual void CatalogMarksChanged() {}
+
+  // ---- hands a file name or web address to the system's "open" verb.
+  virtual void OpenInBrowser(const std::string& target) { (void)target; }
+
   // ---- audio prompts: speaks text without waiting for the speech.
   virtual void Speak(const std::string& text) { (void)text; }
+
+ private:
+  // Without a window the boxes are plain texts.
+  std::string searchName_ = "default";
+  std::string searchTerms_;
 };
 
 // A front end that shows nothing; the engine's default.
