@@ -1,0 +1,75 @@
+#include "core/recent_searches.h"
+
+#include <cctype>
+
+#include "catalogs/catalog_files.h"
+#include "core/frontend.h"
+#include "core/settings.h"
+#include "harvest/text_scan.h"
+
+namespace vemtrix {
+namespace {
+
+std::vector<std::string> RecentNames() {
+  const std::string& list = AppSettings().RecentSearches;
+  if (list.empty()) return {};
+  int count = 1;
+  for (char c : list) count += c == ',';
+  std::vector<std::string> names = ReadCsvFields(list, count);
+  if (names.size() > static_cast<std::size_t>(kMaxRecentSearches)) names.resize(kMaxRecentSearches);
+  return names;
+}
+
+bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+
+}  // namespace
+
+void AddRecentSearch(const std::string& name) {
+  std::string lowered = ToLower(name);
+  std::string& list = AppSettings().RecentSearches;
+  if (("," + list + ",").find("," + lowered + ",") != std::string::npos) return;
+  if (list.empty() || list[0] == ',') list = lowered + list;
+  else list = lowered + "," + list;
+  int names = 1;
+  for (char c : list) names += c == ',';
+  if (names > kMaxRecentSearches) list.erase(list.rfind(','));
+}
+
+std::string ProperCase(const std::string& text) {
+  std::string out = text;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(out[i]);
+    bool starts = i == 0 || !IsLetter(out[i - 1]);
+    out[i] = static_cast<char>(starts ? std::toupper(c) : std::tolower(c));
+  }
+  return out;
+}
+
+std::vector<MenuItem> BuildRecentMenu() {
+  std::vector<MenuItem> items = {{"Recent Searches", kRecentMenuTitle, false}, {"-", 0, true}};
+  std::vector<std::string> names = RecentNames();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    items.push_back({ProperCase(names[i]), kRecentMenuTitle + 1 + static_cast<int>(i), true});
+  }
+  return items;
+}
+
+std::string RecentSearchName(int command) {
+  std::vector<std::string> names = RecentNames();
+  int i = command - kRecentMenuTitle;
+  if (i < 1 || i > static_cast<int>(names.size())) return std::string();
+  return names[static_cast<std::size_t>(i - 1)];
+}
+
+std::vector<std::string> AboutStatisticsLines() {
+  const Settings& s = AppSettings();
+  return {
+      "Total bytes downloaded: " + FormatCount(s.SuperBytes),
+      "Total search results found: " + FormatCount(s.SuperResults),
+      "Total searches performed: " + FormatCount(s.SuperSearches),
+      "Time spent searching: " + FormatDuration(s.SuperSearchTime),
+      "Time spent running: " + FormatDuration(ProgramTimeNow(s)),
+  };
+}
+
+}  // namespace vemtrix

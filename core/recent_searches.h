@@ -1,0 +1,37 @@
+// The recently saved searches (a pop-up menu beside the name box) and the
+// lifetime statistics the About box shows.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vemtrix {
+
+inline constexpr int kRecentMenuTitle = 6000;
+inline constexpr int kMaxRecentSearches = 8;
+
+// Puts a just-saved name in front of RecentSearches (lower case, no name
+// twice, at most eight).
+void AddRecentSearch(const std::string& name);
+
+struct MenuItem {
+  std::string text;  // "-" for a separator
+  int command = 0;
+  bool enabled = true;
+};
+
+// "Recent Searches" (6000, disabled), a separator, then one item per name
+// (6001 upward), each word's first letter in upper case.
+std::vector<MenuItem> BuildRecentMenu();
+
+// The name behind menu command 6000 + i (as stored); empty when none.
+std::string RecentSearchName(int command);
+
+// Each letter that starts the text or follows a non-letter in upper case,
+// every other letter in lower case.
+std::string ProperCase(const std::string& text);
+
+// The About box's five statistics lines.
+std::vector<std::string> AboutStatisticsLines();
+
+}  // namespace vemtrix

@@ -1,0 +1,311 @@
+#include <gtest/gtest.h>
+
+#include "catalogs/catalog_files.h"
+#include "core/recent_searches.h"
+#include "core/result_store.h"
+#include "core/saved_search.h"
+#include "core/settings.h"
+#include "platform/platform.h"
+#include "support/recording_frontend.h"
+
+using namespace vemtrix;
+using vemtrix::testing::RecordingFrontend;
+
+namespace {
+
+struct FixedDate {
+  FixedDate(int y, int m, int d) {
+    platform::SetClockForTesting([=] { return platform::LocalDateTime{y, m, d, 12, 0, 0, 0}; });
+  }
+  ~FixedDate() { platform::SetClockForTesting(nullptr); }
+};
+
+class SavedSearchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    AppSettings() = DefaultSettings();
+    dir = platform::ProgramDirectory() + "test-tmp" + platform::PathSeparator() + "searches";
+    platform::CreateFolder(dir);
+    platform::SetProgramDirectory(dir);
+    for (int id = 0; id < kCatalogCount; ++id) ClearCatalog(Catalog(static_cast<CatalogId>(id)));
+    AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"NA", "US", "United States", "Seattle", "http://seattle.craigslist.org/"});
+    AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"NA", "US", "United States", "Boston", "http://boston.craigslist.org/"});
+    AppendCatalogRow(SectionCatalog(SiteId::Craigslist), {"sss", "bik", "bicycles"});
+    AppendCatalogRow(CityCatalog(SiteId::Kijiji), {"Canada", "Ontario", "Toronto", "http://toronto.kijiji.ca/"});
+    AppendCatalogRow(SectionCatalog(SiteId::Kijiji), {"Buy", "27", "b-furniture", "Furniture"});
+    AppendCatalogRow(SectionCatalog(SiteId::Backpage), {"4374", "For Sale", "5172", "Electronics", "electronics"});
+    AppendCatalogRow(SectionCatalog(SiteId::Daype), {"For sale", "furniture", "Furniture", "fs"});
+    Results().CreateWithCapacity(AppSettings().MaxResults);
+    Dirty = 0;
+  }
+  void TearDown() override {
+    platform::SetProgramDirectory("");
+    AppSettings() = DefaultSettings();
+  }
+
+  void Add(const std::string& date, const std::string& title, const std::string& link, const std::string& full) {
+    SearchResult row{date, title, "Seattle", "bicycles", link, full, "Yes"};
+    Results().AppendLoaded(row);
+  }
+  std::string Written(const std::string& name) {
+    std::string text;
+    platform::ReadWholeFile(dir + platform::PathSeparator() + name + ".vem", text);
+    return text;
+  }
+  void Write(const std::string& name, const std::string& text) {
+    ASSERT_TRUE(platform::WriteWholeFile(dir + platform::PathSeparator() + name + ".vem", text));
+  }
+
+  RecordingFrontend ui;
+  std::string dir;
+};
+
+}  // namespace
+
+TEST(EscapedFields, RoundTripsEveryAwkwardText) {
+  const std::string texts[] = {
+      "quote \" backslash \\ line\r\nbreak",
+      "ends in a backslash\\",
+      "a backslash then n: \\n stays",
+      "lone\rCR, lone\nLF, form\ffeed",
+      "",
+      "\\\"",
+  };
+  for (const std::string& text : texts) {
+    std::string line = "\"2026-11-01\",\"" + EscapeCsvText(text) + "\",\"c\",\"s\",\"l\",\"" + EscapeCsvText(text) + "\"";
+    std::string back = ReadEscapedField(line, 2);
+    std::string expected = text;
+    // Lone CRs, LFs and form feeds come back as line breaks.
+    if (text.rfind("lone", 0) == 0) expected = "lone\r\nCR, lone\r\nLF, form\r\nfeed";
+    EXPECT_EQ(back, expected) << text;
+    EXPECT_EQ(ReadEscapedField(line, 6), expected);
+    EXPECT_EQ(ReadEscapedField(line, 5), "l");
+  }
+  EXPECT_EQ(EscapeCsvText("a\\b\"c\r\nd"), "a\\\\b\\\"c\\nd");
+  EXPECT_EQ(ReadEscapedField("\"only one\"", 2), "");
+  EXPECT_EQ(ReadEscapedField("\"x\\q\"", 1), "x\\q");  // an unknown escape keeps both characters
+  EXPECT_EQ(ReadEscapedField("\"x\"", 7), "");
+}
+
+TEST(SearchNames, CleaningReplacesForbiddenCharactersAndDropsPairsOfSpaces) {
+  EXPECT_EQ(CleanSearchName("cars.toronto"), "cars toronto");
+  EXPECT_EQ(CleanSearchName("a/b\\c*d?e\"f"), "a b c d e f");
+  EXPECT_EQ(CleanSearchName("a..b"), "ab");     // two spaces disappear
+  EXPECT_EQ(CleanSearchName("a...b"), "a b");   // three leave one
+  EXPECT_EQ(CleanSearchName("cars:toronto<1>|x"), "cars toronto 1x");  // ">|" made a pair
+  EXPECT_EQ(CleanSearchName(std::string("tab\there")), "tab here");
+}
+
+TEST_F(SavedSearchTest, SavesByteForByteAndSkipsBlankAndExpiredRows) {
+  CityCatalog(SiteId::Craigslist).SetMark(2, true);
+  SectionCatalog(SiteId::Craigslist).SetMark(1, true);
+  CityCatalog(SiteId::Kijiji).SetMark(1, true);
+  SectionCatalog(SiteId::Kijiji).SetMark(1, true);
+  SectionCatalog(SiteId::Backpage).SetMark(1, true);
+  SectionCatalog(SiteId::Daype).SetMark(1, true);
+  Add("2026-11-01", "Road \"bike\"\\", "http://seattle.craigslist.org/bik/1.html", "<!--RSS-->Line one\r\nline two");
+  Add("2026-11-02", "   ", "http://seattle.craigslist.org/bik/2.html", "");
+  Add("0000-00-00", "Expired", "http://seattle.craigslist.org/bik/3.html", "gone");
+  ui.SetSearchName("bikes.in/town");
+  ui.SetSearchTerms("road bike, \"fixie\"");
+  Dirty = 1;
+
+  ASSERT_TRUE(SaveSearch());
+  EXPECT_EQ(Dirty.load(), 0);
+  EXPECT_EQ(ui.SearchName(), "bikes in town");
+  EXPECT_EQ(AppSettings().CurrentSearchName, "bikes in town");
+  EXPECT_EQ(Written("bikes in town"),
+            "Vemtrix Saved Search\r\n"
+            "CurrentSearchname: bikes in town\r\n"
+            "SearchTerms: road bike, \"fixie\"\r\n"
+            "CLcityList: http://boston.craigslist.org/\r\n"
+            "KJcityList: http://toronto.kijiji.ca/\r\n"
+            "BPcityList: \r\n"
+            "DAcityList: \r\n"
+            "CLsectionList: bik\r\n"
+            "KJsectionList: 27\\b-furniture\r\n"
+            "BPsectionList: 4374\\5172\r\n"
+            "DAsectionList: furniture\r\n"
+            "Result: \"2026-11-01\",\"Road \\\"bike\\\"\\\\\",\"Seattle\",\"bicycles\","
+            "\"http://seattle.craigslist.org/bik/1.html\",\"<!--RSS-->Line one\\nline two\"\r\n");
+}
+
+TEST_F(SavedSearchTest, LoadsBackWhatWasSavedWithMarksAndNothingNew) {
+  FixedDate today(2026, 11, 20);
+  CityCatalog(SiteId::Craigslist).SetMark(1, true);
+  SectionCatalog(SiteId::Kijiji).SetMark(1, true);
+  Add("2026-11-01", "Title with \\n and \"quotes\"", "http://a/1", "Full text\r\nof two lines\\");
+  Add("2026-10-30", "Second", "http://a/2", "");
+  ui.SetSearchName("round trip");
+  ui.SetSearchTerms("x,y");
+  ASSERT_TRUE(SaveSearch());
+
+  ClearAllMarks();
+  Results().CreateWithCapacity(100);
+  ui.SetSearchTerms("");
+  NewThisRun = 7;
+  Dirty = 1;
+  ASSERT_TRUE(LoadSearch(false));
+  EXPECT_EQ(Results().count(), 2);
+  SearchResult first = Results().Row(1);
+  EXPECT_EQ(first.title, "Title with \\n and \"quotes\"");
+  EXPECT_EQ(first.fullText, "Full text\r\nof two lines\\");
+  EXPECT_EQ(first.newFlag, "");
+  EXPECT_EQ(NewThisRun.load(), 0);
+  EXPECT_EQ(Dirty.load(), 1);  // loading leaves it as it was
+  EXPECT_EQ(ui.SearchTerms(), "x,y");
+  EXPECT_TRUE(CityCatalog(SiteId::Craigslist).Mark(1));
+  EXPECT_FALSE(CityCatalog(SiteId::Craigslist).Mark(2));
+  EXPECT_TRUE(SectionCatalog(SiteId::Kijiji).Mark(1));
+  EXPECT_FALSE(SectionCatalog(SiteId::Craigslist).Mark(1));
+  EXPECT_EQ(ui.Counters().back(), std::make_pair(0, 2));
+}
+
+TEST_F(SavedSearchTest, OldResultsAreDiscardedTwoMonthsBack) {
+  Write("dated", "Vemtrix Saved Search\r\nResult: \"2009-01-14\",\"old\",\"c\",\"s\",\"http://a/1\",\"\"\r\n"
+                 "Result: \"2009-01-15\",\"kept\",\"c\",\"s\",\"http://a/2\",\"\"\r\n"
+                 "Result: \"\",\"undated\",\"c\",\"s\",\"http://a/3\",\"\"\r\n");
+  ui.SetSearchName("dated");
+  {
+    FixedDate today(2009, 3, 15);
+    ASSERT_TRUE(LoadSearch(true));
+  }
+  ASSERT_EQ(Results().count(), 1);
+  EXPECT_EQ(Results().Field(1, kFieldTitle), "kept");
+
+  AppSettings().DiscardSearches = 0;
+  ASSERT_TRUE(LoadSearch(true));
+  EXPECT_EQ(Results().count(), 3);
+
+  FixedDate january(2009, 1, 10);
+  EXPECT_EQ(DiscardCutoffDate(), "2008-11-10");
+}
+
+TEST_F(SavedSearchTest, ReadsBothOlderLayouts) {
+  AppSettings().DiscardSearches = 0;
+  Write("old1", "old one\r\n\"no lists\"\r\nbik\r\nterms here\r\n\"2009-01-01\",\"A\",\"c\",\"s\",\"http://a/1\",\"\"\r\n");
+  ui.SetSearchName("old1");
+  CityCatalog(SiteId::Craigslist).SetMark(1, true);
+  ASSERT_TRUE(LoadSearch(true));
+  EXPECT_EQ(ui.SearchName(), "old one");
+  EXPECT_EQ(ui.SearchTerms(), "terms here");
+  EXPECT_FALSE(CityCatalog(SiteId::Craigslist).Mark(1));
+  ASSERT_EQ(Results().count(), 1);
+  EXPECT_EQ(Results().Field(1, kFieldTitle), "A");
+
+  Write("old2", "old two\r\nhttp://seattle.craigslist.org/,http://gone.craigslist.org/\r\nbik\r\nt\r\n"
+                "http://toronto.kijiji.ca/\r\n27\\b-furniture\r\n\"2009-01-01\",\"B\",\"c\",\"s\",\"http://a/2\",\"\"\r\n");
+  ui.SetSearchName("old2");
+  ASSERT_TRUE(LoadSearch(true));
+  EXPECT_TRUE(CityCatalog(SiteId::Craigslist).Mark(1));
+  EXPECT_TRUE(SectionCatalog(SiteId::Craigslist).Mark(1));
+  EXPECT_TRUE(CityCatalog(SiteId::Kijiji).Mark(1));
+  EXPECT_TRUE(SectionCatalog(SiteId::Kijiji).Mark(1));
+  ASSERT_EQ(Results().count(), 1);
+  EXPECT_EQ(Results().Field(1, kFieldTitle), "B");
+
+  // A keyed file without list lines chooses nothing anywhere.
+  Write("bare", "  VEMTRIX saved SEARCH \r\nSearchTerms: q\r\n");
+  ui.SetSearchName("bare");
+  ASSERT_TRUE(LoadSearch(true));
+  EXPECT_FALSE(CityCatalog(SiteId::Craigslist).Mark(1));
+  EXPECT_EQ(Results().count(), 0);
+}
+
+TEST_F(SavedSearchTest, AMissingFileIsReportedUnlessQuiet) {
+  ui.SetSearchName("no such search");
+  EXPECT_FALSE(LoadSearch(true));
+  EXPECT_TRUE(ui.Messages().empty());
+  EXPECT_FALSE(LoadSearch(false));
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].caption, "Warning");
+  EXPECT_EQ(ui.Messages()[0].text, "\"no such search\" can't be found. Perhaps it is a new search?");
+  EXPECT_EQ(ui.Messages()[0].icon, MessageIcon::Warning);
+}
+
+TEST_F(SavedSearchTest, OverflowWhileLoadingKeepsWhatWasRead) {
+  AppSettings().DiscardSearches = 0;
+  AppSettings().AudioPrompts = 1;
+  AppSettings().MaxResults = 5000;
+  std::string text = "Vemtrix Saved Search\r\n";
+  for (int i = 0; i < 5002; ++i) {
+    text += "Result: \"2026-01-01\",\"t" + std::to_string(i) + "\",\"c\",\"s\",\"http://a/" + std::to_string(i) + "\",\"\"\r\n";
+  }
+  Write("big", text);
+  ui.SetSearchName("big");
+  ASSERT_TRUE(LoadSearch(true));
+  EXPECT_EQ(Results().count(), 5000);
+  EXPECT_EQ(Results().Field(5000, kFieldTitle), "t4999");
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].text,
+            "The results list has overflowed (5,000 elements). Please increase max results in the settings.");
+  EXPECT_EQ(ui.Spoken().size(), 1u);
+}
+
+TEST_F(SavedSearchTest, AFailedSaveKeepsDirtyAndTheOldFile) {
+  ui.SetSearchName("keep");
+  Add("2026-11-01", "first", "http://a/1", "");
+  ASSERT_TRUE(SaveSearch());
+  std::string before = Written("keep");
+  Add("2026-11-02", "second", "http://a/2", "");
+  Dirty = 1;
+  platform::SetProgramDirectory(dir + platform::PathSeparator() + "missing-folder");
+  EXPECT_FALSE(SaveSearch());
+  platform::SetProgramDirectory(dir);
+  EXPECT_EQ(Dirty.load(), 1);
+  EXPECT_EQ(Written("keep"), before);
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].caption, "Error");
+  EXPECT_NE(ui.Messages()[0].text.find("missing-folder"), std::string::npos);
+}
+
+TEST(RecentSearches, NineNewNamesKeepTheNewestEight) {
+  AppSettings() = DefaultSettings();
+  for (int i = 1; i <= 7; ++i) AddRecentSearch("Search" + std::to_string(i));
+  EXPECT_EQ(AppSettings().RecentSearches, "search7,search6,search5,search4,search3,search2,search1,default");
+  AddRecentSearch("search8");
+  EXPECT_EQ(AppSettings().RecentSearches, "search8,search7,search6,search5,search4,search3,search2,search1");
+  AddRecentSearch("SEARCH9");
+  EXPECT_EQ(AppSettings().RecentSearches, "search9,search8,search7,search6,search5,search4,search3,search2");
+  AddRecentSearch("Search5");  // already there: no move to the front
+  EXPECT_EQ(AppSettings().RecentSearches.substr(0, 8), "search9,");
+
+  AppSettings().RecentSearches = "";
+  AddRecentSearch("first");
+  EXPECT_EQ(AppSettings().RecentSearches, "first");
+  AppSettings() = DefaultSettings();
+}
+
+TEST(RecentSearches, MenuShowsNamesInProperCase) {
+  AppSettings() = DefaultSettings();
+  AppSettings().RecentSearches = "cars,old bikes-for SALE";
+  std::vector<MenuItem> menu = BuildRecentMenu();
+  ASSERT_EQ(menu.size(), 4u);
+  EXPECT_EQ(menu[0].text, "Recent Searches");
+  EXPECT_EQ(menu[0].command, 6000);
+  EXPECT_FALSE(menu[0].enabled);
+  EXPECT_EQ(menu[1].text, "-");
+  EXPECT_EQ(menu[2].text, "Cars");
+  EXPECT_EQ(menu[2].command, 6001);
+  EXPECT_EQ(menu[3].text, "Old Bikes-For Sale");
+  EXPECT_EQ(RecentSearchName(6002), "old bikes-for SALE");
+  EXPECT_EQ(RecentSearchName(6003), "");
+  AppSettings() = DefaultSettings();
+}
+
+TEST(Statistics, AboutBoxLines) {
+  AppSettings() = DefaultSettings();
+  AppSettings().SuperBytes = 1234567890123LL;
+  AppSettings().SuperResults = 4321;
+  AppSettings().SuperSearches = 12;
+  AppSettings().SuperSearchTime = 90061;
+  AppSettings().SuperProgramTime = 3599;
+  EXPECT_EQ(AboutStatisticsLines(), (std::vector<std::string>{
+                                        "Total bytes downloaded: 1,234,567,890,123",
+                                        "Total search results found: 4,321",
+                                        "Total searches performed: 12",
+                                        "Time spent searching: 25:01:01",
+                                        "Time spent running: 0:59:59",
+                                    }));
+  AppSettings() = DefaultSettings();
+}
