@@ -4,6 +4,17 @@
 
 namespace vemtrix {
 
+void LinkIndex::Reserve(std::size_t rows) {
+  std::size_t slots = exact_.empty() ? 1024 : exact_.size();
+  while (slots < (rows + 1) * 2) slots *= 2;
+  if (slots == exact_.size()) return;
+  std::vector<ExactSlot> old = std::move(exact_);
+  exact_.assign(slots, ExactSlot());
+  for (const ExactSlot& slot : old) {
+    if (slot.rowPlusOne != 0) InsertExact(slot.rowPlusOne - 1, HashText(linkOf_(slot.rowPlusOne - 1)));
+  }
+}
+
 void LinkIndex::Clear() {
   exact_.clear();
   exact_.shrink_to_fit();
@@ -50,13 +61,7 @@ void LinkIndex::InsertExact(std::uint32_t row, std::uint64_t hash) {
   exact_[i].fingerprint = static_cast<std::uint32_t>(hash >> 32);
 }
 
-void LinkIndex::GrowExact() {
-  std::vector<ExactSlot> old = std::move(exact_);
-  exact_.assign(old.empty() ? 1024 : old.size() * 2, ExactSlot());
-  for (const ExactSlot& slot : old) {
-    if (slot.rowPlusOne != 0) InsertExact(slot.rowPlusOne - 1, HashText(linkOf_(slot.rowPlusOne - 1)));
-  }
-}
+void LinkIndex::GrowExact() { Reserve(exactUsed_ + 1); }
 
 bool LinkIndex::ContainsExact(std::string_view text) const {
   if (exact_.empty()) return false;

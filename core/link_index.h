@@ -30,6 +30,8 @@ class LinkIndex {
   explicit LinkIndex(LinkOf linkOf) : linkOf_(std::move(linkOf)) {}
 
   void Clear();
+  // Makes room for rows links without growing the exact-match table.
+  void Reserve(std::size_t rows);
   // Adds the link of row (rows are added in increasing order).
   void Add(std::uint32_t row, std::string_view link);
   // True when text equals a stored link.

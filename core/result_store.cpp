@@ -40,13 +40,19 @@ std::string_view ResultStore::PackedRow::Get(int field) const {
 }
 
 void ResultStore::PackedRow::Set(const SearchResult& row) {
+  std::array<std::string_view, kResultFieldCount> fields;
+  for (int f = 1; f <= kResultFieldCount; ++f) fields[static_cast<std::size_t>(f - 1)] = row.Field(f);
+  Set(fields);
+}
+
+void ResultStore::PackedRow::Set(const std::array<std::string_view, kResultFieldCount>& fields) {
   std::size_t size = 0;
-  for (int f = 1; f <= kResultFieldCount; ++f) size += row.Field(f).size();
+  for (std::string_view field : fields) size += field.size();
   std::string packed;
   packed.reserve(size);
-  for (int f = 1; f <= kResultFieldCount; ++f) {
-    packed += row.Field(f);
-    ends[f - 1] = static_cast<std::uint32_t>(packed.size());
+  for (std::size_t f = 0; f < fields.size(); ++f) {
+    packed += fields[f];
+    ends[f] = static_cast<std::uint32_t>(packed.size());
   }
   data = std::move(packed);
 }
@@ -74,6 +80,7 @@ void ResultStore::CreateWithCapacity(std::int32_t capacity) {
   capacity_ = capacity < 0 ? 0 : capacity;
   rows_.reserve(static_cast<std::size_t>(capacity_));
   index_.Clear();
+  indexedRows_ = 0;
   emptyHint_ = rssHint_ = 0;
 }
 
@@ -103,11 +110,17 @@ void ResultStore::ReportOverflow(std::int32_t count) {
 }
 
 bool ResultStore::AppendLocked(const SearchResult& row) {
-  if (static_cast<std::int32_t>(rows_.size()) >= capacity_) return false;
-  rows_.emplace_back();
-  rows_.back().Set(row);
-  index_.Add(static_cast<std::uint32_t>(rows_.size() - 1), rows_.back().Get(kFieldLink));
-  return true;
+  std::array<std::string_view, kResultFieldCount> fields;
+  for (int f = 1; f <= kResultFieldCount; ++f) fields[static_cast<std::size_t>(f - 1)] = row.Field(f);
+  return AppendLoadedLocked(fields);
+}
+
+void ResultStore::EnsureIndexedLocked() {
+  if (indexedRows_ == rows_.size()) return;
+  index_.Reserve(rows_.size());
+  for (; indexedRows_ < rows_.size(); ++indexedRows_) {
+    index_.Add(static_cast<std::uint32_t>(indexedRows_), rows_[indexedRows_].Get(kFieldLink));
+  }
 }
 
 bool ResultStore::AddFromSearch(std::string_view date, std::string_view title, std::string_view link,
@@ -135,11 +148,13 @@ bool ResultStore::AddFromSearch(std::string_view date, std::string_view title, s
     std::lock_guard<std::mutex> guard(lock_);
     // The duplicate check runs under the lock, so two workers holding the
     // same ad cannot both add it.
+    EnsureIndexedLocked();
     if (index_.ContainsSubstring(row.link, static_cast<std::uint32_t>(rows_.size()))) return true;
     total = static_cast<std::int32_t>(rows_.size());
     if (!AppendLocked(row)) {
       added = -1;
     } else {
+      EnsureIndexedLocked();
       added = total + 1;
       total = added;
       NewThisRun += 1;
@@ -158,10 +173,23 @@ bool ResultStore::AddFromSearch(std::string_view date, std::string_view title, s
 }
 
 bool ResultStore::AppendLoaded(const SearchResult& row) {
+  std::array<std::string_view, kResultFieldCount> fields;
+  for (int f = 1; f <= kResultFieldCount; ++f) fields[static_cast<std::size_t>(f - 1)] = row.Field(f);
+  return AppendLoaded(fields);
+}
+
+bool ResultStore::AppendLoadedLocked(const std::array<std::string_view, kResultFieldCount>& fields) {
+  if (static_cast<std::int32_t>(rows_.size()) >= capacity_) return false;
+  rows_.emplace_back();
+  rows_.back().Set(fields);
+  return true;
+}
+
+bool ResultStore::AppendLoaded(const std::array<std::string_view, kResultFieldCount>& fields) {
   std::int32_t total = 0;
   {
     std::lock_guard<std::mutex> guard(lock_);
-    if (AppendLocked(row)) return true;
+    if (AppendLoadedLocked(fields)) return true;
     total = static_cast<std::int32_t>(rows_.size());
   }
   ReportOverflow(total);
@@ -169,10 +197,9 @@ bool ResultStore::AppendLoaded(const SearchResult& row) {
 }
 
 void ResultStore::RebuildIndexLocked() {
+  // Rebuilt when the next duplicate check needs it.
   index_.Clear();
-  for (std::size_t i = 0; i < rows_.size(); ++i) {
-    index_.Add(static_cast<std::uint32_t>(i), rows_[i].Get(kFieldLink));
-  }
+  indexedRows_ = 0;
 }
 
 void ResultStore::DeleteRows(const std::vector<std::int32_t>& rows) {
@@ -363,6 +390,7 @@ void ResultStore::ClearSelection() {
 
 std::size_t ResultStore::MemoryBytes() const {
   std::lock_guard<std::mutex> guard(lock_);
+  const_cast<ResultStore*>(this)->EnsureIndexedLocked();
   std::size_t bytes = rows_.capacity() * sizeof(PackedRow) + index_.MemoryBytes();
   for (const PackedRow& row : rows_) {
     if (row.data.capacity() > 15) bytes += row.data.capacity() + 1;

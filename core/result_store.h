@@ -3,6 +3,8 @@
 // selection flag per row, and one lock that every read and write takes.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -71,6 +73,8 @@ class ResultStore {
   // The load path: appends a row as it stands (no duplicate check). False
   // after an overflow, which has been reported.
   bool AppendLoaded(const SearchResult& row);
+  // The same from field views (1..7 at index 0..6), without a copy in between.
+  bool AppendLoaded(const std::array<std::string_view, kResultFieldCount>& fields);
 
   // Empties the given rows (1-based), then removes every row with an empty
   // date, keeping order; the results list is rebuilt.
@@ -115,6 +119,26 @@ class ResultStore {
   // Bytes the table holds (rows, text, index), for the benchmark.
   std::size_t MemoryBytes() const;
 
+  // Calls visit(row, fields) for rows first..last (1-based) with the seven
+  // fields as views, a batch at a time under the lock; the views are valid
+  // only during the call.
+  template <typename Visit>
+  void ForEachRow(Visit visit) const {
+    for (std::int32_t first = 1;; first += kVisitBatch) {
+      std::lock_guard<std::mutex> guard(lock_);
+      std::int32_t count = static_cast<std::int32_t>(rows_.size());
+      if (first > count) return;
+      std::int32_t last = std::min(count, first + kVisitBatch - 1);
+      std::string_view fields[kResultFieldCount + 1];
+      for (std::int32_t row = first; row <= last; ++row) {
+        const PackedRow& packed = rows_[static_cast<std::size_t>(row - 1)];
+        for (int f = 1; f <= kResultFieldCount; ++f) fields[f] = packed.Get(f);
+        visit(row, fields);
+      }
+    }
+  }
+  static constexpr std::int32_t kVisitBatch = 4096;
+
  private:
   // One row's seven fields in one block: ends_[i] is where field i+1 ends.
   struct PackedRow {
@@ -124,12 +148,18 @@ class ResultStore {
 
     std::string_view Get(int field) const;
     void Set(const SearchResult& row);
+    void Set(const std::array<std::string_view, kResultFieldCount>& fields);
     SearchResult Unpack() const;
   };
 
   void ReportOverflow(std::int32_t count);
   void RebuildIndexLocked();
+  // Adds the rows not yet in the index (loaded rows are indexed only when a
+  // duplicate check first needs them).
+  void EnsureIndexedLocked();
+  std::size_t indexedRows_ = 0;
   bool AppendLocked(const SearchResult& row);
+  bool AppendLoadedLocked(const std::array<std::string_view, kResultFieldCount>& fields);
 
   // No row before these may be empty / hold feed text (deep-scan search hints).
   std::size_t emptyHint_ = 0;

@@ -1,6 +1,8 @@
 #include "core/saved_search.h"
 
+#include <cctype>
 #include <cstdio>
+#include <cstring>
 
 #include "catalogs/catalog_files.h"
 #include "core/frontend.h"
@@ -57,26 +59,14 @@ void ApplyList(const ListKey& list, const std::string& chosen) {
   }
 }
 
-std::vector<std::string_view> SplitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
-  }
-  return lines;
-}
-
 }  // namespace
 
-std::string EscapeCsvText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
+void EscapeCsvTextTo(std::string& out, std::string_view text) {
+  std::size_t plain = 0;  // start of the run of characters that need nothing
   for (std::size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
+    if (c != '\\' && c != '"' && c != '\r' && c != '\n' && c != '\f') continue;
+    out.append(text.data() + plain, i - plain);
     switch (c) {
       case '\\': out += "\\\\"; break;
       case '"': out += "\\\""; break;
@@ -84,38 +74,61 @@ std::string EscapeCsvText(std::string_view text) {
         if (i + 1 < text.size() && text[i + 1] == '\n') ++i;  // CR LF is one line break
         out += "\\n";
         break;
-      case '\n':
-      case '\f': out += "\\n"; break;
-      default: out += c;
+      default: out += "\\n";
+    }
+    plain = i + 1;
+  }
+  out.append(text.data() + plain, text.size() - plain);
+}
+
+std::string EscapeCsvText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 16);
+  EscapeCsvTextTo(out, text);
+  return out;
+}
+
+void ReadEscapedFieldsInto(std::string_view line, std::array<std::string, 6>& fields) {
+  for (std::string& field : fields) field.clear();
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  for (std::string& field : fields) {
+    const char* open = static_cast<const char*>(std::memchr(p, '"', static_cast<std::size_t>(end - p)));
+    if (open == nullptr) return;
+    p = open + 1;
+    // Plain runs are copied whole; memchr finds the next quote and backslash.
+    for (;;) {
+      std::size_t left = static_cast<std::size_t>(end - p);
+      const char* quote = static_cast<const char*>(std::memchr(p, '"', left));
+      const char* slash = static_cast<const char*>(std::memchr(p, '\\', quote ? static_cast<std::size_t>(quote - p) : left));
+      if (slash == nullptr) {
+        const char* stop = quote ? quote : end;
+        field.append(p, static_cast<std::size_t>(stop - p));
+        p = quote ? quote + 1 : end;
+        break;
+      }
+      field.append(p, static_cast<std::size_t>(slash - p));
+      if (slash + 1 >= end) {  // a backslash that ends the line stays
+        field += '\\';
+        p = end;
+        break;
+      }
+      char next = slash[1];
+      if (next == '\\') field += '\\';
+      else if (next == '"') field += '"';
+      else if (next == 'n') field += "\r\n";
+      else {
+        field += '\\';
+        field += next;
+      }
+      p = slash + 2;
     }
   }
-  return out;
 }
 
 std::array<std::string, 6> ReadEscapedFields(std::string_view line) {
   std::array<std::string, 6> fields;
-  std::size_t i = 0;
-  for (std::string& field : fields) {
-    std::size_t open = line.find('"', i);
-    if (open == std::string_view::npos) break;
-    i = open + 1;
-    while (i < line.size() && line[i] != '"') {
-      if (line[i] == '\\' && i + 1 < line.size()) {
-        char next = line[i + 1];
-        if (next == '\\') field += '\\';
-        else if (next == '"') field += '"';
-        else if (next == 'n') field += "\r\n";
-        else {
-          field += '\\';
-          field += next;
-        }
-        i += 2;
-      } else {
-        field += line[i++];
-      }
-    }
-    ++i;  // past the closing quote
-  }
+  ReadEscapedFieldsInto(line, fields);
   return fields;
 }
 
@@ -144,13 +157,29 @@ std::string SearchFilePath(const std::string& cleanName) {
 std::string FormatSavedSearch(const std::string& cleanName, const std::string& terms) {
   std::string out = "Vemtrix Saved Search\r\nCurrentSearchname: " + cleanName + "\r\nSearchTerms: " + terms + "\r\n";
   for (const ListKey& list : kLists) out += std::string(list.key) + ": " + ChosenList(list) + "\r\n";
-  std::int32_t count = Results().count();
-  for (std::int32_t row = 1; row <= count; ++row) {
-    SearchResult r = Results().Row(row);
-    if (TrimSpaces(r.title).empty() || r.date == "0000-00-00") continue;
-    out += "Result: \"" + r.date + "\",\"" + EscapeCsvText(r.title) + "\",\"" + r.city + "\",\"" + r.section +
-           "\",\"" + r.link + "\",\"" + EscapeCsvText(r.fullText) + "\"\r\n";
-  }
+  // One pass for the size, so the text is built without regrowing.
+  std::size_t size = out.size();
+  Results().ForEachRow([&size](std::int32_t, const std::string_view* f) {
+    for (int i = 1; i <= 6; ++i) size += f[i].size() + 3;
+    size += 16 + f[kFieldTitle].size() / 8 + f[kFieldFullText].size() / 8;
+  });
+  out.reserve(size);
+  Results().ForEachRow([&out](std::int32_t, const std::string_view* f) {
+    if (TrimSpaces(f[kFieldTitle]).empty() || f[kFieldDate] == "0000-00-00") return;
+    out += "Result: \"";
+    out += f[kFieldDate];
+    out += "\",\"";
+    EscapeCsvTextTo(out, f[kFieldTitle]);
+    out += "\",\"";
+    out += f[kFieldCity];
+    out += "\",\"";
+    out += f[kFieldSection];
+    out += "\",\"";
+    out += f[kFieldLink];
+    out += "\",\"";
+    EscapeCsvTextTo(out, f[kFieldFullText]);
+    out += "\"\r\n";
+  });
   return out;
 }
 
@@ -184,85 +213,125 @@ std::string DiscardCutoffDate() {
   return text;
 }
 
+namespace {
+
+bool StartsWithResultKey(std::string_view line) {
+  static const char kKey[] = "result:";
+  if (line.size() < 7) return false;
+  for (std::size_t i = 0; i < 7; ++i) {
+    if (std::tolower(static_cast<unsigned char>(line[i])) != kKey[i]) return false;
+  }
+  return true;
+}
+
+// Reads the lines of a saved search as they come: the header (keyed, or one
+// of the two older layouts) and then the results, straight into the store.
+class SearchFileReader {
+ public:
+  SearchFileReader() : discard_(AppSettings().DiscardSearches != 0), cutoff_(DiscardCutoffDate()) {}
+
+  bool Line(std::string_view line) {
+    std::size_t i = index_++;
+    if (inResults_) return Result(line);
+    if (i == 0) {
+      keyed_ = ToLower(TrimSpaces(line)) == "vemtrix saved search";
+      if (!keyed_) name = std::string(line);
+      return true;
+    }
+    if (keyed_) {
+      std::size_t colon = line.find(':');
+      std::string key = ToLower(line.substr(0, colon));
+      std::string value(colon == std::string_view::npos || colon + 2 > line.size() ? std::string_view()
+                                                                                   : line.substr(colon + 2));
+      if (key == "result") {
+        inResults_ = true;
+        return Result(line);
+      }
+      if (key == "currentsearchname") name = value;
+      else if (key == "searchterms") terms = value;
+      for (int k = 0; k < kListCount; ++k) {
+        if (key == ToLower(kLists[k].key)) lists[static_cast<std::size_t>(k)] = value;
+      }
+      return true;
+    }
+    // Older layouts: name, Craigslist cities, Craigslist sections, terms,
+    // then (unless the cities line was already a quoted result) the Kijiji
+    // cities and sections; results follow.
+    switch (i) {
+      case 1:
+        quotedOld_ = !line.empty() && line[0] == '"';
+        if (!quotedOld_) lists[0] = std::string(line);
+        return true;
+      case 2:
+        if (!quotedOld_) lists[4] = std::string(line);
+        return true;
+      case 3:
+        terms = std::string(line);
+        return true;
+      case 4:
+        if (quotedOld_) break;
+        lists[1] = std::string(line);
+        return true;
+      case 5:
+        if (quotedOld_) break;
+        lists[5] = std::string(line);
+        return true;
+      default:
+        break;
+    }
+    inResults_ = true;
+    return Result(line);
+  }
+
+  std::string name;
+  std::string terms;
+  std::array<std::string, kListCount> lists;
+
+ private:
+  bool Result(std::string_view line) {
+    if (StartsWithResultKey(line)) line.remove_prefix(std::min<std::size_t>(8, line.size()));
+    ReadEscapedFieldsInto(line, fields_);
+    if (fields_[1].empty() || (discard_ && fields_[0] < cutoff_)) return true;
+    std::array<std::string_view, kResultFieldCount> row;
+    for (std::size_t f = 0; f < 6; ++f) row[f] = fields_[f];
+    return Results().AppendLoaded(row);  // false after an overflow, reported
+  }
+
+  const bool discard_;
+  const std::string cutoff_;
+  std::size_t index_ = 0;
+  bool keyed_ = false;
+  bool quotedOld_ = false;
+  bool inResults_ = false;
+  std::array<std::string, 6> fields_;
+};
+
+}  // namespace
+
 bool LoadSearch(bool quiet) {
   std::string name = CleanSearchName(UI().SearchName());
   UI().SetSearchName(name);
   AppSettings().CurrentSearchName = name;
   std::string path = SearchFilePath(name);
-  std::string text;
-  if (!platform::FileExists(path) || !platform::ReadWholeFile(path, text)) {
+  if (!platform::FileExists(path)) {
     if (!quiet) {
       UI().ShowMessage("Warning", "\"" + name + "\" can't be found. Perhaps it is a new search?", MessageIcon::Warning,
                        MessageButtons::Ok);
     }
     return false;
   }
-  std::vector<std::string_view> lines = SplitLines(text);
-  auto line = [&lines](std::size_t i) { return i < lines.size() ? lines[i] : std::string_view(); };
-
-  std::string terms;
-  std::array<std::string, kListCount> lists;
-  std::size_t firstResult = lines.size();
-  if (ToLower(TrimSpaces(line(0))) == "vemtrix saved search") {
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-      std::string_view l = lines[i];
-      std::size_t colon = l.find(':');
-      std::string key = ToLower(l.substr(0, colon));
-      std::string value(colon == std::string_view::npos || colon + 2 > l.size() ? std::string_view()
-                                                                                 : l.substr(colon + 2));
-      if (key == "result") {
-        firstResult = i;
-        break;
-      }
-      if (key == "currentsearchname") {
-        name = value;
-      } else if (key == "searchterms") {
-        terms = value;
-      } else {
-        for (int k = 0; k < kListCount; ++k) {
-          if (key == ToLower(kLists[k].key)) lists[static_cast<std::size_t>(k)] = value;
-        }
-      }
-    }
-  } else {
-    name = std::string(line(0));
-    terms = std::string(line(3));
-    if (!line(1).empty() && line(1)[0] == '"') {
-      firstResult = 4;
-    } else {
-      lists[0] = std::string(line(1));  // Craigslist cities
-      lists[4] = std::string(line(2));  // Craigslist sections
-      lists[1] = std::string(line(4));  // Kijiji cities
-      lists[5] = std::string(line(5));  // Kijiji sections
-      firstResult = 6;
-    }
-  }
-  UI().SetSearchName(name);
-  AppSettings().CurrentSearchName = name;
-
   Results().Clear();
   NewThisRun = 0;
-  const bool discard = AppSettings().DiscardSearches != 0;
-  const std::string cutoff = DiscardCutoffDate();
-  for (std::size_t i = firstResult; i < lines.size(); ++i) {
-    std::string_view l = lines[i];
-    if (l.size() >= 7 && ToLower(l.substr(0, 7)) == "result:") l.remove_prefix(std::min<std::size_t>(8, l.size()));
-    std::array<std::string, 6> f = ReadEscapedFields(l);
-    if (f[1].empty() || (discard && f[0] < cutoff)) continue;
-    SearchResult row;
-    row.date = std::move(f[0]);
-    row.title = std::move(f[1]);
-    row.city = std::move(f[2]);
-    row.section = std::move(f[3]);
-    row.link = std::move(f[4]);
-    row.fullText = std::move(f[5]);
-    if (!Results().AppendLoaded(row)) break;  // overflow, reported
-  }
+  SearchFileReader reader;
+  reader.name = name;  // kept unless the file names itself
+  platform::ForEachLine(path, [&reader](std::string_view line) { return reader.Line(line); });
+
+  UI().SetSearchName(reader.name);
+  AppSettings().CurrentSearchName = reader.name;
   UI().ResultListRebuilt();
   UI().ShowResultCounters(0, Results().count());
-  UI().SetSearchTerms(terms);
-
-  for (int k = 0; k < kListCount; ++k) ApplyList(kLists[k], lists[static_cast<std::size_t>(k)]);
+  UI().SetSearchTerms(reader.terms);
+  for (int k = 0; k < kListCount; ++k) ApplyList(kLists[k], reader.lists[static_cast<std::size_t>(k)]);
   UI().CatalogMarksChanged();
   return true;
 }

@@ -100,6 +100,10 @@ bool ReadWholeFile(const std::string& path, std::string& contents);
 // Writes to a temporary file in the same folder, flushes it, then moves it
 // over path, so an interrupted write never leaves half a file behind.
 bool WriteWholeFile(const std::string& path, std::string_view contents);
+// Calls line(text) for each line of the file (without its LF, and without a
+// CR before it), reading a piece at a time; stops early when line returns
+// false. False when the file cannot be read.
+bool ForEachLine(const std::string& path, const std::function<bool(std::string_view)>& line);
 bool CopyFileTo(const std::string& from, const std::string& to);
 bool DeleteFileAt(const std::string& path);
 // Creates the folder (and missing parents); true when it exists afterwards.

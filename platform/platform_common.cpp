@@ -1,7 +1,9 @@
 // The parts of the platform layer that are the same everywhere: test hooks
 // for the clock, the random source and sleeping, and the program-folder
 // override.
+#include <cstdio>
 #include <mutex>
+#include <vector>
 #include <random>
 
 #include "platform/platform.h"
@@ -76,6 +78,42 @@ std::string ProgramDirectory() {
 }
 
 void SetProgramDirectory(const std::string& directory) { Store(&Hooks::programDirectory, directory); }
+
+bool ForEachLine(const std::string& path, const std::function<bool(std::string_view)>& line) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  std::vector<char> buffer(1 << 20);
+  std::string carry;  // a line that runs across two pieces
+  bool more = true;
+  auto emit = [&line](std::string_view text) {
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    return line(text);
+  };
+  while (more) {
+    std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file);
+    if (got == 0) break;
+    std::string_view piece(buffer.data(), got);
+    while (more) {
+      std::size_t end = piece.find('\n');
+      if (end == std::string_view::npos) {
+        carry.append(piece);
+        break;
+      }
+      if (carry.empty()) {
+        more = emit(piece.substr(0, end));
+      } else {
+        carry.append(piece.substr(0, end));
+        more = emit(carry);
+        carry.clear();
+      }
+      piece.remove_prefix(end + 1);
+    }
+  }
+  bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (more && !carry.empty()) emit(carry);
+  return !failed;
+}
 
 bool StartDetachedThread(std::function<void()> body) {
   Thread thread;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -184,4 +185,26 @@ TEST(PlatformSockets, ConnectFailsForClosedPortAndUnknownHost) {
   EXPECT_FALSE(client.IsOpen());
   EXPECT_FALSE(client.Connect("no-such-host.invalid", 80, 2000));
   EXPECT_FALSE(client.Connect("", 80, 2000));
+}
+
+TEST(PlatformFiles, ForEachLineReadsLinesAcrossPieces) {
+  std::string dir = TempFolder("lines");
+  std::string path = dir + "lines.txt";
+  std::string longLine(3 * 1024 * 1024 + 17, 'x');  // spans several read pieces
+  ASSERT_TRUE(WriteWholeFile(path, "first\r\n\r\n" + longLine + "\nlast without end"));
+  std::vector<std::string> lines;
+  ASSERT_TRUE(ForEachLine(path, [&](std::string_view line) {
+    lines.emplace_back(line);
+    return true;
+  }));
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "first");
+  EXPECT_EQ(lines[1], "");
+  EXPECT_EQ(lines[2], longLine);
+  EXPECT_EQ(lines[3], "last without end");
+
+  int seen = 0;
+  ForEachLine(path, [&](std::string_view) { return ++seen < 2; });
+  EXPECT_EQ(seen, 2);  // stopped when asked
+  EXPECT_FALSE(ForEachLine(dir + "missing.txt", [](std::string_view) { return true; }));
 }
