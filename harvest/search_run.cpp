@@ -276,6 +276,49 @@ bool RetryCountdown(int slot, bool deepScan, const std::string& place, const std
   return true;
 }
 
+SearchInputs SelectionsFromCatalogs(const std::string& terms) {
+  const Settings& s = AppSettings();
+  struct Site {
+    int enabled;
+    SiteId id;
+    const char* code;
+    int cityKey;
+  };
+  const Site sites[] = {
+      {s.SearchCraigslist, SiteId::Craigslist, "CL", 5},
+      {s.SearchKijiji, SiteId::Kijiji, "KJ", 4},
+      {s.SearchBackpage, SiteId::Backpage, "BP", 4},
+      {s.SearchDaype, SiteId::Daype, "DA", 3},
+  };
+  SearchInputs inputs;
+  inputs.Terms = terms;
+  auto append = [](std::string& list, const std::string& entry) {
+    if (!list.empty()) list += ',';
+    list += entry;
+  };
+  for (const Site& site : sites) {
+    if (site.enabled == 0) continue;
+    const CatalogTable& cities = CityCatalog(site.id);
+    for (int row = 1; row <= cities.Count(); ++row) {
+      if (cities.Mark(row)) append(inputs.SelectedCities, cities.Field(row, site.cityKey));
+    }
+    const CatalogTable& sections = SectionCatalog(site.id);
+    for (int row = 1; row <= sections.Count(); ++row) {
+      if (!sections.Mark(row)) continue;
+      auto f = [&](int column) -> const std::string& { return sections.Field(row, column); };
+      std::string code;
+      switch (site.id) {
+        case SiteId::Craigslist: code = f(2); break;
+        case SiteId::Kijiji: code = f(2) + "\\" + f(3); break;
+        case SiteId::Backpage: code = f(1) + "\\" + f(3); break;
+        default: code = f(4) + "\\" + f(2); break;
+      }
+      append(inputs.SelectedSections, std::string(site.code) + ":" + code);
+    }
+  }
+  return inputs;
+}
+
 SearchPlan PlanSearch(const SearchInputs& inputs) {
   SearchPlan plan;
   std::vector<std::string> cities = SplitList(inputs.SelectedCities);

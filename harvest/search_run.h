@@ -47,6 +47,11 @@ struct SearchPlan {
   std::vector<PlannedJob> jobs;
 };
 
+// The inputs the Go! command collects: the marked cities and sections of the
+// enabled sites, in the order Craigslist, Kijiji, Backpage, Daype and in
+// catalog order, with the given terms.
+SearchInputs SelectionsFromCatalogs(const std::string& terms);
+
 // Expands the inputs with the catalogs and settings in force.
 SearchPlan PlanSearch(const SearchInputs& inputs);
 

@@ -2,8 +2,10 @@
 // answers questions with a scripted answer.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -91,6 +93,19 @@ class RecordingFrontend : public Frontend {
     if (whileShown) whileShown();
     return answer;
   }
+  // Each file dialog takes the next scripted answer (none left: cancelled).
+  std::optional<std::string> ChooseFile(const FileDialogRequest& request) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    dialogs_.push_back(request);
+    if (fileAnswers_.empty()) return std::nullopt;
+    std::optional<std::string> answer = fileAnswers_.front();
+    fileAnswers_.pop_front();
+    return answer;
+  }
+  void OpenInBrowser(const std::string& target) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    opened_.push_back(target);
+  }
   void Speak(const std::string& text) override {
     std::lock_guard<std::mutex> guard(lock_);
     spoken_.push_back(text);
@@ -100,6 +115,12 @@ class RecordingFrontend : public Frontend {
   void WhileMessageShown(std::function<void()> action) {
     std::lock_guard<std::mutex> guard(lock_);
     whileShown_ = std::move(action);
+  }
+
+  // The next file dialog returns path (std::nullopt: the user cancels).
+  void AnswerNextFileDialogWith(std::optional<std::string> path) {
+    std::lock_guard<std::mutex> guard(lock_);
+    fileAnswers_.push_back(std::move(path));
   }
 
   // The answer given to every question.
@@ -126,6 +147,8 @@ class RecordingFrontend : public Frontend {
   int RunsEnded() { return Get(&RecordingFrontend::runsEnded_); }
   int DeepScanRowsShown() { return Get(&RecordingFrontend::deepScanRowsShown_); }
   std::vector<std::string> Captions() { return Get(&RecordingFrontend::captions_); }
+  std::vector<FileDialogRequest> Dialogs() { return Get(&RecordingFrontend::dialogs_); }
+  std::vector<std::string> Opened() { return Get(&RecordingFrontend::opened_); }
 
  private:
   std::mutex lock_;
@@ -144,6 +167,9 @@ class RecordingFrontend : public Frontend {
   int deepScanRowsShown_ = 0;
   std::vector<std::string> captions_;
   std::function<void()> whileShown_;
+  std::deque<std::optional<std::string>> fileAnswers_;
+  std::vector<FileDialogRequest> dialogs_;
+  std::vector<std::string> opened_;
 };
 
 }  // namespace vemtrix::testing

@@ -34,6 +34,11 @@ void ApplySets(const Arguments& args);
 // Applies --connect-to ADDR:PORT when given; false (usage printed) when malformed.
 bool ApplyConnectTo(const Arguments& args, int& status);
 
+// Opens a saved search as the program would: its folder stands in for the
+// program's folder and its name goes into the name box; then LoadSearch with
+// its messages. False (after a message) when it cannot be read.
+bool OpenSavedSearch(const std::string& path);
+
 // Backslash, tab, CR and LF escaped as \\ \t \r \n; other bytes unchanged.
 std::string Escape(const std::string& text);
 // Writes text to standard output byte for byte.

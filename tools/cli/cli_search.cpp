@@ -4,6 +4,7 @@
 
 #include "catalogs/catalog_files.h"
 #include "core/result_store.h"
+#include "core/saved_search.h"
 #include "core/settings.h"
 #include "harvest/ad_text.h"
 #include "harvest/deep_scan.h"
@@ -16,10 +17,15 @@ namespace vemtrix::cli {
 
 int RunSearch(const Arguments& args) {
   int status = 0;
-  if (!CheckOptions(args, {"terms", "cities", "sections", "catalogs", "set", "connect-to", "deep"},
-                    {"terms", "cities", "sections"}, status) ||
+  const bool saved = args.options.count("vem") != 0;
+  if (!CheckOptions(args, {"terms", "cities", "sections", "catalogs", "set", "connect-to", "deep", "vem"},
+                    saved ? std::vector<std::string>{} : std::vector<std::string>{"terms", "cities", "sections"},
+                    status) ||
       !ApplyConnectTo(args, status)) {
     return status;
+  }
+  if (saved && (args.options.count("terms") || args.options.count("cities") || args.options.count("sections"))) {
+    return Usage("--vem takes the terms, cities and sections from the saved search");
   }
   ApplySets(args);
   LoadCatalogsFrom(Option(args, "catalogs", platform::ProgramDirectory()));
@@ -27,17 +33,26 @@ int RunSearch(const Arguments& args) {
 
   ConsoleFrontend console;
   SetFrontend(&console);
-  bool started = StartSearchRun({Option(args, "cities"), Option(args, "sections"), Option(args, "terms")});
+  SearchInputs inputs{Option(args, "cities"), Option(args, "sections"), Option(args, "terms")};
+  if (saved && !OpenSavedSearch(Option(args, "vem"))) {
+    SetFrontend(nullptr);
+    return 1;
+  }
+  if (saved) inputs = SelectionsFromCatalogs(console.SearchTerms());
+  bool started = StartSearchRun(inputs);
   if (started) WaitForSearchRunEnd();
   if (started && HasFlag(args, "deep")) {
     StartDeepScan();
     WaitForDeepScanEnd();
   }
+  // Saved back with the new results, as Go! and then Save would.
+  bool savedBack = !saved || !started || SaveSearch();
   SetFrontend(nullptr);
   if (!started) {
     std::cerr << "vemtrix-cli: the search run could not start\n";
     return 1;
   }
+  if (!savedBack) return 1;
 
   std::string out;
   std::int32_t count = Results().count();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "core/saved_search.h"
 #include "core/settings.h"
 #include "harvest/http_get.h"
 #include "platform/platform.h"
@@ -27,6 +28,7 @@ const Command kCommands[] = {
     {"path", RunPath, "path --host HOST --term TERM --section CODE [--set KEY=VALUE]..."},
     {"search", RunSearch,
      "search --terms TERMS --cities LIST --sections LIST [--catalogs DIR] [--set KEY=VALUE]... "
+     "[--connect-to ADDR:PORT] [--deep]\n  vemtrix-cli search --vem FILE [--catalogs DIR] [--set KEY=VALUE]... "
      "[--connect-to ADDR:PORT] [--deep]"},
     {"deep", RunDeep, "deep --link URL [--connect-to ADDR:PORT]"},
     {"catalogs", RunCatalogs, "catalogs --dir DIR"},
@@ -127,6 +129,20 @@ std::string Escape(const std::string& text) {
     }
   }
   return out;
+}
+
+bool OpenSavedSearch(const std::string& path) {
+  std::size_t slash = path.find_last_of("/\\");
+  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+  std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (file.size() > 4 && file.compare(file.size() - 4, 4, ".vem") == 0) file.resize(file.size() - 4);
+  platform::SetProgramDirectory(folder);
+  UI().SetSearchName(file);
+  if (CleanSearchName(file) != file) {
+    std::cerr << "vemtrix-cli: " << path << ": a saved search's name cannot hold . * ? / \\ \" : < > |\n";
+    return false;
+  }
+  return LoadSearch(false);
 }
 
 void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
