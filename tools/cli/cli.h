@@ -62,6 +62,7 @@ int RunParse(const Arguments& args);
 int RunQuery(const Arguments& args);
 int RunPath(const Arguments& args);
 int RunSearch(const Arguments& args);
+int RunExport(const Arguments& args);
 int RunDeep(const Arguments& args);
 int RunCatalogs(const Arguments& args);
 

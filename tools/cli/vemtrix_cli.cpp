@@ -31,6 +31,8 @@ const Command kCommands[] = {
      "[--connect-to ADDR:PORT] [--deep]\n  vemtrix-cli search --vem FILE [--catalogs DIR] [--set KEY=VALUE]... "
      "[--connect-to ADDR:PORT] [--deep]"},
     {"deep", RunDeep, "deep --link URL [--connect-to ADDR:PORT]"},
+    {"export", RunExport,
+     "export --vem FILE --csv OUT | --html OUT [--scope all|new|filter:TEXT] [--set KEY=VALUE]... [--catalogs DIR]"},
     {"catalogs", RunCatalogs, "catalogs --dir DIR"},
 };
 

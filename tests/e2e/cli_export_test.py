@@ -1,0 +1,131 @@
+#!/usr/bin/env python3
+"""vemtrix-cli search --vem and export against the site simulator.
+
+A saved search is run in batch mode (its own terms, cities and sections),
+saved back with its results, and then written out as CSV and HTML in the
+output scopes.
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import cli_search_test as search  # noqa: E402  (catalogs)
+
+CLI = search.CLI
+SIM = search.SIM
+
+SAVED = ("Vemtrix Saved Search\r\n"
+         "CurrentSearchname: weekly lamps\r\n"
+         "SearchTerms: lamp,desk\r\n"
+         "CLcityList: http://seattle.craigslist.org/,http://boston.craigslist.org/\r\n"
+         "KJcityList: http://toronto.kijiji.ca/\r\n"
+         "BPcityList: \r\nDAcityList: \r\n"
+         "CLsectionList: bik\r\n"
+         "KJsectionList: 27\\b-furniture\r\n"
+         "BPsectionList: \r\nDAsectionList: \r\n"
+         "Result: \"2026-11-28\",\"Kept from last week \\\"A\\\"\",\"Seattle\",\"bicycles\","
+         "\"http://seattle.craigslist.org/bik/1.html\",\"old text\"\r\n")
+
+
+class CliExport(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.sim = subprocess.Popen([sys.executable, SIM, "--port", "0"], stdout=subprocess.PIPE)
+        cls.port = int(cls.sim.stdout.readline().decode().split()[-1])
+        cls.tmp = tempfile.TemporaryDirectory()
+        cls.catalogs = os.path.join(cls.tmp.name, "catalogs")
+        os.mkdir(cls.catalogs)
+        for name, text in search.CATALOGS.items():
+            with open(os.path.join(cls.catalogs, name), "w", newline="") as f:
+                f.write(text)
+        cls.vem = os.path.join(cls.tmp.name, "weekly lamps.vem")
+        with open(cls.vem, "w", newline="") as f:
+            f.write(SAVED)
+        proc = subprocess.run([CLI, "search", "--vem", cls.vem, "--catalogs", cls.catalogs,
+                               "--connect-to", "127.0.0.1:%d" % cls.port, "--set", "DiscardSearches=0"],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
+        assert proc.returncode == 0, proc.stderr
+        cls.printed = proc.stdout.decode("latin-1").split("\n")[:-2]
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.sim.terminate()
+        cls.sim.wait(timeout=10)
+        cls.tmp.cleanup()
+
+    def export(self, *args):
+        return subprocess.run([CLI, "export", "--vem", self.vem, "--catalogs", self.catalogs,
+                               "--set", "DiscardSearches=0"] + list(args),
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
+
+    def saved_results(self):
+        with open(self.vem, "rb") as f:
+            return [l for l in f.read().decode("latin-1").split("\r\n") if l.startswith("Result: ")]
+
+    def test_batch_run_searches_the_saved_selection_and_saves_back(self):
+        with open(self.vem, "rb") as f:
+            text = f.read().decode("latin-1")
+        head = text.split("\r\n")[:11]
+        self.assertEqual(head, SAVED.split("\r\n")[:11])  # name, terms and lists kept
+        links = [l.split("\t")[4] for l in self.printed]
+        self.assertEqual(links[0], "http://seattle.craigslist.org/bik/1.html")  # the old result first
+        hosts = {l.split("/")[2] for l in links}
+        self.assertEqual(hosts, {"seattle.craigslist.org", "boston.craigslist.org", "toronto.kijiji.ca"})
+        self.assertEqual(len(self.saved_results()), len(self.printed))
+        self.assertGreater(len(self.printed), 5)
+
+    def test_csv_in_every_scope(self):
+        out = os.path.join(self.tmp.name, "all.csv")
+        proc = self.export("--csv", out)
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        with open(out, "rb") as f:
+            lines = f.read().decode("latin-1").split("\r\n")
+        self.assertEqual(lines[0], '"Date","Title","City","Section","URI","FullText"')
+        self.assertEqual(lines[-1], "")
+        self.assertEqual(len(lines) - 2, len(self.printed))
+        self.assertEqual(lines[1], '"2026-11-28","Kept from last week \\"A\\"","Seattle","bicycles",'
+                                   '"http://seattle.craigslist.org/bik/1.html","old text"')
+
+        proc = self.export("--csv", out, "--set", "IncludeSiteInCSV=1", "--set", "IncludeStateInCSV=1")
+        with open(out, "rb") as f:
+            lines = f.read().decode("latin-1").split("\r\n")
+        self.assertEqual(lines[0], '"Date","Title","City","StateCode","Section","URI","SiteName","FullText"')
+        self.assertIn('"Kijiji"', lines[-2] + "".join(lines))
+
+        # Nothing is new right after a load.
+        self.export("--csv", out, "--scope", "new")
+        with open(out, "rb") as f:
+            self.assertEqual(f.read(), b'"Date","Title","City","Section","URI","FullText"\r\n')
+
+        self.export("--csv", out, "--scope", "filter:last week")
+        with open(out, "rb") as f:
+            self.assertEqual(len(f.read().split(b"\r\n")), 3)  # header, the one match, end
+
+    def test_html_page_and_errors(self):
+        out = os.path.join(self.tmp.name, "page.html")
+        proc = self.export("--html", out)
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        with open(out, "rb") as f:
+            page = f.read()
+        self.assertTrue(page.startswith(b"<html>\r\n<head>\r\n<title>Vemtrix Search Results "))
+        self.assertTrue(page.endswith(b"</html>\r\n"))
+        self.assertIn(b"<h3>Vemtrix weekly lamps Search Results", page)
+        self.assertEqual(page.count(b'class="lunchbox"'), len(self.printed))
+
+        proc = self.export("--html", os.path.join(self.tmp.name, "no-such-folder", "x.html"))
+        self.assertEqual(proc.returncode, 1)
+        self.assertIn(b"no-such-folder", proc.stderr)
+
+        proc = subprocess.run([CLI, "export", "--vem", os.path.join(self.tmp.name, "nothing.vem"), "--csv", out],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+        self.assertEqual(proc.returncode, 1)
+        self.assertIn(b"can't be found", proc.stderr)
+        proc = subprocess.run([CLI, "export", "--vem", self.vem], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.assertEqual(proc.returncode, 2)
+
+
+if __name__ == "__main__":
+    unittest.main()

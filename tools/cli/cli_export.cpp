@@ -1,0 +1,50 @@
+// export: a saved search written out as CSV or HTML, as the program would.
+#include <iostream>
+
+#include "catalogs/catalog_files.h"
+#include "core/result_store.h"
+#include "core/saved_search.h"
+#include "core/settings.h"
+#include "output/csv_export.h"
+#include "output/html_output.h"
+#include "platform/platform.h"
+#include "tools/cli/cli.h"
+
+namespace vemtrix::cli {
+
+int RunExport(const Arguments& args) {
+  int status = 0;
+  if (!CheckOptions(args, {"vem", "csv", "html", "scope", "set", "catalogs"}, {"vem"}, status)) return status;
+  const bool csv = args.options.count("csv") != 0;
+  if (csv == (args.options.count("html") != 0)) return Usage("export needs one of --csv OUT and --html OUT");
+
+  std::string scopeText = Option(args, "scope", "all");
+  OutputScope scope = OutputScope::All;
+  if (scopeText == "new") {
+    scope = OutputScope::NewOnly;
+  } else if (scopeText.rfind("filter:", 0) == 0) {
+    scope = OutputScope::QuickFilter;
+    SetQuickFilterText(scopeText.substr(7));
+  } else if (scopeText != "all") {
+    return Usage("--scope is all, new or filter:TEXT");
+  }
+
+  // The settings (the template among them) come from the file beside the
+  // tool, with --set values over them.
+  std::string settingsText;
+  platform::ReadWholeFile(SettingsFilePath(), settingsText);
+  settingsText += "\r\n";
+  for (const std::string& line : args.sets) settingsText += line + "\r\n";
+  AppSettings() = ParseSettingsText(settingsText);
+  LoadCatalogsFrom(Option(args, "catalogs", platform::ProgramDirectory()));
+  Results().CreateWithCapacity(AppSettings().MaxResults);
+
+  ConsoleFrontend console;
+  SetFrontend(&console);
+  bool written = OpenSavedSearch(Option(args, "vem"));
+  if (written) written = csv ? ExportCsv(Option(args, "csv"), scope) : WriteHtml(Option(args, "html"), scope);
+  SetFrontend(nullptr);
+  return written ? 0 : 1;
+}
+
+}  // namespace vemtrix::cli
