@@ -243,33 +243,37 @@ FileDialogRequest CsvDialogRequest() {
   return request;
 }
 
-bool ExportCsvCommand(const std::vector<std::int32_t>& selectedRows) {
-  OutputScope scope = OutputScope::All;
+OutputScope ChooseOutputScope(const std::vector<std::int32_t>& selectedRows, const std::string& verb,
+                              const std::string& includedIn) {
   if (selectedRows.size() > 1) {
     SelectRowsForOutput(selectedRows);
-    scope = OutputScope::Selected;
-  } else {
-    const auto [fresh, old] = CountNewAndOld();
-    if (fresh == 0 && old == 0) {
-      UI().ShowMessage("Aborted", "There are no records to save. I can not count your chickens before they've hatched.",
-                       MessageIcon::Error, MessageButtons::Ok);
-      return false;
-    }
-    if (fresh > 0 && old > 0) {
-      const MessageAnswer answer = UI().ShowMessage(
-          "Select Scope",
-          "Would you like to output only the " + FormatCount(fresh) + " new record" + (fresh > 1 ? "s" : "") +
-              "? (If not, everything will be included in the CSV file).",
-          MessageIcon::Question, MessageButtons::YesNoCancel);
-      if (answer == MessageAnswer::Yes) {
-        scope = OutputScope::NewOnly;
-      } else if (answer == MessageAnswer::No) {
-        scope = OutputScope::All;
-      } else {
-        ShowSaveCancelled();
-        return false;
-      }
-    }
+    return OutputScope::Selected;
+  }
+  const auto [fresh, old] = CountNewAndOld();
+  if (fresh == 0 && old == 0) {
+    UI().ShowMessage("Aborted",
+                     "There are no records to " + verb + ". I can not count your chickens before they've hatched.",
+                     MessageIcon::Error, MessageButtons::Ok);
+    return OutputScope::Cancelled;
+  }
+  if (fresh == 0 || old == 0) return OutputScope::All;
+  const MessageAnswer answer = UI().ShowMessage(
+      "Select Scope",
+      "Would you like to " + (verb == "save" ? std::string("output") : verb) + " only the " + FormatCount(fresh) +
+          " new record" + (fresh > 1 ? "s" : "") + "? (If not, everything will be included in " + includedIn + ").",
+      MessageIcon::Question, MessageButtons::YesNoCancel);
+  if (answer == MessageAnswer::Yes) return OutputScope::NewOnly;
+  if (answer == MessageAnswer::No) return OutputScope::All;
+  return OutputScope::Cancelled;
+}
+
+bool ExportCsvCommand(const std::vector<std::int32_t>& selectedRows) {
+  const OutputScope scope = ChooseOutputScope(selectedRows, "save", "the CSV file");
+  if (scope == OutputScope::Cancelled) {
+    // A cancelled question says so; having no records was already said.
+    const NewAndOldCounts counts = CountNewAndOld();
+    if (counts.fresh + counts.old > 0) ShowSaveCancelled();
+    return false;
   }
 
   const std::optional<std::string> chosen = UI().ChooseFile(CsvDialogRequest());

@@ -74,6 +74,13 @@ NewAndOldCounts CountNewAndOld();
 // selection, as record indices) for a Selected output.
 void SelectRowsForOutput(const std::vector<std::int32_t>& rows);
 
+// The scope of an output command: the selected rows when more than one is
+// selected, else (when both new and old records exist) the user's answer to
+// "only the new records?"; Cancelled after "no records" or Cancel. verb is
+// "save" or "view"; includedIn names where everything would go.
+OutputScope ChooseOutputScope(const std::vector<std::int32_t>& selectedRows, const std::string& verb,
+                              const std::string& includedIn);
+
 // The main window's CSV command. selectedRows are the record indices of the
 // results list's selected rows: with more than one, they are the output and
 // no scope question is asked. Returns true when a file was written.

@@ -80,32 +80,8 @@ bool WriteChosenHtmlAndOpen(OutputScope scope) {
 }  // namespace
 
 bool ViewHtmlCommand(const std::vector<std::int32_t>& selectedRows) {
-  OutputScope scope = OutputScope::All;
-  if (selectedRows.size() > 1) {
-    SelectRowsForOutput(selectedRows);
-    scope = OutputScope::Selected;
-  } else {
-    const auto [fresh, old] = CountNewAndOld();
-    if (fresh == 0 && old == 0) {
-      UI().ShowMessage("Aborted", "There are no records to view. I can not count your chickens before they've hatched.",
-                       MessageIcon::Error, MessageButtons::Ok);
-      return false;
-    }
-    if (fresh > 0 && old > 0) {
-      const MessageAnswer answer = UI().ShowMessage(
-          "Select Scope",
-          "Would you like to view only the " + FormatCount(fresh) + " new record" + (fresh > 1 ? "s" : "") +
-              "? (If not, everything will be included in the file).",
-          MessageIcon::Question, MessageButtons::YesNoCancel);
-      if (answer == MessageAnswer::Yes) {
-        scope = OutputScope::NewOnly;
-      } else if (answer == MessageAnswer::No) {
-        scope = OutputScope::All;
-      } else {
-        return false;
-      }
-    }
-  }
+  const OutputScope scope = ChooseOutputScope(selectedRows, "view", "the file");
+  if (scope == OutputScope::Cancelled) return false;
   return WriteChosenHtmlAndOpen(scope);
 }
 
