@@ -91,6 +91,20 @@ class Frontend {
   // ---- audio prompts: speaks text without waiting for the speech.
   virtual void Speak(const std::string& text) { (void)text; }
 
+  // ---- the first-run catalog download ("Download Sections and Cities")
+  // text was appended to the harvest log; the log field shows the whole log
+  // (HarvestLogText()) scrolled to its end.
+  virtual void HarvestLogAppended(const std::string& text) { (void)text; }
+  // The "Begin Download" button's caption (a step's title, then "Start" or
+  // "Exit (Try Later)").
+  virtual void SetHarvestButtonCaption(const std::string& caption) { (void)caption; }
+  // Which of the dialog's two buttons take clicks.
+  virtual void EnableHarvestButtons(bool beginDownload, bool cancel) { (void)beginDownload, (void)cancel; }
+  // HarvestPhase changed: the site the picture animation shows (1 Craigslist,
+  // 2 Kijiji, 3 Backpage, 4 Daype; 0 idle). The first non-zero phase of a run
+  // starts the animation.
+  virtual void HarvestPhaseChanged(int phase) { (void)phase; }
+
  private:
   // Without a window the boxes are plain texts.
   std::string searchName_ = "default";

@@ -106,6 +106,22 @@ class RecordingFrontend : public Frontend {
     std::lock_guard<std::mutex> guard(lock_);
     opened_.push_back(target);
   }
+  void HarvestLogAppended(const std::string& text) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    harvestLog_ += text;
+  }
+  void SetHarvestButtonCaption(const std::string& caption) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    harvestCaptions_.push_back(caption);
+  }
+  void EnableHarvestButtons(bool beginDownload, bool cancel) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    harvestButtons_.emplace_back(beginDownload, cancel);
+  }
+  void HarvestPhaseChanged(int phase) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    harvestPhases_.push_back(phase);
+  }
   void Speak(const std::string& text) override {
     std::lock_guard<std::mutex> guard(lock_);
     spoken_.push_back(text);
@@ -149,6 +165,12 @@ class RecordingFrontend : public Frontend {
   std::vector<std::string> Captions() { return Get(&RecordingFrontend::captions_); }
   std::vector<FileDialogRequest> Dialogs() { return Get(&RecordingFrontend::dialogs_); }
   std::vector<std::string> Opened() { return Get(&RecordingFrontend::opened_); }
+  // The harvest log as appended, the "Begin Download" captions, the button
+  // states (begin, cancel) and the harvest phases, in order.
+  std::string HarvestLog() { return Get(&RecordingFrontend::harvestLog_); }
+  std::vector<std::string> HarvestCaptions() { return Get(&RecordingFrontend::harvestCaptions_); }
+  std::vector<std::pair<bool, bool>> HarvestButtons() { return Get(&RecordingFrontend::harvestButtons_); }
+  std::vector<int> HarvestPhases() { return Get(&RecordingFrontend::harvestPhases_); }
 
  private:
   std::mutex lock_;
@@ -170,6 +192,10 @@ class RecordingFrontend : public Frontend {
   std::deque<std::optional<std::string>> fileAnswers_;
   std::vector<FileDialogRequest> dialogs_;
   std::vector<std::string> opened_;
+  std::string harvestLog_;
+  std::vector<std::string> harvestCaptions_;
+  std::vector<std::pair<bool, bool>> harvestButtons_;
+  std::vector<int> harvestPhases_;
 };
 
 }  // namespace vemtrix::testing

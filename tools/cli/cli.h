@@ -65,5 +65,6 @@ int RunSearch(const Arguments& args);
 int RunExport(const Arguments& args);
 int RunDeep(const Arguments& args);
 int RunCatalogs(const Arguments& args);
+int RunHarvestCatalogs(const Arguments& args);
 
 }  // namespace vemtrix::cli

@@ -34,10 +34,11 @@ const Command kCommands[] = {
     {"export", RunExport,
      "export --vem FILE --csv OUT | --html OUT [--scope all|new|filter:TEXT] [--set KEY=VALUE]... [--catalogs DIR]"},
     {"catalogs", RunCatalogs, "catalogs --dir DIR"},
+    {"harvest-catalogs", RunHarvestCatalogs, "harvest-catalogs --dir DIR [--connect-to ADDR:PORT] [--no-retry-wait]"},
 };
 
 // Options that take no value.
-const char* const kSwitches[] = {"deep"};
+const char* const kSwitches[] = {"deep", "no-retry-wait"};
 
 bool IsSwitch(const std::string& name) {
   for (const char* s : kSwitches) {

@@ -19,12 +19,16 @@ import datetime
 import functools
 import hashlib
 import json
+import os
 import re
 import signal
 import socket
 import struct
 import sys
 import threading
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import catalog_world  # noqa: E402
 
 # ---------------------------------------------------------------------------
 # Small text helpers
@@ -929,6 +933,18 @@ def _ad_route(site):
     return lambda req, token, num: ad_page(site, req, token, num)
 
 
+def catalog_route(req):
+    """A catalog page of the simulated world (catalog_world), or None."""
+    found = catalog_world.page(req.host, req.path)
+    if found is None:
+        return None
+    status, body, location = found
+    if status == 302:
+        return Page(302, "Found", "text/html; charset=iso-8859-1", body,
+                    expect=lambda options, today: [], headers=("Location: " + location,))
+    return Page(200, "OK", "text/html; charset=iso-8859-1", body, expect=lambda options, today: [])
+
+
 # Which site a host belongs to, in the client's order of recognition.
 def site_of_host(host):
     host = host.lower()
@@ -959,6 +975,12 @@ ROUTES = [
     ("kijiji-us", re.compile(r"/(?:(%s)/)?c-[^/]+-W0QQAdIdZ(\d+)" % TOKEN), _ad_route("kijiji-us")),
     ("backpage", re.compile(r"/[^/]+/[^/]+/(?:(%s)/)?(\d+)" % TOKEN), _ad_route("backpage")),
     ("daype", re.compile(r"/classifieds/details/(?:(%s)/)?(\d+)" % TOKEN), _ad_route("daype")),
+    # Catalog pages (catalog_world): the page depends on the host too.
+    ("craigslist", re.compile(r"/iso/[a-z]+(?:/[a-z]+)?|/[a-z]{3}/"), catalog_route),
+    ("kijiji-ca", re.compile(r"/"), catalog_route),
+    ("kijiji-us", re.compile(r"/|/state/[a-z-]+"), catalog_route),
+    ("backpage", re.compile(r"/|/online/classifieds/index"), catalog_route),
+    ("daype", re.compile(r"/|/classifieds\.html"), catalog_route),
 ]
 
 
@@ -1455,7 +1477,16 @@ def main(argv=None):
     parser.add_argument("--kind", help="for --list-ads: only ads of this kind")
     parser.add_argument("--from", dest="source", metavar="PATH",
                         help="for --list-ads: the listing page to take the ads from")
+    parser.add_argument("--expect-catalogs", metavar="DIR",
+                        help="write the nine catalog files a harvest of the simulated world gives")
     args = parser.parse_args(argv)
+
+    if args.expect_catalogs:
+        os.makedirs(args.expect_catalogs, exist_ok=True)
+        for name, data in catalog_world.expected_catalogs().items():
+            with open(os.path.join(args.expect_catalogs, name), "wb") as f:
+                f.write(data)
+        return 0
 
     if args.dump:
         sys.stdout.buffer.write(build_page(*args.dump).raw())

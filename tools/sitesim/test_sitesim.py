@@ -428,6 +428,49 @@ class PageContentTest(unittest.TestCase):
         self.assertEqual(sitesim.expected_ads("www.example.com", "/", {}, TODAYS[0]), [])
 
 
+class CatalogPageTest(unittest.TestCase):
+    """The catalog pages of the simulated world and the files it promises."""
+
+    PAGES = [("www.backpage.com", "/"), ("losangeles.backpage.com", "/online/classifieds/index"),
+             ("www.daype.com", "/"), ("losangeles.daype.com", "/classifieds.html"),
+             ("losangeles.kijiji.com", "/"), ("www.kijiji.ca", "/"), ("www.kijiji.com", "/"),
+             ("www.kijiji.com", "/state/texas"), ("geo.craigslist.org", "/iso/ca/on"),
+             ("geo.craigslist.org", "/iso/gb")] + [
+                 ("toronto.craigslist.ca", "/%s/" % code)
+                 for code in ("ccc", "eee", "ggg", "hhh", "jjj", "ppp", "res", "sss", "bbb")]
+
+    def test_pages_are_served_on_their_own_hosts_only(self):
+        for host, path in self.PAGES:
+            with self.subTest(host=host, path=path):
+                self.assertEqual(sitesim.build_page(host, path).status, 200)
+                other = "elsewhere." + host.split(".", 1)[1]
+                self.assertEqual(sitesim.build_page(other, path).status, 404)
+        moved = sitesim.build_page("geo.craigslist.org", "/iso/us/dc").raw()
+        self.assertTrue(moved.startswith(b"HTTP/1.0 302 Found\r\n"))
+        self.assertIn(b"\r\nLocation: http://washingtondc.craigslist.org/\r\n", moved)
+        unused = sitesim.build_page("geo.craigslist.org", "/iso/us/ak").raw()
+        self.assertIn(b"Not Found", unused)
+        # Searches on the same hosts are untouched.
+        self.assertEqual(sitesim.build_page("losangeles.kijiji.com", "/furniture/?q=x&catId=27").status, 200)
+        # Accented names travel as UTF-8 bytes.
+        self.assertIn("Qu\u00c3\u00a9bec", sitesim.build_page("www.kijiji.ca", "/").body)
+
+    def test_expected_files_are_well_formed(self):
+        files = sitesim.catalog_world.expected_catalogs()
+        self.assertEqual(len(files), 9)
+        for name, data in files.items():
+            with self.subTest(file=name):
+                lines = data.decode("latin-1").split("\r\n")
+                self.assertEqual(lines[-1], "")
+                header = lines[0].split(",")
+                self.assertGreater(len(lines), 2)
+                for line in lines[1:-1]:
+                    self.assertTrue(line.startswith('"') and line.endswith('"'), line)
+                    self.assertEqual(len(line[1:-1].split('","')), len(header), line)
+                    self.assertNotIn("\n", line)
+        self.assertIn(b'"Canada","Quebec","Montreal"', files["KJcitylist.csv"])
+
+
 def path_of(host, link):
     return link[len("http://" + host):]
 

@@ -1,0 +1,265 @@
+// Steps 1 to 4 of the catalog download: Backpage's cities (front page) and
+// sections (Los Angeles classifieds index), Daype's cities (front page) and
+// sections (Los Angeles classifieds page).
+#include <string>
+
+#include "catalogs/catalog_harvest.h"
+#include "catalogs/harvest_steps.h"
+#include "catalogs/subdivisions.h"
+#include "core/frontend.h"
+#include "harvest/sites.h"
+#include "harvest/text_scan.h"
+
+namespace vemtrix::harvest {
+namespace {
+
+// Region labels of Backpage's front page that name no state the way the
+// subdivision tables do.
+struct BackpageCorrection {
+  const char* label;  // lower-cased
+  const char* city;
+  const char* stateName;
+  const char* stateCode;
+  const char* country;
+};
+constexpr BackpageCorrection kBackpageCorrections[] = {
+    {"east idaho", "Eastern", "Idaho", "ID", "United States"},
+    {"halifax", "Halifax", "Nova Scotia", "NS", "Canada"},
+    {"puerto rico", "Default", "Puerto Rico", "PR", "United States"},
+    {"tijuana", "Tijuana", "Baja California", "BC", "Mexico"},
+    {"washington dc", "Washington", "District Of Columbia", "DC", "United States"},
+    {"winnipeg", "Winnipeg", "Manitoba", "MB", "Canada"},
+};
+
+std::string UpperAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
+// Backpage's city row (Country, StateCode, StateName, CityName) for a label.
+Row BackpageCityOf(const std::string& label) {
+  if (label.find(',') == std::string::npos) {
+    const std::string lower = ToLower(label);
+    for (const BackpageCorrection& fix : kBackpageCorrections) {
+      if (lower == fix.label) return {fix.country, fix.stateCode, fix.stateName, fix.city};
+    }
+    const std::string stateName = ProperCaseLabel(label);
+    const std::string code = SubdivisionConvert(stateName, false);
+    return {SubdivisionConvert(code, true), code, stateName, "Default"};
+  }
+  const std::string city(TrimBlanks(ProperCaseLabel(SplitPart(label, ',', 1))));
+  const std::string code = UpperAscii(TrimBlanks(SplitPart(label, ',', 2)));
+  return {SubdivisionConvert(code, true), code, SubdivisionConvert(code, false), city};
+}
+
+}  // namespace
+
+PageScan ScanBackpageCities(std::string_view page) {
+  PageScan scan;
+  const std::string_view list = CutBefore(CutAfter(page, "<p class=\"cityLinkList\">"), "class=\"littleText\"");
+  constexpr std::string_view kAnchor = "<a href=\"";
+  int count = 0;
+  for (std::size_t at = list.find(kAnchor); at != npos; at = list.find(kAnchor, at)) {
+    std::size_t linkEnd = 0;
+    std::string link(LinkAt(list, at + kAnchor.size(), &linkEnd));
+    std::string label;
+    std::size_t gt = 0;
+    if (!LabelAt(list, linkEnd, label, gt)) break;
+    at = gt;
+    // The city's site root: the link up to ".com" and the "/" after it.
+    std::size_t com = link.find(".com");
+    if (com != std::string::npos) link = link.substr(0, com + 5);
+    ++count;
+    Row row = BackpageCityOf(label);
+    row.push_back(link);
+    scan.rows.push_back(std::move(row));
+  }
+  scan.log = "  Found " + std::to_string(count) + " city-specific subsites.\r\n";
+  return scan;
+}
+
+PageScan ScanBackpageSections(std::string_view page) {
+  PageScan scan;
+  const std::size_t buttons = page.find("indexSectionButtons");
+  const std::string_view index = buttons == npos ? std::string_view() : CutBefore(CutAt(page, buttons + 11), "javascript");
+  const std::string base = std::string("http://") + kBackpageLosAngelesHost;
+  constexpr std::string_view kAnchor = "<a href=\"";
+
+  std::string section = "0";
+  std::string sectionName;
+  int sections = 0;
+  int subsections = 0;
+  for (std::size_t at = index.find(kAnchor); at != npos; at = index.find(kAnchor, at)) {
+    std::size_t linkEnd = 0;
+    std::string link(LinkAt(index, at + kAnchor.size(), &linkEnd));
+    std::string label;
+    std::size_t gt = 0;
+    if (!LabelAt(index, linkEnd, label, gt)) break;
+    at = gt;
+    if (!link.empty() && link[0] == '/') link = base + link;
+    if (Contains(link, "workStatus=Part-time")) continue;
+    label = ProperCaseLabel(ReplaceAll(ReplaceAll(ReplaceAll(label, "&nbsp;", " "), "&amp;", "&"), "/ ", "/"));
+
+    if (Contains(link, "section=")) {
+      section = std::string(CutBefore(SplitPart(link, '=', 2), "&"));
+      sectionName = label;
+      ++sections;
+    } else {
+      if (Contains(ToLower(link), "womenseekwomen")) {
+        section = "4383";
+        sectionName = "Personals";
+        ++sections;
+        scan.rows.push_back({"4383", "Personals", "0", "", ""});
+      }
+      if (!Contains(link, "category=")) continue;
+    }
+    std::string category = "0";
+    std::string categoryName;
+    if (Contains(link, "category=")) {
+      ++subsections;
+      category = std::string(SplitPart(link, '=', 2));
+      categoryName = ReplaceAll(ReplaceAll(label, "&Gt;", ">"), "&Lt;", "<");
+    }
+    scan.rows.push_back({section, sectionName, category, categoryName, std::string(SplitPart(link, '/', 4))});
+  }
+  scan.log = "  Found " + std::to_string(sections) + " sections and " + std::to_string(subsections) +
+             " subsections.\r\n";
+  return scan;
+}
+
+PageScan ScanDaypeCities(std::string_view page) {
+  PageScan scan;
+  const std::size_t first = page.find("<span class='head1'>");
+  std::string_view list = first == npos ? std::string_view() : page.substr(first >= 5 ? first - 5 : 0);
+  list = KeepThroughFirstCharOf(list, "bg_footer");
+
+  std::string state = "Error";
+  int states = 0;
+  int cities = 0;
+  std::size_t pos = 0;
+  while (pos < list.size()) {
+    const std::size_t h = list.find("'head1'", pos);
+    const std::size_t a = list.find("href=", pos);
+    if (h != npos && a != npos && a > h) {
+      ++states;
+      const std::size_t nameStart = h + 8;
+      std::size_t lt = nameStart < list.size() ? list.find('<', nameStart) : npos;
+      if (lt == npos) lt = list.size();
+      state = nameStart < lt ? std::string(list.substr(nameStart, lt - nameStart)) : std::string();
+      pos = lt;
+    } else if (a != npos) {
+      ++cities;
+      // The city's site root: up to the first "/" after "http://", as long
+      // as that "/" belongs to the link.
+      const std::string_view rest = CutAt(list, a + 6);
+      std::size_t linkEnd = rest.find_first_of("\"'> ");
+      if (linkEnd == npos) linkEnd = rest.size();
+      const std::size_t slash = rest.find('/', 7);
+      const std::string_view link = slash < linkEnd ? rest.substr(0, slash + 1) : rest.substr(0, linkEnd);
+      std::string city;
+      std::size_t gt = 0;
+      if (!LabelAt(list, a + 6 + linkEnd, city, gt)) break;
+      pos = gt + 1;
+      if (ToLower(city) == "washington dc") {
+        city = "Washington";
+        state = "District of Columbia";
+      }
+      scan.rows.push_back({"United States", SubdivisionConvert(state, false), state, city, std::string(link)});
+    } else {
+      break;
+    }
+  }
+  scan.log = "  Found " + std::to_string(cities) + " cities in " + std::to_string(states) + " states.\r\n";
+  return scan;
+}
+
+PageScan ScanDaypeSections(std::string_view page) {
+  PageScan scan;
+  const std::size_t first = page.find("class=head1");
+  std::string_view list = first == npos ? std::string_view() : page.substr(first >= 10 ? first - 10 : 0);
+  list = KeepThroughFirstCharOf(list, "bg_footer");
+
+  std::string super = "Error";
+  int supers = 0;
+  int sections = 0;
+  std::size_t pos = 0;
+  while (pos < list.size()) {
+    const std::size_t h = list.find("head1", pos);
+    const std::size_t a = list.find("href=", pos);
+    if (h != npos && a != npos && a > h) {
+      ++supers;
+      const std::size_t nameStart = h + 6;
+      std::size_t lt = nameStart < list.size() ? list.find('<', nameStart) : npos;
+      if (lt == npos) lt = list.size();
+      super = nameStart < lt ? std::string(list.substr(nameStart, lt - nameStart)) : std::string();
+      pos = lt;
+    } else if (a != npos) {
+      ++sections;
+      std::size_t linkEnd = 0;
+      const std::string link(LinkAt(list, a + 5, &linkEnd));
+      std::string label;
+      std::size_t gt = 0;
+      if (!LabelAt(list, linkEnd, label, gt)) break;
+      pos = gt + 1;
+      scan.rows.push_back({super, std::string(SplitPart(link, '/', 6)), ReplaceAll(label, "&amp;", "&"),
+                           std::string(SplitPart(link, '/', 5))});
+    } else {
+      break;
+    }
+  }
+  scan.log = "  Found " + std::to_string(sections) + " sections in " + std::to_string(supers) +
+             " supersections.\r\n";
+  return scan;
+}
+
+namespace {
+
+// The shape every Backpage and Daype step shares: log, fetch, scan, write.
+bool PageStep(const char* title, CatalogId id, const std::string& intro, const char* host, const char* path,
+              std::string_view marker, PageScan (*scanner)(std::string_view), const char* written) {
+  UI().SetHarvestButtonCaption(title);
+  CatalogText out(id);
+  Log(intro + "\r\n");
+  std::string page;
+  if (!FetchOrReport(host, path, marker, 1, FatalLine::Indented, page)) return false;
+  PageScan scan = scanner(page);
+  out.Add(scan.rows);
+  Log(scan.log);
+  if (!WriteCatalog(out, FatalLine::Indented)) return false;
+  Log(std::string(written) + " written to " + LayoutOf(id).fileName + "\r\n\r\n");
+  return true;
+}
+
+std::string WebName(SiteId site) { return Site(site).webName; }
+
+}  // namespace
+
+bool BackpageCitiesStep() {
+  return PageStep("Grabbing BP Cities", CatalogId::BpCities,
+                  "Downloading " + WebName(SiteId::Backpage) + " front page for city list", kBackpageHomeHost, "/",
+                  "cityLinkList", ScanBackpageCities, "City data");
+}
+
+bool BackpageSectionsStep() {
+  return PageStep("Grabbing BP Sections", CatalogId::BpSections,
+                  "Downloading Los Angeles " + WebName(SiteId::Backpage) + " front page for section list",
+                  kBackpageLosAngelesHost, "/online/classifieds/index", "indexSectionButtons", ScanBackpageSections,
+                  "Section data");
+}
+
+bool DaypeCitiesStep() {
+  return PageStep("Grabbing DA Cities", CatalogId::DaCities,
+                  "Downloading " + WebName(SiteId::Daype) + " front page for city list", kDaypeHomeHost, "/",
+                  "'head1'", ScanDaypeCities, "City data");
+}
+
+bool DaypeSectionsStep() {
+  return PageStep("Grabbing DA Sections", CatalogId::DaSections,
+                  "Downloading " + WebName(SiteId::Daype) + " Los Angeles page for section list",
+                  kDaypeLosAngelesHost, "/classifieds.html", "class=head1", ScanDaypeSections, "Section data");
+}
+
+}  // namespace vemtrix::harvest

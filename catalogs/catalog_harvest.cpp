@@ -1,0 +1,223 @@
+#include "catalogs/catalog_harvest.h"
+
+#include <mutex>
+#include <string>
+
+#include "catalogs/harvest_steps.h"
+#include "core/frontend.h"
+#include "harvest/http_get.h"
+#include "harvest/text_scan.h"
+#include "platform/platform.h"
+
+namespace vemtrix {
+
+std::atomic<std::int32_t> FirstRunResult{0};
+std::atomic<int> HarvestPhase{0};
+
+namespace {
+
+std::mutex logLock;
+std::string& LogText() {
+  static std::string text;
+  return text;
+}
+
+}  // namespace
+
+void AppendHarvestLog(std::string_view text) {
+  {
+    std::lock_guard<std::mutex> guard(logLock);
+    LogText().append(text);
+  }
+  // The front end is told outside the lock: it may read the whole log back.
+  UI().HarvestLogAppended(std::string(text));
+}
+
+std::string HarvestLogText() {
+  std::lock_guard<std::mutex> guard(logLock);
+  return LogText();
+}
+
+void ResetHarvestLog(std::string_view initial) {
+  std::lock_guard<std::mutex> guard(logLock);
+  LogText().assign(initial);
+}
+
+void HarvestCatalogs() {
+  using namespace harvest;
+  UI().EnableHarvestButtons(false, false);
+  // Phase 1 starts the picture animation; the run itself begins with Backpage.
+  SetHarvestPhase(1);
+  SetHarvestPhase(3);
+
+  bool done = BackpageCitiesStep() && BackpageSectionsStep();
+  if (done) {
+    SetHarvestPhase(4);
+    done = DaypeCitiesStep() && DaypeSectionsStep();
+  }
+  if (done) {
+    SetHarvestPhase(1);
+    done = CraigslistSectionsStep() && CraigslistStatesStep() && CraigslistCitiesStep();
+  }
+  if (done) {
+    SetHarvestPhase(2);
+    done = KijijiSectionsStep() && KijijiCitiesStep();
+  }
+  if (done) {
+    Log("\r\n\r\nDownloads complete (scroll up to see them all)! You should be able to start the program "
+        "normally now.\r\n\r\n");
+    FirstRunResult = 1;
+  } else {
+    FirstRunResult = -1;
+  }
+  // The picture stops after a failure too: nothing is being harvested any more.
+  SetHarvestPhase(0);
+
+  UI().EnableHarvestButtons(true, false);
+  UI().SetHarvestButtonCaption(FirstRunResult == 1 ? "Start" : "Exit (Try Later)");
+}
+
+namespace harvest {
+namespace {
+bool IsWordBreak(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+}  // namespace
+
+void SetHarvestPhase(int phase) {
+  HarvestPhase = phase;
+  UI().HarvestPhaseChanged(phase);
+}
+
+void Log(std::string_view text) { AppendHarvestLog(text); }
+
+bool FetchGoodPage(const std::string& host, const std::string& path, std::string_view marker, int followRedirect,
+                   std::string& page) {
+  for (int attempt = 1; attempt <= kFetchAttempts; ++attempt) {
+    page = HttpGet(host, path, followRedirect, 0);
+    if (page.size() >= kMinimumPageLength && (marker.empty() || Contains(page, marker))) return true;
+    if (attempt < kFetchAttempts) platform::SleepMs(kFetchRetryWaitMs);
+  }
+  page.clear();
+  return false;
+}
+
+namespace {
+const char* FatalText(FatalLine fatal) {
+  return fatal == FatalLine::Plain ? "Fatal Error: Internet connection problems -- aborting."
+                                   : "  Fatal Error: Internet connection problems -- aborting.";
+}
+}  // namespace
+
+void ReportFailedDownload(const std::string& host, const std::string& path, FatalLine fatal) {
+  Log("\r\n  Could not download http://" + host + path + "\r\n" + FatalText(fatal) + "\r\n\r\n");
+  FirstRunResult = -1;
+}
+
+bool FetchOrReport(const std::string& host, const std::string& path, std::string_view marker, int followRedirect,
+                   FatalLine fatal, std::string& page) {
+  if (FetchGoodPage(host, path, marker, followRedirect, page)) return true;
+  ReportFailedDownload(host, path, fatal);
+  return false;
+}
+
+CatalogText::CatalogText(CatalogId id) : id_(id), text_(std::string(LayoutOf(id).header) + "\r\n") {}
+
+void CatalogText::Add(const Row& row) { text_ += CsvRow(row); }
+
+void CatalogText::Add(const std::vector<Row>& rows) {
+  for (const Row& row : rows) Add(row);
+}
+
+std::string CsvRow(const Row& row) {
+  std::string line;
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    if (i > 0) line += ',';
+    line += '"';
+    for (char c : row[i]) {
+      if (c == '"') {
+        line += '\'';
+      } else if (c == '\r' || c == '\n') {
+        line += ' ';
+      } else {
+        line += c;
+      }
+    }
+    line += '"';
+  }
+  return line + "\r\n";
+}
+
+bool WriteCatalog(const CatalogText& catalog, FatalLine fatal) {
+  const std::string path = CatalogFilePath(catalog.Id());
+  if (platform::WriteWholeFile(path, catalog.Text())) return true;
+  Log("\r\n  Could not write " + path + "\r\n" + (fatal == FatalLine::Plain ? "" : "  ") +
+      "Fatal Error: the catalog file could not be saved -- aborting.\r\n\r\n");
+  FirstRunResult = -1;
+  return false;
+}
+
+std::string_view LinkAt(std::string_view text, std::size_t offset, std::size_t* end) {
+  if (offset >= text.size()) {
+    if (end) *end = text.size();
+    return {};
+  }
+  if (text[offset] == '"') ++offset;
+  std::size_t close = text.find('"', offset);
+  if (close == npos) close = text.size();
+  if (end) *end = close;
+  return text.substr(offset, close - offset);
+}
+
+bool LabelAt(std::string_view text, std::size_t offset, std::string& label, std::size_t& gt) {
+  gt = text.find('>', offset);
+  if (gt == npos) {
+    label.clear();
+    return false;
+  }
+  std::size_t lt = text.find('<', gt + 1);
+  if (lt == npos) lt = text.size();
+  label.assign(text.substr(gt + 1, lt - gt - 1));
+  return true;
+}
+
+std::string_view CutBefore(std::string_view text, std::string_view marker) {
+  std::size_t at = text.find(marker);
+  return at == npos ? text : text.substr(0, at);
+}
+
+std::string_view KeepThroughFirstCharOf(std::string_view text, std::string_view marker) {
+  std::size_t at = text.find(marker);
+  return at == npos ? text : text.substr(0, at + 1);
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t\r\n";
+  std::size_t first = text.find_first_not_of(kBlanks);
+  if (first == npos) return {};
+  std::size_t last = text.find_last_not_of(kBlanks);
+  return text.substr(first, last - first + 1);
+}
+
+std::size_t Nearer(std::size_t a, std::size_t b) { return a < b ? a : b; }
+
+std::string ProperCaseLabel(std::string_view text) {
+  // A word's first letter need not be its first character: "&amp;" becomes
+  // "&Amp;" and "(all)" "(All)".
+  std::string out(text);
+  bool letterSeen = false;
+  for (char& c : out) {
+    if (IsWordBreak(c)) {
+      letterSeen = false;
+      continue;
+    }
+    const bool upper = c >= 'A' && c <= 'Z';
+    const bool lower = c >= 'a' && c <= 'z';
+    if (!upper && !lower) continue;
+    if (!letterSeen && lower) c = static_cast<char>(c - 'a' + 'A');
+    if (letterSeen && upper) c = static_cast<char>(c - 'A' + 'a');
+    letterSeen = true;
+  }
+  return out;
+}
+
+}  // namespace harvest
+}  // namespace vemtrix

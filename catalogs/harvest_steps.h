@@ -1,0 +1,155 @@
+// The pieces the catalog harvesting steps share (fetching with retries, the
+// catalog text, writing, the marker scanning), the nine steps, and the page
+// scanners they use. The scanners are pure functions of a page's text so the
+// tests can feed them pages directly.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "catalogs/catalog_files.h"
+
+namespace vemtrix::harvest {
+
+using Row = std::vector<std::string>;
+
+// What one scanned page gives: its rows and its progress lines.
+struct PageScan {
+  std::vector<Row> rows;
+  std::string log;
+};
+
+// ---------------------------------------------------------------- fetching
+
+// The Kijiji steps' fatal line has no leading spaces.
+enum class FatalLine { Indented, Plain };
+
+inline constexpr int kFetchAttempts = 6;
+inline constexpr int kFetchRetryWaitMs = 4000;
+inline constexpr std::size_t kMinimumPageLength = 50;
+
+// Fetches http://host + path (showStatus 0) until the page is at least 50
+// characters long and holds marker (an empty marker: any page), six attempts
+// four seconds apart. False when every attempt failed.
+bool FetchGoodPage(const std::string& host, const std::string& path, std::string_view marker, int followRedirect,
+                   std::string& page);
+// The log lines of a page that could not be downloaded; FirstRunResult -1.
+void ReportFailedDownload(const std::string& host, const std::string& path, FatalLine fatal);
+// FetchGoodPage, reporting the failure.
+bool FetchOrReport(const std::string& host, const std::string& path, std::string_view marker, int followRedirect,
+                   FatalLine fatal, std::string& page);
+
+// ---------------------------------------------------------------- output
+
+// One catalog's file text: its header line, then one row per Add.
+class CatalogText {
+ public:
+  explicit CatalogText(CatalogId id);
+  void Add(const Row& row);
+  void Add(const std::vector<Row>& rows);
+  const std::string& Text() const { return text_; }
+  CatalogId Id() const { return id_; }
+
+ private:
+  CatalogId id_;
+  std::string text_;
+};
+
+// One row of a catalog file: every value in double quotes, separated by
+// commas, CR LF at the end. The format has no escape, so a double quote in a
+// value is written as a single quote and a line break as a space: a stray
+// character on a page cannot break the row apart.
+std::string CsvRow(const Row& row);
+
+// Writes the catalog's file in ProgramDirectory() whole. A file that cannot
+// be written ends the run like a failed download (FirstRunResult -1).
+bool WriteCatalog(const CatalogText& catalog, FatalLine fatal);
+
+// ---------------------------------------------------------------- scanning
+
+inline constexpr std::size_t npos = std::string_view::npos;
+
+// The link that starts at offset (just after "href=" or "<a href="): an
+// opening double quote is skipped, and the link runs to the next double
+// quote (or the end of text).
+std::string_view LinkAt(std::string_view text, std::size_t offset, std::size_t* end = nullptr);
+// The label: the text after the next ">" from offset up to the next "<".
+// gt receives the position of that ">"; false when there is none.
+bool LabelAt(std::string_view text, std::size_t offset, std::string& label, std::size_t& gt);
+// A label proper-cased: in each word (words are separated by spaces, tabs
+// and line breaks) the first letter upper-case and the other letters
+// lower-case; ASCII letters only, other bytes unchanged.
+std::string ProperCaseLabel(std::string_view text);
+// text before the first marker (all of it when marker is absent).
+std::string_view CutBefore(std::string_view text, std::string_view marker);
+// text up to and including the first character of marker (all of it when
+// marker is absent).
+std::string_view KeepThroughFirstCharOf(std::string_view text, std::string_view marker);
+// Removes spaces, tabs and line breaks at both ends.
+std::string_view TrimBlanks(std::string_view text);
+// The smaller of two positions, npos counting as the largest.
+std::size_t Nearer(std::size_t a, std::size_t b);
+
+// ---------------------------------------------------------------- progress
+
+void SetHarvestPhase(int phase);
+void Log(std::string_view text);
+
+// ---------------------------------------------------------------- steps
+
+// Each returns false when the run must end (FirstRunResult is then -1).
+bool BackpageCitiesStep();
+bool BackpageSectionsStep();
+bool DaypeCitiesStep();
+bool DaypeSectionsStep();
+bool CraigslistSectionsStep();
+bool CraigslistStatesStep();
+bool CraigslistCitiesStep();
+bool KijijiSectionsStep();
+bool KijijiCitiesStep();
+
+// ---------------------------------------------------------------- scanners
+
+// Backpage front page: rows Country, StateCode, StateName, CityName, CityURL
+// and the "Found" line.
+PageScan ScanBackpageCities(std::string_view page);
+// Backpage's Los Angeles classifieds index: rows Section, SectionName,
+// Category, CategoryName, DirectoryName and the "Found" line.
+PageScan ScanBackpageSections(std::string_view page);
+// Daype front page: rows Country, StateCode, StateName, CityName, CityURL.
+PageScan ScanDaypeCities(std::string_view page);
+// Daype's Los Angeles classifieds page: rows SectionName, Category,
+// CategoryName, SectionURL.
+PageScan ScanDaypeSections(std::string_view page);
+
+// One group of Craigslist's section list (the text between the first two
+// group markers): rows master code, section code, name.
+PageScan ScanCraigslistSections(std::string_view group, std::string_view masterCode);
+
+// A Craigslist geography answer.
+struct GeographyPage {
+  enum Kind { NotInUse, Redirect, List } kind = List;
+  std::string location;                                // Redirect
+  std::vector<std::pair<std::string, std::string>> links;  // List: link, proper-cased label
+};
+GeographyPage ReadGeographyPage(std::string_view response);
+
+// Kijiji's US Los Angeles page: rows MasterSectionName, SectionID,
+// SectionDir, SectionName. broken: a section title without a usable link
+// (the page counts as not downloaded).
+struct KijijiSectionScan : PageScan {
+  bool broken = false;
+};
+KijijiSectionScan ScanKijijiSections(std::string_view page);
+// Kijiji's Canadian front page: rows Country, State, City, URL (folded).
+PageScan ScanKijijiCanada(std::string_view page);
+// Kijiji's US front page: (state name, state page link), at most 100.
+inline constexpr std::size_t kKijijiStateLimit = 100;
+std::vector<std::pair<std::string, std::string>> ScanKijijiStates(std::string_view page);
+// One Kijiji US state page: rows Country, State, City, URL.
+PageScan ScanKijijiStateCities(std::string_view page, std::string_view stateName);
+
+}  // namespace vemtrix::harvest
