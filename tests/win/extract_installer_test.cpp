@@ -22,7 +22,7 @@ class ExtractInstallerTest : public ::testing::Test {
   std::vector<MessageBoxInfo> Extract(const char* probe, const std::string& target) {
     ChildProcess process;
     if (!process.Start("\"" + HostPath(probe) + "\" " + target)) {
-      ADD_FAILURE() << "the probe did not start";
+      ADD_FAILURE() << "the probe did not start (error " << process.LastError() << ")";
       return {};
     }
     std::vector<MessageBoxInfo> boxes = AnswerBoxesUntilExit(process, IDOK, 30000);

@@ -132,13 +132,19 @@ bool ChildProcess::Start(const std::string& commandLine, const std::string& work
   Kill();
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  std::string line = commandLine;
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info_)) {
+  // Under Wine a launch now and then fails for a moment (while the server
+  // is busy starting another process): try a few times before giving up.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    std::string line = commandLine;
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info_)) {
+      return true;
+    }
     info_ = {};
-    return false;
+    lastError_ = GetLastError();
+    Sleep(200);
   }
-  return true;
+  return false;
 }
 
 bool ChildProcess::WaitForExit(int timeoutMs) {

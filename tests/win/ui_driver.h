@@ -28,9 +28,12 @@ class ChildProcess {
   DWORD ExitCode() const;  // STILL_ACTIVE while running
   DWORD Id() const { return info_.dwProcessId; }
   void Kill();
+  // The system's error code of the last failed start.
+  DWORD LastError() const { return lastError_; }
 
  private:
   PROCESS_INFORMATION info_{};
+  DWORD lastError_ = 0;
 };
 
 // A visible top-level window with exactly this caption, belonging to the

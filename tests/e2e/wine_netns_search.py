@@ -1,0 +1,94 @@
+#!/usr/bin/env python3
+"""The Windows build of vemtrix-cli searching the simulated sites by their
+real host names, under Wine, inside a private network namespace.
+
+Nothing is redirected: the namespace's /etc/hosts points the sites' names at
+127.0.0.1 and the simulator listens on port 80, so the program resolves and
+connects exactly as it would to the real sites. The store it prints must be
+the one the simulator's own account of its pages gives.
+
+Usage: wine_netns_search.py VEMTRIX_CLI_EXE SITESIM
+Exit 77 (skipped) when this machine cannot make a network namespace.
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+HOSTS = ["seattle.craigslist.org", "boston.craigslist.org", "toronto.kijiji.ca", "losangeles.kijiji.com",
+         "phoenix.backpage.com", "la.daype.com"]
+
+
+def outside():
+    if subprocess.run(["unshare", "--net", "--mount", "true"], stderr=subprocess.DEVNULL).returncode != 0:
+        print("skipped: no private network namespace on this machine")
+        return 77
+    # Wine's sockets are made by its wineserver, so the server must live in
+    # the namespace too: end the running one; the namespace starts its own.
+    subprocess.run(["wineserver", "-k"], stderr=subprocess.DEVNULL)
+    subprocess.run(["wineserver", "-w"], stderr=subprocess.DEVNULL)
+    env = dict(os.environ, VEMTRIX_IN_NETNS="1")
+    try:
+        return subprocess.run(["unshare", "--net", "--mount", "--fork", sys.executable, __file__] + sys.argv[1:],
+                              env=env).returncode
+    finally:
+        # Later tests get a wineserver outside the namespace again.
+        subprocess.run(["wineserver", "-p"], stderr=subprocess.DEVNULL)
+
+
+def inside(exe, sim):
+    subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
+    hosts = tempfile.NamedTemporaryFile("w", delete=False)
+    hosts.write("127.0.0.1 localhost " + " ".join(HOSTS) + "\n")
+    hosts.close()
+    subprocess.run(["mount", "--bind", hosts.name, "/etc/hosts"], check=True)
+
+    server = subprocess.Popen([sys.executable, sim, "--port", "80"], stdout=subprocess.PIPE)
+    assert server.stdout.readline().decode().startswith("sitesim listening on 80")
+    try:
+        sys.path.insert(0, HERE)
+        os.environ["VEMTRIX_SITESIM"] = sim
+        import cli_search_test as search
+
+        def run(args):
+            proc = subprocess.run(["wine", exe] + args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
+            if proc.returncode != 0:
+                raise AssertionError("%s failed: %s" % (args, proc.stderr.decode("latin-1")))
+            return proc.stdout
+        search.run = run
+        search.SIM = sim
+
+        with tempfile.TemporaryDirectory() as catalogs:
+            for name, text in search.CATALOGS.items():
+                with open(os.path.join(catalogs, name), "w", newline="") as f:
+                    f.write(text)
+            case = search.CliSearch("test_one_worker_fills_the_store_in_job_order")
+            expected = case.expected_store()
+            started = time.time()
+            out = run(["search", "--terms", search.TERMS, "--cities", search.CITIES, "--sections", search.SECTIONS,
+                       "--catalogs", "Z:" + catalogs, "--set", "SearchBackpage=1", "--set", "SearchDaype=1",
+                       "--set", "MaxThreads=1"]).decode("latin-1").split("\n")
+            want = ["\t".join(search.escape(f) for f in row) for row in expected]
+            if out[:-2] != want or out[-2] != "%d results" % len(expected):
+                for i, (g, w) in enumerate(zip(out, want)):
+                    if g != w:
+                        print("first difference at row %d:\n got  %r\n want %r" % (i + 1, g, w))
+                        break
+                print("FAIL: %d lines, expected %d results" % (len(out) - 2, len(expected)))
+                return 1
+            print("ok: %d results by real host names under Wine in %.1f s" % (len(expected), time.time() - started))
+            return 0
+    finally:
+        server.terminate()
+        server.wait(timeout=10)
+        os.unlink(hosts.name)
+        subprocess.run(["wineserver", "-k"], stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], stderr=subprocess.DEVNULL)
+
+
+if __name__ == "__main__":
+    if os.environ.get("VEMTRIX_IN_NETNS") == "1":
+        sys.exit(inside(sys.argv[1], sys.argv[2]))
+    sys.exit(outside())
