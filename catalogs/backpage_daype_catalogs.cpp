@@ -62,13 +62,7 @@ PageScan ScanBackpageCities(std::string_view page) {
   const std::string_view list = CutBefore(CutAfter(page, "<p class=\"cityLinkList\">"), "class=\"littleText\"");
   constexpr std::string_view kAnchor = "<a href=\"";
   int count = 0;
-  for (std::size_t at = list.find(kAnchor); at != npos; at = list.find(kAnchor, at)) {
-    std::size_t linkEnd = 0;
-    std::string link(LinkAt(list, at + kAnchor.size(), &linkEnd));
-    std::string label;
-    std::size_t gt = 0;
-    if (!LabelAt(list, linkEnd, label, gt)) break;
-    at = gt;
+  ForEachAnchor(list, kAnchor, [&](std::string& link, std::string& label) {
     // The city's site root: the link up to ".com" and the "/" after it.
     std::size_t com = link.find(".com");
     if (com != std::string::npos) link = link.substr(0, com + 5);
@@ -76,7 +70,8 @@ PageScan ScanBackpageCities(std::string_view page) {
     Row row = BackpageCityOf(label);
     row.push_back(link);
     scan.rows.push_back(std::move(row));
-  }
+    return true;
+  });
   scan.log = "  Found " + std::to_string(count) + " city-specific subsites.\r\n";
   return scan;
 }
@@ -92,15 +87,9 @@ PageScan ScanBackpageSections(std::string_view page) {
   std::string sectionName;
   int sections = 0;
   int subsections = 0;
-  for (std::size_t at = index.find(kAnchor); at != npos; at = index.find(kAnchor, at)) {
-    std::size_t linkEnd = 0;
-    std::string link(LinkAt(index, at + kAnchor.size(), &linkEnd));
-    std::string label;
-    std::size_t gt = 0;
-    if (!LabelAt(index, linkEnd, label, gt)) break;
-    at = gt;
+  ForEachAnchor(index, kAnchor, [&](std::string& link, std::string& label) {
     if (!link.empty() && link[0] == '/') link = base + link;
-    if (Contains(link, "workStatus=Part-time")) continue;
+    if (Contains(link, "workStatus=Part-time")) return true;
     label = ProperCaseLabel(ReplaceAll(ReplaceAll(ReplaceAll(label, "&nbsp;", " "), "&amp;", "&"), "/ ", "/"));
 
     if (Contains(link, "section=")) {
@@ -114,7 +103,7 @@ PageScan ScanBackpageSections(std::string_view page) {
         ++sections;
         scan.rows.push_back({"4383", "Personals", "0", "", ""});
       }
-      if (!Contains(link, "category=")) continue;
+      if (!Contains(link, "category=")) return true;
     }
     std::string category = "0";
     std::string categoryName;
@@ -124,7 +113,8 @@ PageScan ScanBackpageSections(std::string_view page) {
       categoryName = ReplaceAll(ReplaceAll(label, "&Gt;", ">"), "&Lt;", "<");
     }
     scan.rows.push_back({section, sectionName, category, categoryName, std::string(SplitPart(link, '/', 4))});
-  }
+    return true;
+  });
   scan.log = "  Found " + std::to_string(sections) + " sections and " + std::to_string(subsections) +
              " subsections.\r\n";
   return scan;

@@ -119,15 +119,10 @@ GeographyPage ReadGeographyPage(std::string_view response) {
   const std::string page = ReplaceAll(ReplaceAll(response, "<b>", ""), "</b>", "");
   const std::string_view list = CutFrom(page, "<div id=\"list\">");
   constexpr std::string_view kAnchor = "<a href=";
-  for (std::size_t at = list.find(kAnchor); at != npos; at = list.find(kAnchor, at)) {
-    std::size_t linkEnd = 0;
-    const std::string link(LinkAt(list, at + kAnchor.size(), &linkEnd));
-    std::string label;
-    std::size_t gt = 0;
-    if (!LabelAt(list, linkEnd, label, gt)) break;
-    at = gt;
+  ForEachAnchor(list, kAnchor, [&](std::string& link, std::string& label) {
     geo.links.emplace_back(link, ProperCaseLabel(label));
-  }
+    return true;
+  });
   return geo;
 }
 

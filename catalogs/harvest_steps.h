@@ -79,6 +79,21 @@ std::string_view LinkAt(std::string_view text, std::size_t offset, std::size_t* 
 // The label: the text after the next ">" from offset up to the next "<".
 // gt receives the position of that ">"; false when there is none.
 bool LabelAt(std::string_view text, std::size_t offset, std::string& label, std::size_t& gt);
+// Calls visit(link, label) for each anchor that starts with marker ("<a
+// href=" and the like): the link just after the marker and the label after
+// the next ">". Stops when a label cannot be read or visit returns false.
+template <typename Visit>
+void ForEachAnchor(std::string_view text, std::string_view marker, Visit visit) {
+  for (std::size_t at = text.find(marker); at != std::string_view::npos; at = text.find(marker, at)) {
+    std::size_t linkEnd = 0;
+    std::string link(LinkAt(text, at + marker.size(), &linkEnd));
+    std::string label;
+    std::size_t gt = 0;
+    if (!LabelAt(text, linkEnd, label, gt)) return;
+    at = gt;
+    if (!visit(link, label)) return;
+  }
+}
 // A label proper-cased: in each word (words are separated by spaces, tabs
 // and line breaks) the first letter upper-case and the other letters
 // lower-case; ASCII letters only, other bytes unchanged.

@@ -152,16 +152,11 @@ std::vector<std::pair<std::string, std::string>> ScanKijijiStates(std::string_vi
   std::vector<std::pair<std::string, std::string>> states;
   const std::string_view list = CutFrom(page, kStatesMarker);
   constexpr std::string_view kAnchor = "<a href=";
-  for (std::size_t at = list.find(kAnchor); at != npos; at = list.find(kAnchor, at)) {
-    std::size_t linkEnd = 0;
-    const std::string link(LinkAt(list, at + kAnchor.size(), &linkEnd));
-    std::string label;
-    std::size_t gt = 0;
-    if (!LabelAt(list, linkEnd, label, gt)) break;
-    at = gt;
+  ForEachAnchor(list, kAnchor, [&](std::string& link, std::string& label) {
     // The list holds 100 states; further ones are left out.
     if (Contains(link, "/state/") && states.size() < kKijijiStateLimit) states.emplace_back(label, link);
-  }
+    return true;
+  });
   return states;
 }
 
@@ -169,16 +164,11 @@ PageScan ScanKijijiStateCities(std::string_view page, std::string_view stateName
   PageScan scan;
   const std::string_view list = KeepThroughFirstCharOf(CutFrom(page, kCitiesMarker), "</div>");
   constexpr std::string_view kAnchor = "<a href=";
-  for (std::size_t at = list.find(kAnchor); at != npos; at = list.find(kAnchor, at)) {
-    std::size_t linkEnd = 0;
-    const std::string link(LinkAt(list, at + kAnchor.size(), &linkEnd));
-    std::string label;
-    std::size_t gt = 0;
-    if (!LabelAt(list, linkEnd, label, gt)) break;
-    at = gt;
+  ForEachAnchor(list, kAnchor, [&](std::string& link, std::string& label) {
     scan.rows.push_back({"United States", std::string(stateName), label, link});
     scan.log += "    " + label + " (" + link + ")\r\n";
-  }
+    return true;
+  });
   return scan;
 }
 
