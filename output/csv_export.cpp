@@ -231,17 +231,20 @@ void SelectRowsForOutput(const std::vector<std::int32_t>& rows) {
   for (std::int32_t row : rows) store.SetSelected(row, 1);
 }
 
-FileDialogRequest CsvDialogRequest() {
+FileDialogRequest OutputDialogRequest(const std::string& title, const std::string& kind,
+                                      const std::string& extension) {
   FileDialogRequest request;
   request.save = true;
-  request.title = "Please select a CSV file";
-  request.filterName = "All CSV files (*.csv)";
-  request.pattern = "*.csv";
+  request.title = title;
+  request.filterName = "All " + kind + " files (*." + extension + ")";
+  request.pattern = "*." + extension;
   request.initialFolder = platform::ProgramDirectory();
-  request.proposedName = UI().SearchName() + ".csv";
-  request.defaultExtension = "csv";
+  request.proposedName = UI().SearchName() + "." + extension;
+  request.defaultExtension = extension;
   return request;
 }
+
+FileDialogRequest CsvDialogRequest() { return OutputDialogRequest("Please select a CSV file", "CSV", "csv"); }
 
 OutputScope ChooseOutputScope(const std::vector<std::int32_t>& selectedRows, const std::string& verb,
                               const std::string& includedIn) {

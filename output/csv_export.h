@@ -91,6 +91,11 @@ bool ExportCsvCommand(const std::vector<std::int32_t>& selectedRows = {});
 // A cancelled dialog does nothing. Returns true when a file was written.
 bool QuickFilterCsvCommand(const std::string& fieldText);
 
+// A save dialog for an output file: the title, "All <kind> files (*.<ext>)",
+// the program's folder, and the search name with the extension proposed.
+FileDialogRequest OutputDialogRequest(const std::string& title, const std::string& kind,
+                                      const std::string& extension);
+
 // The CSV save dialog's request (title, filter, proposed name).
 FileDialogRequest CsvDialogRequest();
 

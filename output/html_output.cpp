@@ -53,17 +53,7 @@ bool WriteHtml(const std::string& path, OutputScope scope) {
   return true;
 }
 
-FileDialogRequest HtmlDialogRequest() {
-  FileDialogRequest request;
-  request.save = true;
-  request.title = "Please select an HTML file";
-  request.filterName = "All HTML files (*.html)";
-  request.pattern = "*.html";
-  request.initialFolder = platform::ProgramDirectory();
-  request.proposedName = UI().SearchName() + ".html";
-  request.defaultExtension = "html";
-  return request;
-}
+FileDialogRequest HtmlDialogRequest() { return OutputDialogRequest("Please select an HTML file", "HTML", "html"); }
 
 namespace {
 
