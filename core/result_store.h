@@ -80,6 +80,12 @@ class ResultStore {
   // date, keeping order; the results list is rebuilt.
   void DeleteRows(const std::vector<std::int32_t>& rows);
 
+  // Sorts the rows by field `field` (1..7) as text, byte by byte (letters
+  // folded to lower case with ignoreCase), ascending or descending; rows with
+  // equal keys keep their order, selection flags move with their rows. The
+  // results list is rebuilt.
+  void SortByColumn(int field, bool descending, bool ignoreCase);
+
   // Field `field` (1..7) of row `row` (1..count); empty outside the table.
   std::string Field(std::int32_t row, int field) const;
   SearchResult Row(std::int32_t row) const;

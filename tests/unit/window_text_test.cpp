@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include "ui/logic/window_text.h"
+
+using namespace vemtrix;
+
+TEST(WindowTextTest, SearchNameIsTheBareNameOfTheChosenFile) {
+  EXPECT_EQ(SearchNameFromPath("C:\\Program Files\\Vemtrix\\bikes.vem"), "bikes");
+  // A file picked in another folder gives only its name.
+  EXPECT_EQ(SearchNameFromPath("  D:\\elsewhere\\My search.vem  "), "My search");
+  // Every ".vem" goes, wherever it is, before the folder is cut off.
+  EXPECT_EQ(SearchNameFromPath("C:\\a.vem\\b.vem.vem"), "b");
+  EXPECT_EQ(SearchNameFromPath("recent name"), "recent name");
+  EXPECT_EQ(SearchNameFromPath("C:\\folder\\"), "");
+  EXPECT_EQ(SearchNameFromPath("   "), "");
+}
+
+TEST(WindowTextTest, TitleAndSlotLabelsUseTwoDigits) {
+  EXPECT_EQ(WindowTitle(210), "Vemtrix v2.10");
+  EXPECT_EQ(WindowTitle(205), "Vemtrix v2.05");
+  EXPECT_EQ(WindowTitle(666), "Vemtrix v6.66");
+  EXPECT_EQ(WindowTitle(1000), "Vemtrix v10.00");
+  EXPECT_EQ(SlotLabel(false, 0), "Search 01:");
+  EXPECT_EQ(SlotLabel(false, 9), "Search 10:");
+  EXPECT_EQ(SlotLabel(true, 11), "Scan 12:");
+}
+
+TEST(WindowTextTest, ApplyClampsItsNumberBoxes) {
+  EXPECT_EQ(MaxResultsFromBox("3000", 25000), 5000);
+  EXPECT_EQ(MaxResultsFromBox("2000000", 25000), 1000000);
+  EXPECT_EQ(MaxResultsFromBox(" 250,000 ", 25000), 250000);
+  EXPECT_EQ(MaxResultsFromBox("99999999999999999999999", 25000), 1000000);
+  EXPECT_EQ(MaxResultsFromBox("-7", 25000), 5000);
+  // A box without a whole number keeps the setting.
+  EXPECT_EQ(MaxResultsFromBox("lots", 25000), 25000);
+  EXPECT_EQ(MaxResultsFromBox("", 40000), 40000);
+  EXPECT_EQ(MaxResultsFromBox("12.5", 40000), 40000);
+  EXPECT_EQ(ThreadCountFromBox("0", 4), 1);
+  EXPECT_EQ(ThreadCountFromBox("13", 4), 12);
+  EXPECT_EQ(ThreadCountFromBox("+8", 4), 8);
+  EXPECT_EQ(ThreadCountFromBox("8 threads", 4), 4);
+  EXPECT_EQ(ThreadCountFromBox("-", 30), 12);  // the kept setting is clamped too
+}

@@ -1,0 +1,70 @@
+#include "ui/logic/window_text.h"
+
+#include <limits>
+
+#include "harvest/text_scan.h"
+
+namespace vemtrix {
+
+namespace {
+
+std::string TwoDigits(int value) {
+  std::string text = std::to_string(value);
+  return text.size() < 2 ? "0" + text : text;
+}
+
+std::int32_t Clamp(std::int64_t value, std::int32_t low, std::int32_t high) {
+  if (value < low) return low;
+  if (value > high) return high;
+  return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+std::string SearchNameFromPath(std::string_view path) {
+  std::string name = ReplaceAll(TrimSpaces(path), ".vem", "");
+  std::size_t slash = name.rfind('\\');
+  return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+std::string WindowTitle(int versionCode) {
+  return "Vemtrix v" + std::to_string(versionCode / 100) + "." + TwoDigits(versionCode % 100);
+}
+
+std::string SlotLabel(bool scan, int i) { return (scan ? "Scan " : "Search ") + TwoDigits(i + 1) + ":"; }
+
+std::int32_t ClampMaxResults(std::int64_t value) { return Clamp(value, kMinMaxResults, kMaxMaxResults); }
+
+std::int32_t ClampThreadCount(std::int64_t value) { return Clamp(value, kMinThreads, kMaxThreads); }
+
+std::optional<std::int64_t> ParseWholeNumber(std::string_view text) {
+  bool negative = false;
+  bool signSeen = false;
+  bool digitSeen = false;
+  std::int64_t value = 0;
+  constexpr std::int64_t kCap = std::numeric_limits<std::int64_t>::max() / 10 - 10;
+  for (char c : text) {
+    if (c == ' ' || c == '\t' || c == ',') continue;
+    if ((c == '-' || c == '+') && !signSeen && !digitSeen) {
+      signSeen = true;
+      negative = c == '-';
+      continue;
+    }
+    if (c < '0' || c > '9') return std::nullopt;
+    digitSeen = true;
+    // Saturates: a huge number still clamps to the top of its range.
+    if (value < kCap) value = value * 10 + (c - '0');
+  }
+  if (!digitSeen) return std::nullopt;
+  return negative ? -value : value;
+}
+
+std::int32_t MaxResultsFromBox(std::string_view text, std::int32_t current) {
+  return ClampMaxResults(ParseWholeNumber(text).value_or(current));
+}
+
+std::int32_t ThreadCountFromBox(std::string_view text, std::int32_t current) {
+  return ClampThreadCount(ParseWholeNumber(text).value_or(current));
+}
+
+}  // namespace vemtrix

@@ -1,0 +1,45 @@
+// Small texts and numbers of the main window: the title, the bare search name
+// taken from a chosen file, the worker slot labels and the number boxes that
+// Apply reads.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vemtrix {
+
+// The search name in a path: blanks trimmed, every ".vem" removed, and only
+// what follows the last "\". "C:\Other\My search.vem" gives "My search".
+std::string SearchNameFromPath(std::string_view path);
+
+// "Vemtrix v" + major + "." + two-digit minor: 210 gives "Vemtrix v2.10",
+// 205 gives "Vemtrix v2.05".
+std::string WindowTitle(int versionCode);
+
+// A worker slot's label on the Diagnostics page for slot i (0..11):
+// "Search 01:" ... "Search 12:", or "Scan 01:" ... with scan.
+std::string SlotLabel(bool scan, int i);
+
+// The ranges Apply holds its number boxes to.
+inline constexpr std::int32_t kMinMaxResults = 5000;
+inline constexpr std::int32_t kMaxMaxResults = 1000000;
+inline constexpr std::int32_t kMinThreads = 1;
+inline constexpr std::int32_t kMaxThreads = 12;
+
+std::int32_t ClampMaxResults(std::int64_t value);
+std::int32_t ClampThreadCount(std::int64_t value);
+
+// The whole number in a box: blanks and thousands separators (",") are
+// ignored, an optional sign is allowed; nothing for anything else (empty,
+// letters, a fraction).
+std::optional<std::int64_t> ParseWholeNumber(std::string_view text);
+
+// What Apply stores from a number box: the box's number clamped to its range;
+// a box that holds no whole number keeps the current setting (clamped too).
+// Apply writes the result back into the box, so the user sees what holds.
+std::int32_t MaxResultsFromBox(std::string_view text, std::int32_t current);
+std::int32_t ThreadCountFromBox(std::string_view text, std::int32_t current);
+
+}  // namespace vemtrix
