@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "output/html_output.h"
-#include "output/html_template.h"
+#include "core/html_template.h"
 #include "support/output_fixture.h"
 
 using namespace vemtrix;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/csv_fields.h"
 #include "catalogs/catalog_files.h"
 #include "core/recent_searches.h"
 #include "core/result_store.h"
