@@ -13,7 +13,7 @@
 namespace vemtrix {
 
 std::atomic<std::int32_t> FirstRunResult{0};
-std::atomic<int> HarvestPhase{0};
+std::atomic<SiteId> HarvestPhase{SiteId::None};
 
 namespace {
 
@@ -47,21 +47,21 @@ void ResetHarvestLog(std::string_view initial) {
 void HarvestCatalogs() {
   using namespace harvest;
   UI().EnableHarvestButtons(false, false);
-  // Phase 1 starts the picture animation; the run itself begins with Backpage.
-  SetHarvestPhase(1);
-  SetHarvestPhase(3);
+  // Craigslist starts the picture animation; the run itself begins with Backpage.
+  SetHarvestPhase(SiteId::Craigslist);
+  SetHarvestPhase(SiteId::Backpage);
 
   bool done = BackpageCitiesStep() && BackpageSectionsStep();
   if (done) {
-    SetHarvestPhase(4);
+    SetHarvestPhase(SiteId::Daype);
     done = DaypeCitiesStep() && DaypeSectionsStep();
   }
   if (done) {
-    SetHarvestPhase(1);
+    SetHarvestPhase(SiteId::Craigslist);
     done = CraigslistSectionsStep() && CraigslistStatesStep() && CraigslistCitiesStep();
   }
   if (done) {
-    SetHarvestPhase(2);
+    SetHarvestPhase(SiteId::Kijiji);
     done = KijijiSectionsStep() && KijijiCitiesStep();
   }
   if (done) {
@@ -72,7 +72,7 @@ void HarvestCatalogs() {
     FirstRunResult = -1;
   }
   // The picture stops after a failure too: nothing is being harvested any more.
-  SetHarvestPhase(0);
+  SetHarvestPhase(SiteId::None);
 
   UI().EnableHarvestButtons(true, false);
   UI().SetHarvestButtonCaption(FirstRunResult == 1 ? "Start" : "Exit (Try Later)");
@@ -80,9 +80,9 @@ void HarvestCatalogs() {
 
 namespace harvest {
 
-void SetHarvestPhase(int phase) {
-  HarvestPhase = phase;
-  UI().HarvestPhaseChanged(phase);
+void SetHarvestPhase(SiteId site) {
+  HarvestPhase = site;
+  UI().HarvestSiteChanged(site);
 }
 
 void Log(std::string_view text) { AppendHarvestLog(text); }

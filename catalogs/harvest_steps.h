@@ -99,7 +99,7 @@ std::size_t Nearer(std::size_t a, std::size_t b);
 
 // ---------------------------------------------------------------- progress
 
-void SetHarvestPhase(int phase);
+void SetHarvestPhase(SiteId site);
 void Log(std::string_view text);
 
 // ---------------------------------------------------------------- steps

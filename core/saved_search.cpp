@@ -6,6 +6,7 @@
 
 #include "catalogs/catalog_files.h"
 #include "core/csv_fields.h"
+#include "core/current_search.h"
 #include "core/frontend.h"
 #include "core/result_store.h"
 #include "core/settings.h"
@@ -103,11 +104,12 @@ std::string FormatSavedSearch(const std::string& cleanName, const std::string& t
 }
 
 bool SaveSearch() {
-  std::string name = CleanSearchName(UI().SearchName());
-  UI().SetSearchName(name);
-  AppSettings().CurrentSearchName = name;
-  std::string path = SearchFilePath(name);
-  if (!platform::WriteWholeFile(path, FormatSavedSearch(name, UI().SearchTerms()))) {
+  SearchDefinition& search = CurrentSearch();
+  search.name = CleanSearchName(search.name);
+  AppSettings().CurrentSearchName = search.name;
+  UI().CurrentSearchChanged();
+  std::string path = SearchFilePath(search.name);
+  if (!platform::WriteWholeFile(path, FormatSavedSearch(search.name, search.terms))) {
     UI().ShowMessage("Error",
                      "The search could not be saved to \"" + path +
                          "\". The folder may be read-only, the disk full, or the file in use. "
@@ -228,11 +230,13 @@ class SearchFileReader {
 }  // namespace
 
 bool LoadSearch(bool quiet) {
-  std::string name = CleanSearchName(UI().SearchName());
-  UI().SetSearchName(name);
+  SearchDefinition& search = CurrentSearch();
+  std::string name = CleanSearchName(search.name);
+  search.name = name;
   AppSettings().CurrentSearchName = name;
   std::string path = SearchFilePath(name);
   if (!platform::FileExists(path)) {
+    UI().CurrentSearchChanged();
     if (!quiet) {
       UI().ShowMessage("Warning", "\"" + name + "\" can't be found. Perhaps it is a new search?", MessageIcon::Warning,
                        MessageButtons::Ok);
@@ -245,11 +249,12 @@ bool LoadSearch(bool quiet) {
   reader.name = name;  // kept unless the file names itself
   platform::ForEachLine(path, [&reader](std::string_view line) { return reader.Line(line); });
 
-  UI().SetSearchName(reader.name);
+  search.name = reader.name;
+  search.terms = reader.terms;
   AppSettings().CurrentSearchName = reader.name;
   UI().ResultListRebuilt();
   UI().ShowResultCounters(0, Results().count());
-  UI().SetSearchTerms(reader.terms);
+  UI().CurrentSearchChanged();
   for (int k = 0; k < kListCount; ++k) ApplyList(kLists[k], reader.lists[static_cast<std::size_t>(k)]);
   UI().CatalogMarksChanged();
   return true;

@@ -5,6 +5,7 @@
 #include "catalogs/catalog_files.h"
 #include "catalogs/subdivisions.h"
 #include "core/csv_fields.h"
+#include "core/current_search.h"
 #include "core/settings.h"
 #include "harvest/sites.h"
 #include "core/text.h"
@@ -239,7 +240,7 @@ FileDialogRequest OutputDialogRequest(const std::string& title, const std::strin
   request.filterName = "All " + kind + " files (*." + extension + ")";
   request.pattern = "*." + extension;
   request.initialFolder = platform::ProgramDirectory();
-  request.proposedName = UI().SearchName() + "." + extension;
+  request.proposedName = CurrentSearch().name + "." + extension;
   request.defaultExtension = extension;
   return request;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/current_search.h"
 #include "core/settings.h"
 #include "core/text.h"
 
@@ -23,7 +24,7 @@ std::string HtmlTimestamp(const platform::LocalDateTime& now) {
 std::string HtmlPageText(OutputScope scope) {
   const Settings& settings = AppSettings();
   std::string page = ReplaceAll(settings.HTMLheader, "**TIMESTAMP**", HtmlTimestamp(platform::LocalNow()));
-  page = ReplaceAll(page, "**NAME**", Trim(UI().SearchName()));
+  page = ReplaceAll(page, "**NAME**", Trim(CurrentSearch().name));
 
   // Each substitution runs on the text the earlier ones produced, so a value
   // holding a later macro is expanded and one holding an earlier macro is not.
