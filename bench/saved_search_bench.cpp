@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "core/current_search.h"
 #include "core/frontend.h"
 #include "core/result_store.h"
 #include "core/saved_search.h"
@@ -40,7 +41,7 @@ void BM_SaveAndLoadMillion(benchmark::State& state) {
   platform::SetProgramDirectory(dir);
   Fill(rows);
   for (auto _ : state) {
-    UI().SetSearchName("million");
+    CurrentSearch().name = "million";
     auto start = Clock::now();
     SaveSearch();
     double save = Seconds(start);

@@ -8,7 +8,7 @@
 #include "catalogs/subdivisions.h"
 #include "core/frontend.h"
 #include "harvest/sites.h"
-#include "harvest/text_scan.h"
+#include "core/text.h"
 
 namespace vemtrix::harvest {
 namespace {
@@ -31,14 +31,6 @@ constexpr BackpageCorrection kBackpageCorrections[] = {
     {"winnipeg", "Winnipeg", "Manitoba", "MB", "Canada"},
 };
 
-std::string UpperAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
-
 // Backpage's city row (Country, StateCode, StateName, CityName) for a label.
 Row BackpageCityOf(const std::string& label) {
   if (label.find(',') == std::string::npos) {
@@ -46,12 +38,12 @@ Row BackpageCityOf(const std::string& label) {
     for (const BackpageCorrection& fix : kBackpageCorrections) {
       if (lower == fix.label) return {fix.country, fix.stateCode, fix.stateName, fix.city};
     }
-    const std::string stateName = ProperCaseLabel(label);
+    const std::string stateName = ProperCase(label, WordBreak::Blank);
     const std::string code = SubdivisionConvert(stateName, false);
     return {SubdivisionConvert(code, true), code, stateName, "Default"};
   }
-  const std::string city(TrimBlanks(ProperCaseLabel(SplitPart(label, ',', 1))));
-  const std::string code = UpperAscii(TrimBlanks(SplitPart(label, ',', 2)));
+  const std::string city(Trim(ProperCase(SplitPart(label, ',', 1), WordBreak::Blank), kBlanks));
+  const std::string code = ToUpper(Trim(SplitPart(label, ',', 2), kBlanks));
   return {SubdivisionConvert(code, true), code, SubdivisionConvert(code, false), city};
 }
 
@@ -90,7 +82,7 @@ PageScan ScanBackpageSections(std::string_view page) {
   ForEachAnchor(index, kAnchor, [&](std::string& link, std::string& label) {
     if (!link.empty() && link[0] == '/') link = base + link;
     if (Contains(link, "workStatus=Part-time")) return true;
-    label = ProperCaseLabel(ReplaceAll(ReplaceAll(ReplaceAll(label, "&nbsp;", " "), "&amp;", "&"), "/ ", "/"));
+    label = ProperCase(ReplaceAll(ReplaceAll(ReplaceAll(label, "&nbsp;", " "), "&amp;", "&"), "/ ", "/"), WordBreak::Blank);
 
     if (Contains(link, "section=")) {
       section = std::string(CutBefore(SplitPart(link, '=', 2), "&"));

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
+#include "core/csv_fields.h"
 #include "core/settings.h"
-#include "harvest/text_scan.h"
+#include "core/text.h"
 #include "platform/platform.h"
 
 namespace vemtrix {
@@ -41,14 +42,6 @@ constexpr CatalogLayout kLayouts[kCatalogCount] = {
 // The Craigslist city file written before the StateCode column existed.
 constexpr std::array<int, kMaxCatalogColumns> kOldClCityFields = {1, 2, 3, 4, 5};
 constexpr std::string_view kClCityStateCodeHeader = ",\"StateCode\"";
-
-std::string ToUpperAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
 
 std::string JoinFolder(const std::string& folder, const char* fileName) {
   std::string path = folder;
@@ -138,7 +131,7 @@ bool AppendCatalogRow(CatalogTable& table, const std::vector<std::string>& colum
   for (int i = 0; i < n; ++i) row.columns[i] = columns[i];
   if (table.layout->id == CatalogId::ClStates) {
     row.columns[ClStateColumn::CityURI - 1] = ToLower(row.columns[ClStateColumn::CityURI - 1]);
-    row.columns[ClStateColumn::StateCode - 1] = ToUpperAscii(row.columns[ClStateColumn::StateCode - 1]);
+    row.columns[ClStateColumn::StateCode - 1] = ToUpper(row.columns[ClStateColumn::StateCode - 1]);
   }
   table.rows.push_back(std::move(row));
   return true;
@@ -148,32 +141,6 @@ void ClearAllMarks() {
   for (CatalogTable& table : Tables()) {
     for (CatalogRow& row : table.rows) row.mark = false;
   }
-}
-
-std::vector<std::string> ReadCsvFields(std::string_view line, int count) {
-  std::vector<std::string> fields(count > 0 ? static_cast<std::size_t>(count) : 0);
-  std::size_t pos = 0;
-  for (int i = 0; i < count; ++i) {
-    while (pos < line.size() && line[pos] == ' ') ++pos;
-    std::size_t comma;
-    if (pos < line.size() && line[pos] == '"') {
-      const std::size_t close = line.find('"', pos + 1);
-      if (close == std::string_view::npos) {
-        fields[i] = line.substr(pos + 1);
-        break;
-      }
-      fields[i] = line.substr(pos + 1, close - pos - 1);
-      comma = line.find(',', close + 1);
-    } else {
-      comma = line.find(',', pos);
-      std::string_view field = line.substr(pos, comma == std::string_view::npos ? comma : comma - pos);
-      while (!field.empty() && field.back() == ' ') field.remove_suffix(1);
-      fields[i] = field;
-    }
-    if (comma == std::string_view::npos) break;
-    pos = comma + 1;
-  }
-  return fields;
 }
 
 void LoadCatalogText(CatalogTable& table, std::string_view text) {
@@ -193,7 +160,7 @@ void LoadCatalogText(CatalogTable& table, std::string_view text) {
   // Rows past the capacity are dropped, so reading stops once the table is full.
   while (!text.empty() && table.Count() < layout.capacity) {
     const std::string_view line = NextLine(text);
-    if (layout.skipBlankLines && TrimSpaces(line).empty()) continue;
+    if (layout.skipBlankLines && Trim(line).empty()) continue;
     std::vector<std::string> fields = ReadCsvFields(line, fieldsToRead);
     for (int c = 0; c < layout.columnCount; ++c) columns[c] = std::move(fields[fileFields[c] - 1]);
     AppendCatalogRow(table, columns);
@@ -250,7 +217,7 @@ std::string RegionOfCountry(std::string_view countryCode) {
        "AE AF AM AZ BD BH BN BT CN GE HK ID IL IN IO IQ IR JO JP KG KH KP KR KW KZ LA LB LK MM MN MO MY MZ NA "
        "NP OM PH PK PS QA RU SA SG SY TH TJ TL TM TR TW UZ VN YE"},
   };
-  const std::string code = ToUpperAscii(countryCode);
+  const std::string code = ToUpper(countryCode);
   if (code.size() == 2) {
     for (const Region& region : kRegions) {
       // Codes sit at every third position, so only whole codes can match.

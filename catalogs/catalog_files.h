@@ -115,14 +115,6 @@ bool AppendCatalogRow(CatalogTable& table, const std::vector<std::string>& colum
 // Clears every row's mark in every table.
 void ClearAllMarks();
 
-// The comma-separated reading dialect: fields 1 to count of one line (no
-// line end). Spaces before a field are skipped; a field that begins with a
-// double quote runs to the next double quote (commas included, anything up
-// to the following comma ignored; an unclosed quote runs to the line's end);
-// any other field runs to the next comma, trailing spaces dropped. Fields
-// beyond the line's last read as empty.
-std::vector<std::string> ReadCsvFields(std::string_view line, int count);
-
 // Loads one table from the text of its file (header line included).
 void LoadCatalogText(CatalogTable& table, std::string_view text);
 // Loads one table from its file in folder (ending in the path separator or

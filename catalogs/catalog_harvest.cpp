@@ -4,15 +4,16 @@
 #include <string>
 
 #include "catalogs/harvest_steps.h"
+#include "core/csv_fields.h"
 #include "core/frontend.h"
 #include "harvest/http_get.h"
-#include "harvest/text_scan.h"
+#include "core/text.h"
 #include "platform/platform.h"
 
 namespace vemtrix {
 
 std::atomic<std::int32_t> FirstRunResult{0};
-std::atomic<int> HarvestPhase{0};
+std::atomic<SiteId> HarvestPhase{SiteId::None};
 
 namespace {
 
@@ -46,21 +47,21 @@ void ResetHarvestLog(std::string_view initial) {
 void HarvestCatalogs() {
   using namespace harvest;
   UI().EnableHarvestButtons(false, false);
-  // Phase 1 starts the picture animation; the run itself begins with Backpage.
-  SetHarvestPhase(1);
-  SetHarvestPhase(3);
+  // Craigslist starts the picture animation; the run itself begins with Backpage.
+  SetHarvestPhase(SiteId::Craigslist);
+  SetHarvestPhase(SiteId::Backpage);
 
   bool done = BackpageCitiesStep() && BackpageSectionsStep();
   if (done) {
-    SetHarvestPhase(4);
+    SetHarvestPhase(SiteId::Daype);
     done = DaypeCitiesStep() && DaypeSectionsStep();
   }
   if (done) {
-    SetHarvestPhase(1);
+    SetHarvestPhase(SiteId::Craigslist);
     done = CraigslistSectionsStep() && CraigslistStatesStep() && CraigslistCitiesStep();
   }
   if (done) {
-    SetHarvestPhase(2);
+    SetHarvestPhase(SiteId::Kijiji);
     done = KijijiSectionsStep() && KijijiCitiesStep();
   }
   if (done) {
@@ -71,20 +72,17 @@ void HarvestCatalogs() {
     FirstRunResult = -1;
   }
   // The picture stops after a failure too: nothing is being harvested any more.
-  SetHarvestPhase(0);
+  SetHarvestPhase(SiteId::None);
 
   UI().EnableHarvestButtons(true, false);
   UI().SetHarvestButtonCaption(FirstRunResult == 1 ? "Start" : "Exit (Try Later)");
 }
 
 namespace harvest {
-namespace {
-bool IsWordBreak(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-}  // namespace
 
-void SetHarvestPhase(int phase) {
-  HarvestPhase = phase;
-  UI().HarvestPhaseChanged(phase);
+void SetHarvestPhase(SiteId site) {
+  HarvestPhase = site;
+  UI().HarvestSiteChanged(site);
 }
 
 void Log(std::string_view text) { AppendHarvestLog(text); }
@@ -128,22 +126,12 @@ void CatalogText::Add(const std::vector<Row>& rows) {
 }
 
 std::string CsvRow(const Row& row) {
+  std::vector<CsvField> fields;
+  fields.reserve(row.size());
+  for (const std::string& value : row) fields.push_back({value, CsvText::Flattened});
   std::string line;
-  for (std::size_t i = 0; i < row.size(); ++i) {
-    if (i > 0) line += ',';
-    line += '"';
-    for (char c : row[i]) {
-      if (c == '"') {
-        line += '\'';
-      } else if (c == '\r' || c == '\n') {
-        line += ' ';
-      } else {
-        line += c;
-      }
-    }
-    line += '"';
-  }
-  return line + "\r\n";
+  AppendCsvRow(line, fields);
+  return line;
 }
 
 bool WriteCatalog(const CatalogText& catalog, FatalLine fatal) {
@@ -179,45 +167,7 @@ bool LabelAt(std::string_view text, std::size_t offset, std::string& label, std:
   return true;
 }
 
-std::string_view CutBefore(std::string_view text, std::string_view marker) {
-  std::size_t at = text.find(marker);
-  return at == npos ? text : text.substr(0, at);
-}
-
-std::string_view KeepThroughFirstCharOf(std::string_view text, std::string_view marker) {
-  std::size_t at = text.find(marker);
-  return at == npos ? text : text.substr(0, at + 1);
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  constexpr std::string_view kBlanks = " \t\r\n";
-  std::size_t first = text.find_first_not_of(kBlanks);
-  if (first == npos) return {};
-  std::size_t last = text.find_last_not_of(kBlanks);
-  return text.substr(first, last - first + 1);
-}
-
 std::size_t Nearer(std::size_t a, std::size_t b) { return a < b ? a : b; }
-
-std::string ProperCaseLabel(std::string_view text) {
-  // A word's first letter need not be its first character: "&amp;" becomes
-  // "&Amp;" and "(all)" "(All)".
-  std::string out(text);
-  bool letterSeen = false;
-  for (char& c : out) {
-    if (IsWordBreak(c)) {
-      letterSeen = false;
-      continue;
-    }
-    const bool upper = c >= 'A' && c <= 'Z';
-    const bool lower = c >= 'a' && c <= 'z';
-    if (!upper && !lower) continue;
-    if (!letterSeen && lower) c = static_cast<char>(c - 'a' + 'A');
-    if (letterSeen && upper) c = static_cast<char>(c - 'A' + 'a');
-    letterSeen = true;
-  }
-  return out;
-}
 
 }  // namespace harvest
 }  // namespace vemtrix

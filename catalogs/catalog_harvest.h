@@ -9,14 +9,15 @@
 #include <string>
 #include <string_view>
 
+#include "core/site_id.h"
+
 namespace vemtrix {
 
 // 0 while nothing has finished, 1 when all nine steps succeeded, -1 when a
 // step gave up. The start-up sets it to 0 before showing the dialog.
 extern std::atomic<std::int32_t> FirstRunResult;
-// The site being harvested, for the dialog's picture: 1 Craigslist, 2 Kijiji,
-// 3 Backpage, 4 Daype, 0 stopped.
-extern std::atomic<int> HarvestPhase;
+// The site being harvested, for the dialog's picture (SiteId::None: stopped).
+extern std::atomic<SiteId> HarvestPhase;
 
 // The harvesting thread's body: the nine steps in order (Backpage cities and
 // sections, Daype cities and sections, Craigslist sections, states and

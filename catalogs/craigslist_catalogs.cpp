@@ -9,7 +9,7 @@
 #include "catalogs/subdivisions.h"
 #include "core/frontend.h"
 #include "harvest/sites.h"
-#include "harvest/text_scan.h"
+#include "core/text.h"
 #include "output/csv_export.h"
 
 namespace vemtrix {
@@ -94,7 +94,7 @@ PageScan ScanCraigslistSections(std::string_view group, std::string_view masterC
     if (gt == npos) break;
     std::size_t lineEnd = group.find_first_of("\r\n", gt + 1);
     const std::string_view text = group.substr(gt + 1, lineEnd == npos ? npos : lineEnd - gt - 1);
-    const std::string name = ReplaceAll(ProperCaseLabel(TrimBlanks(text)), "&Amp;", "&");
+    const std::string name = ReplaceAll(ProperCase(Trim(text, kBlanks), WordBreak::Blank), "&Amp;", "&");
     scan.rows.push_back({std::string(masterCode), code, name});
     scan.log += "  " + name + "\r\n";
     if (lineEnd == npos) break;
@@ -112,7 +112,7 @@ GeographyPage ReadGeographyPage(std::string_view response) {
   if (Contains(response, "302 Found")) {
     geo.kind = GeographyPage::Redirect;
     const std::string_view after = CutAfter(response, "Location:");
-    geo.location = std::string(TrimBlanks(after.substr(0, after.find_first_of("\r\n"))));
+    geo.location = std::string(Trim(after.substr(0, after.find_first_of("\r\n")), kBlanks));
     return geo;
   }
   geo.kind = GeographyPage::List;
@@ -120,7 +120,7 @@ GeographyPage ReadGeographyPage(std::string_view response) {
   const std::string_view list = CutFrom(page, "<div id=\"list\">");
   constexpr std::string_view kAnchor = "<a href=";
   ForEachAnchor(list, kAnchor, [&](std::string& link, std::string& label) {
-    geo.links.emplace_back(link, ProperCaseLabel(label));
+    geo.links.emplace_back(link, ProperCase(label, WordBreak::Blank));
     return true;
   });
   return geo;

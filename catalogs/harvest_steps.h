@@ -94,23 +94,12 @@ void ForEachAnchor(std::string_view text, std::string_view marker, Visit visit) 
     if (!visit(link, label)) return;
   }
 }
-// A label proper-cased: in each word (words are separated by spaces, tabs
-// and line breaks) the first letter upper-case and the other letters
-// lower-case; ASCII letters only, other bytes unchanged.
-std::string ProperCaseLabel(std::string_view text);
-// text before the first marker (all of it when marker is absent).
-std::string_view CutBefore(std::string_view text, std::string_view marker);
-// text up to and including the first character of marker (all of it when
-// marker is absent).
-std::string_view KeepThroughFirstCharOf(std::string_view text, std::string_view marker);
-// Removes spaces, tabs and line breaks at both ends.
-std::string_view TrimBlanks(std::string_view text);
 // The smaller of two positions, npos counting as the largest.
 std::size_t Nearer(std::size_t a, std::size_t b);
 
 // ---------------------------------------------------------------- progress
 
-void SetHarvestPhase(int phase);
+void SetHarvestPhase(SiteId site);
 void Log(std::string_view text);
 
 // ---------------------------------------------------------------- steps

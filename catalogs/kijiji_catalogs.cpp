@@ -7,7 +7,7 @@
 #include "catalogs/harvest_steps.h"
 #include "core/frontend.h"
 #include "harvest/sites.h"
-#include "harvest/text_scan.h"
+#include "core/text.h"
 
 namespace vemtrix {
 
@@ -89,7 +89,7 @@ KijijiSectionScan ScanKijijiSections(std::string_view page) {
     std::string name;
     std::size_t cursor = 0;
     LabelAt(page, linkEnd, name, cursor);
-    name = ProperCaseLabel(name);
+    name = ProperCase(name, WordBreak::Blank);
     if (link.empty() || name.empty()) {
       scan.broken = true;
       return scan;
@@ -107,7 +107,7 @@ KijijiSectionScan ScanKijijiSections(std::string_view page) {
       const std::string itemLink(LinkAt(page, item + kSubsection.size(), &itemEnd));
       std::string label;
       if (!LabelAt(page, itemEnd, label, cursor)) break;
-      label = ProperCaseLabel(label);
+      label = ProperCase(label, WordBreak::Blank);
       std::string itemDir;
       std::string itemId;
       if (itemLink.empty() || label.empty() || !SplitKijijiSectionUrl(itemLink, itemDir, itemId)) break;

@@ -1,6 +1,6 @@
 #include "catalogs/subdivisions.h"
 
-#include "harvest/text_scan.h"
+#include "core/text.h"
 
 namespace vemtrix {
 namespace {
@@ -42,14 +42,6 @@ const Subdivision* EntryAt(const SubdivisionTable& table, int i) {
   return &table.entries[i - 1];
 }
 
-std::string ToUpperAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
-
 }  // namespace
 
 const SubdivisionTable kUsStateTable = {"United States", kUsStates, CountOf(kUsStates)};
@@ -72,7 +64,7 @@ std::string SubdivisionCode(const SubdivisionTable& table, int i) {
 
 std::string SubdivisionConvert(std::string_view subdivision, bool wantCountry) {
   const bool isCode = subdivision.size() == 2;
-  const std::string key = isCode ? ToUpperAscii(subdivision) : ToLower(subdivision);
+  const std::string key = isCode ? ToUpper(subdivision) : ToLower(subdivision);
   // The Australian table is not consulted: its codes would clash ("WA", "NT").
   for (const SubdivisionTable* table : {&kUsStateTable, &kCanadianProvinceTable}) {
     for (int i = 1; i <= table->count; ++i) {

@@ -1,6 +1,12 @@
 // The one interface through which the engine tells the user interface what
-// to show and asks the user what to do. The Windows front end implements it;
+// happened and asks the user what to do. The Windows front end implements it;
 // tests use a recording fake; the command-line tool prints to standard error.
+//
+// Threads: each method says from which threads the engine calls it. A method
+// called from worker threads must return at once and must not touch a window
+// from that thread: the Windows front end queues the change for the window's
+// thread. Only ShowMessage and ChooseFile return an answer; ShowMessage may
+// block its calling thread (a worker's box blocks only that worker).
 //
 // The engine never calls it while holding the result store's lock.
 #pragma once
@@ -9,12 +15,19 @@
 #include <optional>
 #include <string>
 
+#include "core/site_id.h"
+
 namespace vemtrix {
 
 enum class MessageIcon { None, Error, Warning, Information, Question };
 enum class MessageButtons { Ok, YesNo, YesNoCancel };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
+// Message boxes the Parts give as system-modal (the Load/New/Go! guards).
+enum class MessageModality { Normal, System };
 enum class WorkerBlock { Search, DeepScan };
+// A worker row's light: nothing to do, a download under way, a problem
+// (a retry countdown or a failed download).
+enum class WorkerLight { Idle, Downloading, Problem };
 
 // What a save or open dialog shows.
 struct FileDialogRequest {
@@ -31,91 +44,108 @@ class Frontend {
  public:
   virtual ~Frontend() = default;
 
-  // ---- status bar and status page
+  // ---- status bar and status page (any thread)
   // Status bar part `part` (0-based) shows text.
   virtual void ShowStatusPart(int part, const std::string& text) = 0;
   // The status page's downloaded-bytes field shows bytes (formatted "0,").
   virtual void ShowBytesDownloaded(std::uint32_t bytes) = 0;
   // The status page's new-results counter and total.
-  virtual void ShowResultCounters(std::int32_t newThisRun, std::int32_t total) { (void)newThisRun, (void)total; }
+  virtual void ShowResultCounters(std::int32_t newThisRun, std::int32_t total) = 0;
 
   // ---- search and deep-scan runs
-  // A worker's status row: its text, its light ("ICONGREEN", "ICONRED",
-  // "ICONDULL") and its site icon ("CRAIGSLIST", ..., "HARDLYTHERE").
-  virtual void ShowWorkerRow(WorkerBlock block, int slot, const std::string& text, const std::string& light,
-                             const std::string& siteIcon) {
-    (void)block, (void)slot, (void)text, (void)light, (void)siteIcon;
-  }
+  // A worker's status row: its text, its light and the site it works on
+  // (SiteId::None: no site). Called from search and deep-scan workers.
+  virtual void ShowWorkerRow(WorkerBlock block, int slot, const std::string& text, WorkerLight light,
+                             SiteId site) = 0;
   // The progress part of the status bar shows text; the bar shows permille.
-  virtual void ShowProgress(int permille, const std::string& text) { (void)permille, (void)text; }
+  // Called from the dispatcher and deep-scan workers.
+  virtual void ShowProgress(int permille, const std::string& text) = 0;
   // A search run has ended: title, Go! buttons and the controls disabled for
-  // the run are restored.
-  virtual void SearchRunEnded() {}
-  // The deep-scan rows of the status page are shown.
-  virtual void ShowDeepScanRows() {}
-  // The Deep Scan button's caption ("Deep Scan" or "Abort DS").
-  virtual void SetDeepScanCaption(const std::string& caption) { (void)caption; }
+  // the run are restored. Called from the dispatcher thread as it ends.
+  virtual void SearchRunEnded() = 0;
+  // A deep scan starts: the status page shows its worker rows. Window thread.
+  virtual void ShowDeepScanRows() = 0;
+  // A deep scan started (true) or ended (false): the Deep Scan button offers
+  // to abort it or to start one. Window thread (start) and the last deep-scan
+  // worker (end).
+  virtual void DeepScanStateChanged(bool running) = 0;
 
   // ---- results list
-  // Row `row` (1-based store index) was added and goes to the top of the list.
-  virtual void ResultAddedAtTop(std::int32_t row) { (void)row; }
-  // Row `row` changed (its full text, say).
-  virtual void ResultChanged(std::int32_t row) { (void)row; }
-  // The list must be rebuilt from the store (after deletion, clear, load).
-  virtual void ResultListRebuilt() {}
+  // Row `row` (1-based store index) was added and goes to the top of the
+  // list. Search workers.
+  virtual void ResultAddedAtTop(std::int32_t row) = 0;
+  // Row `row` changed (its full text, say). Deep-scan workers.
+  virtual void ResultChanged(std::int32_t row) = 0;
+  // The list must be rebuilt from the store in store order (after deletion,
+  // clear, load). Window thread.
+  virtual void ResultListRebuilt() = 0;
 
-  // ---- messages and questions: modal; returns the button pressed.
+  // ---- messages and questions: modal; returns the button pressed. Any
+  // thread; blocks the caller until answered.
   virtual MessageAnswer ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon,
-                                    MessageButtons buttons) {
-    (void)caption, (void)text, (void)icon;
-    return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
-  }
+                                    MessageButtons buttons, MessageModality modality = MessageModality::Normal) = 0;
 
-  // ---- file dialogs: the chosen path, or nothing when cancelled.
-  virtual std::optional<std::string> ChooseFile(const FileDialogRequest& request) {
-    (void)request;
-    return std::nullopt;
-  }
+  // ---- file dialogs: the chosen path, or nothing when cancelled. Window
+  // thread only.
+  virtual std::optional<std::string> ChooseFile(const FileDialogRequest& request) = 0;
 
-  // ---- the current search's name and terms boxes, and the catalog trees
-  virtual std::string SearchName() { return searchName_; }
-  virtual void SetSearchName(const std::string& name) { searchName_ = name; }
-  virtual std::string SearchTerms() { return searchTerms_; }
-  virtual void SetSearchTerms(const std::string& terms) { searchTerms_ = terms; }
+  // ---- the current search (CurrentSearch()) was replaced or renamed by a
+  // load or save: the name and terms boxes show it again. Window thread.
+  virtual void CurrentSearchChanged() = 0;
   // The catalogs' selection marks changed: the trees show them again.
-  virtual void CatalogMarksChanged() {}
+  // Window thread.
+  virtual void CatalogMarksChanged() = 0;
 
   // ---- hands a file name or web address to the system's "open" verb.
-  virtual void OpenInBrowser(const std::string& target) { (void)target; }
+  // Window thread.
+  virtual void OpenInBrowser(const std::string& target) = 0;
 
-  // ---- audio prompts: speaks text without waiting for the speech.
-  virtual void Speak(const std::string& text) { (void)text; }
+  // ---- audio prompts: speaks text without waiting for the speech. Any thread.
+  virtual void Speak(const std::string& text) = 0;
 
-  // ---- the first-run catalog download ("Download Sections and Cities")
+  // ---- the first-run catalog download ("Download Sections and Cities"),
+  // called from the harvesting thread.
   // text was appended to the harvest log; the log field shows the whole log
   // (HarvestLogText()) scrolled to its end.
-  virtual void HarvestLogAppended(const std::string& text) { (void)text; }
+  virtual void HarvestLogAppended(const std::string& text) = 0;
   // The "Begin Download" button's caption (a step's title, then "Start" or
   // "Exit (Try Later)").
-  virtual void SetHarvestButtonCaption(const std::string& caption) { (void)caption; }
+  virtual void SetHarvestButtonCaption(const std::string& caption) = 0;
   // Which of the dialog's two buttons take clicks.
-  virtual void EnableHarvestButtons(bool beginDownload, bool cancel) { (void)beginDownload, (void)cancel; }
-  // HarvestPhase changed: the site the picture animation shows (1 Craigslist,
-  // 2 Kijiji, 3 Backpage, 4 Daype; 0 idle). The first non-zero phase of a run
-  // starts the animation.
-  virtual void HarvestPhaseChanged(int phase) { (void)phase; }
-
- private:
-  // Without a window the boxes are plain texts.
-  std::string searchName_ = "default";
-  std::string searchTerms_;
+  virtual void EnableHarvestButtons(bool beginDownload, bool cancel) = 0;
+  // The site being harvested changed (SiteId::None: idle). The first site of
+  // a run starts the picture animation.
+  virtual void HarvestSiteChanged(SiteId site) = 0;
 };
 
-// A front end that shows nothing; the engine's default.
+// A front end that shows nothing and answers every question with its
+// default (Ok, or No); the engine's default.
 class NullFrontend : public Frontend {
  public:
   void ShowStatusPart(int, const std::string&) override {}
   void ShowBytesDownloaded(std::uint32_t) override {}
+  void ShowResultCounters(std::int32_t, std::int32_t) override {}
+  void ShowWorkerRow(WorkerBlock, int, const std::string&, WorkerLight, SiteId) override {}
+  void ShowProgress(int, const std::string&) override {}
+  void SearchRunEnded() override {}
+  void ShowDeepScanRows() override {}
+  void DeepScanStateChanged(bool) override {}
+  void ResultAddedAtTop(std::int32_t) override {}
+  void ResultChanged(std::int32_t) override {}
+  void ResultListRebuilt() override {}
+  MessageAnswer ShowMessage(const std::string&, const std::string&, MessageIcon, MessageButtons buttons,
+                            MessageModality) override {
+    return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
+  }
+  std::optional<std::string> ChooseFile(const FileDialogRequest&) override { return std::nullopt; }
+  void CurrentSearchChanged() override {}
+  void CatalogMarksChanged() override {}
+  void OpenInBrowser(const std::string&) override {}
+  void Speak(const std::string&) override {}
+  void HarvestLogAppended(const std::string&) override {}
+  void SetHarvestButtonCaption(const std::string&) override {}
+  void EnableHarvestButtons(bool, bool) override {}
+  void HarvestSiteChanged(SiteId) override {}
 };
 
 // The front end in use. Never null: SetFrontend(nullptr) restores NullFrontend.

@@ -4,8 +4,9 @@
 
 #include "catalogs/catalog_files.h"
 #include "core/frontend.h"
+#include "core/csv_fields.h"
 #include "core/settings.h"
-#include "harvest/text_scan.h"
+#include "core/text.h"
 
 namespace vemtrix {
 namespace {
@@ -20,8 +21,6 @@ std::vector<std::string> RecentNames() {
   return names;
 }
 
-bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
-
 }  // namespace
 
 void AddRecentSearch(const std::string& name) {
@@ -33,16 +32,6 @@ void AddRecentSearch(const std::string& name) {
   int names = 1;
   for (char c : list) names += c == ',';
   if (names > kMaxRecentSearches) list.erase(list.rfind(','));
-}
-
-std::string ProperCase(const std::string& text) {
-  std::string out = text;
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(out[i]);
-    bool starts = i == 0 || !IsLetter(out[i - 1]);
-    out[i] = static_cast<char>(starts ? std::toupper(c) : std::tolower(c));
-  }
-  return out;
 }
 
 std::vector<MenuItem> BuildRecentMenu() {

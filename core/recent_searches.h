@@ -27,10 +27,6 @@ std::vector<MenuItem> BuildRecentMenu();
 // The name behind menu command 6000 + i (as stored); empty when none.
 std::string RecentSearchName(int command);
 
-// Each letter that starts the text or follows a non-letter in upper case,
-// every other letter in lower case.
-std::string ProperCase(const std::string& text);
-
 // The About box's five statistics lines.
 std::vector<std::string> AboutStatisticsLines();
 

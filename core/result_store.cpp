@@ -2,7 +2,7 @@
 
 #include "core/frontend.h"
 #include "core/settings.h"
-#include "harvest/text_scan.h"
+#include "core/text.h"
 
 namespace vemtrix {
 
@@ -127,15 +127,15 @@ bool ResultStore::AddFromSearch(std::string_view date, std::string_view title, s
                                 std::string_view description, std::string_view city,
                                 std::string_view section, bool* addedRow) {
   if (addedRow != nullptr) *addedRow = false;
-  std::string_view trimmedTitle = TrimSpaces(title);
-  std::string_view trimmedLink = TrimSpaces(link);
+  std::string_view trimmedTitle = Trim(title);
+  std::string_view trimmedLink = Trim(link);
   if (trimmedTitle.empty() || trimmedLink.empty()) return true;
 
   SearchResult row;
-  row.date = std::string(TrimSpaces(date));
+  row.date = std::string(Trim(date));
   row.title = std::string(trimmedTitle);
   if (AppSettings().RSSdescription != 0 && description.size() > 25) {
-    row.fullText = std::string(kRssMarker) + std::string(TrimSpaces(description));
+    row.fullText = std::string(kRssMarker) + std::string(Trim(description));
   }
   row.city = std::string(city);
   row.section = std::string(section);

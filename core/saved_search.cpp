@@ -5,10 +5,12 @@
 #include <cstring>
 
 #include "catalogs/catalog_files.h"
+#include "core/csv_fields.h"
+#include "core/current_search.h"
 #include "core/frontend.h"
 #include "core/result_store.h"
 #include "core/settings.h"
-#include "harvest/text_scan.h"
+#include "core/text.h"
 #include "platform/platform.h"
 
 namespace vemtrix {
@@ -61,82 +63,6 @@ void ApplyList(const ListKey& list, const std::string& chosen) {
 
 }  // namespace
 
-void EscapeCsvTextTo(std::string& out, std::string_view text) {
-  std::size_t plain = 0;  // start of the run of characters that need nothing
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c != '\\' && c != '"' && c != '\r' && c != '\n' && c != '\f') continue;
-    out.append(text.data() + plain, i - plain);
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '"': out += "\\\""; break;
-      case '\r':
-        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;  // CR LF is one line break
-        out += "\\n";
-        break;
-      default: out += "\\n";
-    }
-    plain = i + 1;
-  }
-  out.append(text.data() + plain, text.size() - plain);
-}
-
-std::string EscapeCsvText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + 16);
-  EscapeCsvTextTo(out, text);
-  return out;
-}
-
-void ReadEscapedFieldsInto(std::string_view line, std::array<std::string, 6>& fields) {
-  for (std::string& field : fields) field.clear();
-  const char* p = line.data();
-  const char* const end = p + line.size();
-  for (std::string& field : fields) {
-    const char* open = static_cast<const char*>(std::memchr(p, '"', static_cast<std::size_t>(end - p)));
-    if (open == nullptr) return;
-    p = open + 1;
-    // Plain runs are copied whole; memchr finds the next quote and backslash.
-    for (;;) {
-      std::size_t left = static_cast<std::size_t>(end - p);
-      const char* quote = static_cast<const char*>(std::memchr(p, '"', left));
-      const char* slash = static_cast<const char*>(std::memchr(p, '\\', quote ? static_cast<std::size_t>(quote - p) : left));
-      if (slash == nullptr) {
-        const char* stop = quote ? quote : end;
-        field.append(p, static_cast<std::size_t>(stop - p));
-        p = quote ? quote + 1 : end;
-        break;
-      }
-      field.append(p, static_cast<std::size_t>(slash - p));
-      if (slash + 1 >= end) {  // a backslash that ends the line stays
-        field += '\\';
-        p = end;
-        break;
-      }
-      char next = slash[1];
-      if (next == '\\') field += '\\';
-      else if (next == '"') field += '"';
-      else if (next == 'n') field += "\r\n";
-      else {
-        field += '\\';
-        field += next;
-      }
-      p = slash + 2;
-    }
-  }
-}
-
-std::array<std::string, 6> ReadEscapedFields(std::string_view line) {
-  std::array<std::string, 6> fields;
-  ReadEscapedFieldsInto(line, fields);
-  return fields;
-}
-
-std::string ReadEscapedField(std::string_view line, int n) {
-  if (n < 1 || n > 6) return std::string();
-  return ReadEscapedFields(line)[static_cast<std::size_t>(n - 1)];
-}
-
 std::string CleanSearchName(std::string_view name) {
   std::string clean(name);
   for (char& c : clean) {
@@ -165,30 +91,25 @@ std::string FormatSavedSearch(const std::string& cleanName, const std::string& t
   });
   out.reserve(size);
   Results().ForEachRow([&out](std::int32_t, const std::string_view* f) {
-    if (TrimSpaces(f[kFieldTitle]).empty() || f[kFieldDate] == "0000-00-00") return;
-    out += "Result: \"";
-    out += f[kFieldDate];
-    out += "\",\"";
-    EscapeCsvTextTo(out, f[kFieldTitle]);
-    out += "\",\"";
-    out += f[kFieldCity];
-    out += "\",\"";
-    out += f[kFieldSection];
-    out += "\",\"";
-    out += f[kFieldLink];
-    out += "\",\"";
-    EscapeCsvTextTo(out, f[kFieldFullText]);
-    out += "\"\r\n";
+    if (Trim(f[kFieldTitle]).empty() || f[kFieldDate] == "0000-00-00") return;
+    out += "Result: ";
+    AppendCsvRow(out, {{f[kFieldDate], CsvText::AsIs},
+                       {f[kFieldTitle], CsvText::Escaped},
+                       {f[kFieldCity], CsvText::AsIs},
+                       {f[kFieldSection], CsvText::AsIs},
+                       {f[kFieldLink], CsvText::AsIs},
+                       {f[kFieldFullText], CsvText::Escaped}});
   });
   return out;
 }
 
 bool SaveSearch() {
-  std::string name = CleanSearchName(UI().SearchName());
-  UI().SetSearchName(name);
-  AppSettings().CurrentSearchName = name;
-  std::string path = SearchFilePath(name);
-  if (!platform::WriteWholeFile(path, FormatSavedSearch(name, UI().SearchTerms()))) {
+  SearchDefinition& search = CurrentSearch();
+  search.name = CleanSearchName(search.name);
+  AppSettings().CurrentSearchName = search.name;
+  UI().CurrentSearchChanged();
+  std::string path = SearchFilePath(search.name);
+  if (!platform::WriteWholeFile(path, FormatSavedSearch(search.name, search.terms))) {
     UI().ShowMessage("Error",
                      "The search could not be saved to \"" + path +
                          "\". The folder may be read-only, the disk full, or the file in use. "
@@ -234,7 +155,7 @@ class SearchFileReader {
     std::size_t i = index_++;
     if (inResults_) return Result(line);
     if (i == 0) {
-      keyed_ = ToLower(TrimSpaces(line)) == "vemtrix saved search";
+      keyed_ = ToLower(Trim(line)) == "vemtrix saved search";
       if (!keyed_) name = std::string(line);
       return true;
     }
@@ -309,11 +230,13 @@ class SearchFileReader {
 }  // namespace
 
 bool LoadSearch(bool quiet) {
-  std::string name = CleanSearchName(UI().SearchName());
-  UI().SetSearchName(name);
+  SearchDefinition& search = CurrentSearch();
+  std::string name = CleanSearchName(search.name);
+  search.name = name;
   AppSettings().CurrentSearchName = name;
   std::string path = SearchFilePath(name);
   if (!platform::FileExists(path)) {
+    UI().CurrentSearchChanged();
     if (!quiet) {
       UI().ShowMessage("Warning", "\"" + name + "\" can't be found. Perhaps it is a new search?", MessageIcon::Warning,
                        MessageButtons::Ok);
@@ -326,11 +249,12 @@ bool LoadSearch(bool quiet) {
   reader.name = name;  // kept unless the file names itself
   platform::ForEachLine(path, [&reader](std::string_view line) { return reader.Line(line); });
 
-  UI().SetSearchName(reader.name);
+  search.name = reader.name;
+  search.terms = reader.terms;
   AppSettings().CurrentSearchName = reader.name;
   UI().ResultListRebuilt();
   UI().ShowResultCounters(0, Results().count());
-  UI().SetSearchTerms(reader.terms);
+  UI().CurrentSearchChanged();
   for (int k = 0; k < kListCount; ++k) ApplyList(kLists[k], reader.lists[static_cast<std::size_t>(k)]);
   UI().CatalogMarksChanged();
   return true;

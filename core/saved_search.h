@@ -8,13 +8,6 @@
 
 namespace vemtrix {
 
-// Backslash, double quote and line breaks escaped for a quoted field.
-std::string EscapeCsvText(std::string_view text);
-// Field n (1..6) of a result line, escapes undone; empty when missing.
-std::string ReadEscapedField(std::string_view line, int n);
-// All six fields of a result line in one pass.
-std::array<std::string, 6> ReadEscapedFields(std::string_view line);
-
 // The name as it may stand in a file name: characters a file name cannot
 // hold become spaces, then pairs of spaces are removed.
 std::string CleanSearchName(std::string_view name);

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <limits>
 
-#include "harvest/text_scan.h"
-#include "output/html_template.h"
+#include "core/text.h"
+#include "core/html_template.h"
 #include "platform/platform.h"
 
 namespace vemtrix {
@@ -100,9 +100,9 @@ Settings ParseSettingsText(const std::string& text) {
     std::size_t colon = line.find(':');
     std::string_view keyText = colon == std::string_view::npos ? line : line.substr(0, colon);
     std::string_view valueText = colon == std::string_view::npos ? line : line.substr(colon + 1);
-    std::string value(TrimSpaces(valueText));
+    std::string value(Trim(valueText));
     if (value.empty()) continue;
-    ApplySetting(s, ToLower(TrimSpaces(keyText)), value);
+    ApplySetting(s, ToLower(Trim(keyText)), value);
   }
   if (s.SearchCraigslist == 0 && s.SearchKijiji == 0 && s.SearchBackpage == 0 && s.SearchDaype == 0) {
     s.SearchCraigslist = 1;

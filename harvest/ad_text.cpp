@@ -1,7 +1,7 @@
 #include "harvest/ad_text.h"
 
 #include "harvest/sites.h"
-#include "harvest/text_scan.h"
+#include "core/text.h"
 
 namespace vemtrix {
 namespace {

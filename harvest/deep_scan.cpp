@@ -10,6 +10,7 @@
 #include "harvest/ad_text.h"
 #include "harvest/http_get.h"
 #include "harvest/search_run.h"
+#include "harvest/sites.h"
 #include "platform/platform.h"
 
 namespace vemtrix {
@@ -64,10 +65,10 @@ Outcome Download(int slot, const ResultStore::TakenRow& taken) {
   std::size_t slash = link.find('/');
   std::string host = link.substr(0, slash);
   std::string path = slash == std::string::npos ? std::string() : link.substr(slash);
-  const std::string siteIcon = SiteIconOfHost(host);
+  const SiteId site = SiteOfHost(host);
 
   for (int attempts = 0;;) {
-    UI().ShowWorkerRow(WorkerBlock::DeepScan, slot, "http://" + host + path, "ICONGREEN", siteIcon);
+    UI().ShowWorkerRow(WorkerBlock::DeepScan, slot, "http://" + host + path, WorkerLight::Downloading, site);
     if (DeepScanAbort != 0) return Outcome::Aborted;
     std::string page = HttpGet(host, path, 1, 1);
     AdText ad = ExtractAdText(host, page);
@@ -83,14 +84,14 @@ Outcome Download(int slot, const ResultStore::TakenRow& taken) {
                        MessageIcon::Error, MessageButtons::Ok);
       return Outcome::Failed;
     }
-    if (!RetryCountdown(slot, true, host, siteIcon, DeepScanAbort)) return Outcome::Aborted;
+    if (!RetryCountdown(slot, true, host, site, DeepScanAbort)) return Outcome::Aborted;
   }
 }
 
 void Worker(int slot) {
   DeepScanActive = 1;
   StartSearchTimingIfIdle();
-  UI().SetDeepScanCaption("Abort DS");
+  UI().DeepScanStateChanged(true);
   const bool overrideRss = AppSettings().OverrideRSS != 0;
   std::int32_t needed = SearchRunning == 0 ? Results().CountRowsNeedingText(overrideRss) : 0;
   std::int32_t finished = 0;
@@ -125,11 +126,11 @@ void Worker(int slot) {
     if (AppSettings().AudioPrompts != 0) UI().Speak("Deep scanning complete!");
   }
 
-  UI().ShowWorkerRow(WorkerBlock::DeepScan, slot, "", "ICONDULL", "HARDLYTHERE");
+  UI().ShowWorkerRow(WorkerBlock::DeepScan, slot, "", WorkerLight::Idle, SiteId::None);
   slotBusy[slot] = 0;
   if (!AnySlotBusy()) {
     if (SearchRunning == 0) EndSearchTiming();
-    UI().SetDeepScanCaption("Deep Scan");
+    UI().DeepScanStateChanged(false);
     DeepScanActive = 0;
   }
   CountOut(workersRunning);

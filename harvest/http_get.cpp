@@ -5,7 +5,7 @@
 
 #include "core/frontend.h"
 #include "core/settings.h"
-#include "harvest/text_scan.h"
+#include "core/text.h"
 #include "platform/platform.h"
 
 namespace vemtrix {

@@ -7,7 +7,7 @@
 
 #include "harvest/http_get.h"
 #include "harvest/sites.h"
-#include "harvest/text_scan.h"
+#include "core/text.h"
 #include "platform/platform.h"
 
 namespace vemtrix {
@@ -351,7 +351,7 @@ int ParseDaypeHtml(std::string_view page, const ScanDate& today, AdLists& out) {
     if (lineBreak == npos) break;
     rest = lineBreak + 6;
     const std::string description = CollapseWhitespace(finder.UpTo(rest, "<br />"));
-    std::string title(TrimSpaces(CollapseWhitespace(anchor)));
+    std::string title(Trim(CollapseWhitespace(anchor)));
     std::erase(title, '\r');
     std::erase(title, '\n');
     if (!out.Add(title, link, date, description)) break;

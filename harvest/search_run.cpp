@@ -160,12 +160,12 @@ void FreeSlot(int slot) {
 }
 
 void Worker(int slot, SearchJob job) {
-  const std::string siteIcon = SiteIconOfHost(job.host);
+  const SiteId site = SiteOfHost(job.host);
   AdLists ads;
   int failures = 0;
   for (;;) {
     UI().ShowWorkerRow(WorkerBlock::Search, slot, job.term + " in " + job.sectionName + " in " + job.cityName,
-                       "ICONGREEN", siteIcon);
+                       WorkerLight::Downloading, site);
     if (AbortFlag != 0) break;
     ads = AdLists(static_cast<std::size_t>(AppSettings().MaxResults));
     int count = QuerySite(job.term, job.host, job.sectionCode, ads);
@@ -182,7 +182,7 @@ void Worker(int slot, SearchJob job) {
         }
         break;
       }
-      if (!RetryCountdown(slot, false, job.cityName, siteIcon, AbortFlag)) break;
+      if (!RetryCountdown(slot, false, job.cityName, site, AbortFlag)) break;
       continue;
     }
     for (std::size_t i = 0; i < ads.Count(); ++i) {
@@ -195,7 +195,7 @@ void Worker(int slot, SearchJob job) {
     }
     break;
   }
-  UI().ShowWorkerRow(WorkerBlock::Search, slot, "", "ICONDULL", "HARDLYTHERE");
+  UI().ShowWorkerRow(WorkerBlock::Search, slot, "", WorkerLight::Idle, SiteId::None);
   FreeSlot(slot);
 }
 
@@ -257,17 +257,12 @@ void Dispatcher(SearchPlan plan) {
 
 }  // namespace
 
-std::string SiteIconOfHost(const std::string& host) {
-  SiteId site = SiteOfHost(host);
-  return site == SiteId::None ? "HARDLYTHERE" : Site(site).iconName;
-}
-
-bool RetryCountdown(int slot, bool deepScan, const std::string& place, const std::string& siteIcon,
+bool RetryCountdown(int slot, bool deepScan, const std::string& place, SiteId site,
                     const std::atomic<std::int32_t>& stop) {
   int seconds = platform::RandomBetween(25, 35);
   for (int s = seconds; s >= 1; --s) {
     UI().ShowWorkerRow(deepScan ? WorkerBlock::DeepScan : WorkerBlock::Search, slot,
-                       "Connect problem (" + place + ")... Restarting in " + std::to_string(s), "ICONRED", siteIcon);
+                       "Connect problem (" + place + ")... Restarting in " + std::to_string(s), WorkerLight::Problem, site);
     for (int i = 0; i < 10; ++i) {
       if (stop != 0) return false;
       platform::SleepMs(100);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/site_id.h"
+
 namespace vemtrix {
 
 // Run-wide flags. SearchRunning is 1 from the start of a run until its end;
@@ -63,12 +65,9 @@ bool StartSearchRun(const SearchInputs& inputs);
 // Waits until SearchRunning is 0 (for tools and tests).
 void WaitForSearchRunEnd();
 
-// The domain label's icon for a host ("CRAIGSLIST", ..., "HARDLYTHERE").
-std::string SiteIconOfHost(const std::string& host);
-
 // A countdown of 25 to 35 seconds before a retry, shown on a worker row;
 // false when stop became set (checked before every 100 ms sleep).
-bool RetryCountdown(int slot, bool deepScan, const std::string& place, const std::string& siteIcon,
+bool RetryCountdown(int slot, bool deepScan, const std::string& place, SiteId site,
                     const std::atomic<std::int32_t>& stop);
 
 }  // namespace vemtrix

@@ -6,13 +6,13 @@ namespace {
 
 // Recognition order matters: a host is the first site whose label it holds.
 const SiteInfo kSites[kSiteCount] = {
-    {SiteId::Craigslist, "CL", "Craigslist", "craigslist", "craigslist.org", "CRAIGSLIST"},
-    {SiteId::Kijiji, "KJ", "Kijiji", "kijiji", "kijiji.ca", "KIJIJI"},
-    {SiteId::Backpage, "BP", "Backpage", "backpage", "backpage.com", "BACKPAGE"},
-    {SiteId::Daype, "DA", "Daype", "daype", "daype.com", "DAYPE"},
+    {SiteId::Craigslist, "CL", "Craigslist", "craigslist", "craigslist.org"},
+    {SiteId::Kijiji, "KJ", "Kijiji", "kijiji", "kijiji.ca"},
+    {SiteId::Backpage, "BP", "Backpage", "backpage", "backpage.com"},
+    {SiteId::Daype, "DA", "Daype", "daype", "daype.com"},
 };
 
-const SiteInfo kNoSite = {SiteId::None, "", "", "", "", ""};
+const SiteInfo kNoSite = {SiteId::None, "", "", "", ""};
 
 }  // namespace
 
@@ -23,6 +23,13 @@ const SiteInfo& Site(SiteId id) {
     if (site.id == id) return site;
   }
   return kNoSite;
+}
+
+SiteId SiteOfCode(std::string_view text) {
+  for (const SiteInfo& site : kSites) {
+    if (text.substr(0, 2) == site.code) return site.id;
+  }
+  return SiteId::None;
 }
 
 std::string NormaliseHost(std::string_view host) {

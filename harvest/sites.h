@@ -6,23 +6,24 @@
 #include <string>
 #include <string_view>
 
-namespace vemtrix {
+#include "core/site_id.h"
 
-enum class SiteId { None = 0, Craigslist = 1, Kijiji = 2, Backpage = 3, Daype = 4 };
+namespace vemtrix {
 
 struct SiteInfo {
   SiteId id;
-  const char* code;         // "CL", "KJ", "BP", "DA": prefix of files and keys
+  const char* code;         // "CL", "KJ", "BP", "DA": prefix of files, keys and section entries
   const char* name;         // "Craigslist", ...
   const char* domainLabel;  // occurs in every host of the site
   const char* webName;      // address-style name used in captions and logs
-  const char* iconName;     // resource name of the site's icon
 };
 
 // The four sites in recognition order (Craigslist, Kijiji, Backpage, Daype).
 const SiteInfo* AllSites();
 inline constexpr int kSiteCount = 4;
 const SiteInfo& Site(SiteId id);
+// The site whose code ("CL", ...) begins text; SiteId::None otherwise.
+SiteId SiteOfCode(std::string_view text);
 
 // Kijiji's Canadian domain label and Daype's top-level label (with its dot).
 inline constexpr std::string_view kKijijiCanadaLabel = "kijiji.ca";

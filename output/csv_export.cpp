@@ -4,10 +4,11 @@
 
 #include "catalogs/catalog_files.h"
 #include "catalogs/subdivisions.h"
-#include "core/saved_search.h"
+#include "core/csv_fields.h"
+#include "core/current_search.h"
 #include "core/settings.h"
 #include "harvest/sites.h"
-#include "harvest/text_scan.h"
+#include "core/text.h"
 #include "platform/platform.h"
 
 namespace vemtrix {
@@ -22,7 +23,7 @@ const char* const kCrLf = "\r\n";
 // The host part of a link, in lower case: after "://" (when present) up to
 // the first "/", "?" or "#".
 std::string LowerHostOfLink(std::string_view link) {
-  link = TrimSpaces(link);
+  link = Trim(link);
   const std::size_t scheme = link.find("://");
   if (scheme != std::string_view::npos) link.remove_prefix(scheme + 3);
   const std::size_t end = link.find_first_of("/?#");
@@ -38,15 +39,8 @@ std::string CodeOfSubdivision(const SubdivisionTable& table, const std::string& 
   return "--";
 }
 
-void AppendCell(std::string& line, std::string_view value, bool last) {
-  line += '"';
-  line += EscapeCsvText(value);
-  line += '"';
-  line += last ? kCrLf : ",";
-}
-
 bool ChosenNameIsEmpty(const std::optional<std::string>& chosen) {
-  return !chosen || TrimSpaces(*chosen).empty();
+  return !chosen || Trim(*chosen).empty();
 }
 
 void ShowSaveCancelled() {
@@ -88,7 +82,7 @@ QuickFilterRule ParseQuickFilter(std::string_view filter) {
   std::string_view rest = terms;
   while (true) {
     const std::size_t comma = rest.find(',');
-    std::string_view term = TrimSpaces(rest.substr(0, comma));
+    std::string_view term = Trim(rest.substr(0, comma));
     if (!term.empty() && term.front() == '-') {
       // A lone "-" (say, while a negative term is being typed) names nothing
       // to leave out; it must not hide every record.
@@ -174,15 +168,22 @@ std::string CsvFileText(OutputScope scope, std::int64_t* recordsWritten) {
   text += kCrLf;
 
   std::int64_t written = 0;
+  std::string stateCode;
+  std::string siteName;
   ForEachRecordInScope(scope, [&](std::int32_t, const SearchResult& row) {
-    AppendCell(text, row.date, false);
-    AppendCell(text, row.title, false);
-    AppendCell(text, row.city, false);
-    if (withState) AppendCell(text, StateCodeForLink(row.link), false);
-    AppendCell(text, row.section, false);
-    AppendCell(text, row.link, false);
-    if (withSite) AppendCell(text, SiteNameForLink(row.link), false);
-    AppendCell(text, row.fullText, true);
+    std::vector<CsvField> cells = {{row.date}, {row.title}, {row.city}};
+    if (withState) {
+      stateCode = StateCodeForLink(row.link);
+      cells.push_back({stateCode});
+    }
+    cells.push_back({row.section});
+    cells.push_back({row.link});
+    if (withSite) {
+      siteName = SiteNameForLink(row.link);
+      cells.push_back({siteName});
+    }
+    cells.push_back({row.fullText});
+    AppendCsvRow(text, cells);
     ++written;
   });
   if (recordsWritten != nullptr) *recordsWritten = written;
@@ -239,7 +240,7 @@ FileDialogRequest OutputDialogRequest(const std::string& title, const std::strin
   request.filterName = "All " + kind + " files (*." + extension + ")";
   request.pattern = "*." + extension;
   request.initialFolder = platform::ProgramDirectory();
-  request.proposedName = UI().SearchName() + "." + extension;
+  request.proposedName = CurrentSearch().name + "." + extension;
   request.defaultExtension = extension;
   return request;
 }
@@ -284,14 +285,14 @@ bool ExportCsvCommand(const std::vector<std::int32_t>& selectedRows) {
     ShowSaveCancelled();
     return false;
   }
-  return ExportCsv(std::string(TrimSpaces(*chosen)), scope);
+  return ExportCsv(std::string(Trim(*chosen)), scope);
 }
 
 bool QuickFilterCsvCommand(const std::string& fieldText) {
   SetQuickFilterText(fieldText);
   const std::optional<std::string> chosen = UI().ChooseFile(CsvDialogRequest());
   if (ChosenNameIsEmpty(chosen)) return false;
-  const std::string path(TrimSpaces(*chosen));
+  const std::string path(Trim(*chosen));
   if (!ExportCsv(path, OutputScope::QuickFilter)) return false;
   UI().OpenInBrowser(path);
   return true;

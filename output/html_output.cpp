@@ -2,8 +2,9 @@
 
 #include <cstdio>
 
+#include "core/current_search.h"
 #include "core/settings.h"
-#include "harvest/text_scan.h"
+#include "core/text.h"
 
 namespace vemtrix {
 namespace {
@@ -23,7 +24,7 @@ std::string HtmlTimestamp(const platform::LocalDateTime& now) {
 std::string HtmlPageText(OutputScope scope) {
   const Settings& settings = AppSettings();
   std::string page = ReplaceAll(settings.HTMLheader, "**TIMESTAMP**", HtmlTimestamp(platform::LocalNow()));
-  page = ReplaceAll(page, "**NAME**", TrimSpaces(UI().SearchName()));
+  page = ReplaceAll(page, "**NAME**", Trim(CurrentSearch().name));
 
   // Each substitution runs on the text the earlier ones produced, so a value
   // holding a later macro is expanded and one holding an earlier macro is not.
@@ -61,7 +62,7 @@ namespace {
 bool WriteChosenHtmlAndOpen(OutputScope scope) {
   const std::optional<std::string> chosen = UI().ChooseFile(HtmlDialogRequest());
   if (!chosen) return false;
-  const std::string path(TrimSpaces(*chosen));
+  const std::string path(Trim(*chosen));
   if (path.empty() || !WriteHtml(path, scope)) return false;
   UI().OpenInBrowser(path);
   return true;
@@ -94,7 +95,7 @@ std::vector<QuickFilterListRow> RefillQuickFilterList(const std::string& filter)
 
 bool OpenResultInBrowser(std::int32_t row) {
   const SearchResult result = Results().Row(row);
-  if (TrimSpaces(result.link).empty()) return false;  // no such row: nothing to open
+  if (Trim(result.link).empty()) return false;  // no such row: nothing to open
   if (AppSettings().ConfirmSpawn != 0) {
     const MessageAnswer answer =
         UI().ShowMessage("View it?", "View this " + result.city + " ad in your browser?\r\n\r\n" + result.title,

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "core/csv_fields.h"
 #include "catalogs/catalog_files.h"
 #include "catalogs/catalog_harvest.h"
 #include "catalogs/harvest_steps.h"

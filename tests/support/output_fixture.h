@@ -7,6 +7,7 @@
 #include <string>
 
 #include "catalogs/catalog_files.h"
+#include "core/current_search.h"
 #include "core/result_store.h"
 #include "core/settings.h"
 #include "output/csv_export.h"
@@ -23,7 +24,7 @@ class OutputTest : public ::testing::Test {
     ClearCatalog(StateTable());
     ClearCatalog(CityCatalog(SiteId::Kijiji));
     SetQuickFilterText("");
-    ui.SetSearchName("cars");
+    CurrentSearch().name = "cars";
     folder = platform::ProgramDirectory() + "test-tmp" + platform::PathSeparator() + "output" +
              platform::PathSeparator();
     platform::CreateFolder(folder);

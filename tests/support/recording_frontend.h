@@ -18,8 +18,8 @@ struct RecordedWorkerRow {
   WorkerBlock block;
   int slot;
   std::string text;
-  std::string light;
-  std::string siteIcon;
+  WorkerLight light;
+  SiteId site;
 };
 
 struct RecordedMessage {
@@ -27,6 +27,7 @@ struct RecordedMessage {
   std::string text;
   MessageIcon icon;
   MessageButtons buttons;
+  MessageModality modality;
 };
 
 class RecordingFrontend : public Frontend {
@@ -58,10 +59,10 @@ class RecordingFrontend : public Frontend {
     std::lock_guard<std::mutex> guard(lock_);
     ++rebuilds_;
   }
-  void ShowWorkerRow(WorkerBlock block, int slot, const std::string& text, const std::string& light,
-                     const std::string& siteIcon) override {
+  void ShowWorkerRow(WorkerBlock block, int slot, const std::string& text, WorkerLight light,
+                     SiteId site) override {
     std::lock_guard<std::mutex> guard(lock_);
-    workerRows_.push_back({block, slot, text, light, siteIcon});
+    workerRows_.push_back({block, slot, text, light, site});
   }
   void ShowProgress(int permille, const std::string& text) override {
     std::lock_guard<std::mutex> guard(lock_);
@@ -75,17 +76,17 @@ class RecordingFrontend : public Frontend {
     std::lock_guard<std::mutex> guard(lock_);
     ++deepScanRowsShown_;
   }
-  void SetDeepScanCaption(const std::string& caption) override {
+  void DeepScanStateChanged(bool running) override {
     std::lock_guard<std::mutex> guard(lock_);
-    captions_.push_back(caption);
+    deepScanStates_.push_back(running);
   }
   MessageAnswer ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon,
-                            MessageButtons buttons) override {
+                            MessageButtons buttons, MessageModality modality) override {
     std::function<void()> whileShown;
     MessageAnswer answer;
     {
       std::lock_guard<std::mutex> guard(lock_);
-      messages_.push_back({caption, text, icon, buttons});
+      messages_.push_back({caption, text, icon, buttons, modality});
       whileShown = whileShown_;
       answer = buttons == MessageButtons::Ok ? MessageAnswer::Ok : answer_;
     }
@@ -101,6 +102,14 @@ class RecordingFrontend : public Frontend {
     std::optional<std::string> answer = fileAnswers_.front();
     fileAnswers_.pop_front();
     return answer;
+  }
+  void CurrentSearchChanged() override {
+    std::lock_guard<std::mutex> guard(lock_);
+    ++currentSearchChanges_;
+  }
+  void CatalogMarksChanged() override {
+    std::lock_guard<std::mutex> guard(lock_);
+    ++catalogMarkChanges_;
   }
   void OpenInBrowser(const std::string& target) override {
     std::lock_guard<std::mutex> guard(lock_);
@@ -118,9 +127,9 @@ class RecordingFrontend : public Frontend {
     std::lock_guard<std::mutex> guard(lock_);
     harvestButtons_.emplace_back(beginDownload, cancel);
   }
-  void HarvestPhaseChanged(int phase) override {
+  void HarvestSiteChanged(SiteId site) override {
     std::lock_guard<std::mutex> guard(lock_);
-    harvestPhases_.push_back(phase);
+    harvestSites_.push_back(site);
   }
   void Speak(const std::string& text) override {
     std::lock_guard<std::mutex> guard(lock_);
@@ -162,15 +171,18 @@ class RecordingFrontend : public Frontend {
   std::vector<std::pair<int, std::string>> Progress() { return Get(&RecordingFrontend::progress_); }
   int RunsEnded() { return Get(&RecordingFrontend::runsEnded_); }
   int DeepScanRowsShown() { return Get(&RecordingFrontend::deepScanRowsShown_); }
-  std::vector<std::string> Captions() { return Get(&RecordingFrontend::captions_); }
+  // The Deep Scan button's states: true when a scan started, false when it ended.
+  std::vector<bool> DeepScanStates() { return Get(&RecordingFrontend::deepScanStates_); }
+  int CurrentSearchChanges() { return Get(&RecordingFrontend::currentSearchChanges_); }
+  int CatalogMarkChanges() { return Get(&RecordingFrontend::catalogMarkChanges_); }
   std::vector<FileDialogRequest> Dialogs() { return Get(&RecordingFrontend::dialogs_); }
   std::vector<std::string> Opened() { return Get(&RecordingFrontend::opened_); }
   // The harvest log as appended, the "Begin Download" captions, the button
-  // states (begin, cancel) and the harvest phases, in order.
+  // states (begin, cancel) and the sites harvested, in order.
   std::string HarvestLog() { return Get(&RecordingFrontend::harvestLog_); }
   std::vector<std::string> HarvestCaptions() { return Get(&RecordingFrontend::harvestCaptions_); }
   std::vector<std::pair<bool, bool>> HarvestButtons() { return Get(&RecordingFrontend::harvestButtons_); }
-  std::vector<int> HarvestPhases() { return Get(&RecordingFrontend::harvestPhases_); }
+  std::vector<SiteId> HarvestSites() { return Get(&RecordingFrontend::harvestSites_); }
 
  private:
   std::mutex lock_;
@@ -187,7 +199,9 @@ class RecordingFrontend : public Frontend {
   std::vector<std::pair<int, std::string>> progress_;
   int runsEnded_ = 0;
   int deepScanRowsShown_ = 0;
-  std::vector<std::string> captions_;
+  std::vector<bool> deepScanStates_;
+  int currentSearchChanges_ = 0;
+  int catalogMarkChanges_ = 0;
   std::function<void()> whileShown_;
   std::deque<std::optional<std::string>> fileAnswers_;
   std::vector<FileDialogRequest> dialogs_;
@@ -195,7 +209,7 @@ class RecordingFrontend : public Frontend {
   std::string harvestLog_;
   std::vector<std::string> harvestCaptions_;
   std::vector<std::pair<bool, bool>> harvestButtons_;
-  std::vector<int> harvestPhases_;
+  std::vector<SiteId> harvestSites_;
 };
 
 }  // namespace vemtrix::testing

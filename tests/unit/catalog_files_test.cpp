@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/csv_fields.h"
 #include "catalogs/catalog_files.h"
 #include "core/settings.h"
 #include "platform/platform.h"

@@ -171,9 +171,10 @@ TEST_F(CatalogHarvest, WholeRunWritesTheNineFilesAndReports) {
   std::vector<std::string> captions = kStepTitles;
   captions.push_back("Start");
   EXPECT_EQ(ui_.HarvestCaptions(), captions);
-  EXPECT_EQ(ui_.HarvestPhases(), (std::vector<int>{1, 3, 4, 1, 2, 0}));
+  EXPECT_EQ(ui_.HarvestSites(), (std::vector<SiteId>{SiteId::Craigslist, SiteId::Backpage, SiteId::Daype,
+                                                     SiteId::Craigslist, SiteId::Kijiji, SiteId::None}));
   EXPECT_EQ(ui_.HarvestButtons(), (std::vector<std::pair<bool, bool>>{{false, false}, {true, false}}));
-  EXPECT_EQ(HarvestPhase.load(), 0);
+  EXPECT_EQ(HarvestPhase.load(), SiteId::None);
   EXPECT_TRUE(Sleeps().empty());
 
   const std::string log = HarvestLogText();
@@ -224,7 +225,7 @@ TEST_F(CatalogHarvest, SixFailuresOfOnePageEndTheRunAndKeepEarlierFiles) {
     EXPECT_EQ(File("KJcitylist.csv"), "old file");
     EXPECT_EQ(ui_.HarvestCaptions().back(), "Exit (Try Later)");
     EXPECT_EQ(ui_.HarvestButtons().back(), (std::pair<bool, bool>{true, false}));
-    EXPECT_EQ(HarvestPhase.load(), 0);
+    EXPECT_EQ(HarvestPhase.load(), SiteId::None);
     RemoveOverride(c.key);
   }
 }

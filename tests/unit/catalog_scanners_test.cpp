@@ -6,6 +6,7 @@
 
 #include "catalogs/catalog_harvest.h"
 #include "catalogs/harvest_steps.h"
+#include "core/text.h"
 #include "platform/platform.h"
 
 using namespace vemtrix;
@@ -19,7 +20,7 @@ using Rows = std::vector<Row>;
 
 TEST(HarvestText, ProperCaseFoldAccentsAndRows) {
   // The first letter of each word, even behind punctuation; words split at blanks.
-  EXPECT_EQ(harvest::ProperCaseLabel("LOCAL news &amp; views (all)\tsf-BAY"), "Local News &Amp; Views (All)\tSf-bay");
+  EXPECT_EQ(ProperCase("LOCAL news &amp; views (all)\tsf-BAY", WordBreak::Blank), "Local News &Amp; Views (All)\tSf-bay");
 
   EXPECT_EQ(FoldAccents("Qu\xC3\xA9" "bec"), "Quebec");
   const std::string all =

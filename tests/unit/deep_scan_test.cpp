@@ -153,8 +153,8 @@ TEST_F(DeepScanTest, EmptyRowsAreFilledAndFeedTextFollowsOnlyWithOverride) {
   EXPECT_EQ(Results().Field(2, kFieldFullText).rfind("<!--RSS-->", 0), 0u);
   EXPECT_EQ(Paths().size(), 2u);
   EXPECT_EQ(DeepScanActive.load(), 0);
-  EXPECT_EQ(ui.Captions().front(), "Abort DS");
-  EXPECT_EQ(ui.Captions().back(), "Deep Scan");
+  EXPECT_EQ(ui.DeepScanStates().front(), true);
+  EXPECT_EQ(ui.DeepScanStates().back(), false);
   EXPECT_FALSE(ui.Spoken().empty());
   EXPECT_EQ(ui.Spoken().back(), "Deep scanning complete!");
   EXPECT_EQ(ui.DeepScanRowsShown(), 1);

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "output/html_output.h"
-#include "output/html_template.h"
+#include "core/html_template.h"
 #include "support/output_fixture.h"
 
 using namespace vemtrix;
@@ -29,7 +29,7 @@ class HtmlCommand : public HtmlOutput {};
 }  // namespace
 
 TEST_F(HtmlOutput, DefaultTemplatePageForOneRecord) {
-  ui.SetSearchName("  cars & trucks ");
+  CurrentSearch().name = "  cars & trucks ";
   AddRow("Bike <b>&</b> helmet", "http://a.craigslist.org/7", true, "<!--RSS-->Fast", "2026-03-06");
   std::string path = FreshPath("page.html");
   ASSERT_TRUE(WriteHtml(path, OutputScope::All));
@@ -61,7 +61,7 @@ TEST_F(HtmlOutput, MacrosAreReplacedInTheirOrder) {
   UseShortTemplate();
   AppSettings().HTMLitem = "<**ITEMLINK**|**ITEMTITLE**|**COUNTER**|**ITEMDATE**|**DESCRIPTION**>";
   // A name holding **ITEM** gets the items; one holding **TIMESTAMP** does not.
-  ui.SetSearchName("**TIMESTAMP** **ITEM**");
+  CurrentSearch().name = "**TIMESTAMP** **ITEM**";
   AddRow("#**COUNTER**#**ITEMLINK**#", "L", false, "**ITEM** **ITEMTITLE** **NAME**");
   AddRow("t", "link **ITEMDATE**", false, "d", "2026-01-02");
   EXPECT_EQ(HtmlPageText(OutputScope::All),

@@ -8,7 +8,7 @@
 #include "harvest/http_get.h"
 #include "harvest/query_site.h"
 #include "harvest/sites.h"
-#include "harvest/text_scan.h"
+#include "core/text.h"
 #include "support/loopback_server.h"
 #include "support/recording_frontend.h"
 

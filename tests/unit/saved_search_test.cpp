@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "core/csv_fields.h"
 #include "catalogs/catalog_files.h"
+#include "core/current_search.h"
 #include "core/recent_searches.h"
 #include "core/result_store.h"
 #include "core/saved_search.h"
@@ -106,13 +108,13 @@ TEST_F(SavedSearchTest, SavesByteForByteAndSkipsBlankAndExpiredRows) {
   Add("2026-11-01", "Road \"bike\"\\", "http://seattle.craigslist.org/bik/1.html", "<!--RSS-->Line one\r\nline two");
   Add("2026-11-02", "   ", "http://seattle.craigslist.org/bik/2.html", "");
   Add("0000-00-00", "Expired", "http://seattle.craigslist.org/bik/3.html", "gone");
-  ui.SetSearchName("bikes.in/town");
-  ui.SetSearchTerms("road bike, \"fixie\"");
+  CurrentSearch().name = "bikes.in/town";
+  CurrentSearch().terms = "road bike, \"fixie\"";
   Dirty = 1;
 
   ASSERT_TRUE(SaveSearch());
   EXPECT_EQ(Dirty.load(), 0);
-  EXPECT_EQ(ui.SearchName(), "bikes in town");
+  EXPECT_EQ(CurrentSearch().name, "bikes in town");
   EXPECT_EQ(AppSettings().CurrentSearchName, "bikes in town");
   EXPECT_EQ(Written("bikes in town"),
             "Vemtrix Saved Search\r\n"
@@ -136,13 +138,13 @@ TEST_F(SavedSearchTest, LoadsBackWhatWasSavedWithMarksAndNothingNew) {
   SectionCatalog(SiteId::Kijiji).SetMark(1, true);
   Add("2026-11-01", "Title with \\n and \"quotes\"", "http://a/1", "Full text\r\nof two lines\\");
   Add("2026-10-30", "Second", "http://a/2", "");
-  ui.SetSearchName("round trip");
-  ui.SetSearchTerms("x,y");
+  CurrentSearch().name = "round trip";
+  CurrentSearch().terms = "x,y";
   ASSERT_TRUE(SaveSearch());
 
   ClearAllMarks();
   Results().CreateWithCapacity(100);
-  ui.SetSearchTerms("");
+  CurrentSearch().terms = "";
   NewThisRun = 7;
   Dirty = 1;
   ASSERT_TRUE(LoadSearch(false));
@@ -153,7 +155,9 @@ TEST_F(SavedSearchTest, LoadsBackWhatWasSavedWithMarksAndNothingNew) {
   EXPECT_EQ(first.newFlag, "");
   EXPECT_EQ(NewThisRun.load(), 0);
   EXPECT_EQ(Dirty.load(), 1);  // loading leaves it as it was
-  EXPECT_EQ(ui.SearchTerms(), "x,y");
+  EXPECT_EQ(CurrentSearch().terms, "x,y");
+  EXPECT_EQ(ui.CurrentSearchChanges(), 2);  // the save's cleaned name, then the load
+  EXPECT_EQ(ui.CatalogMarkChanges(), 1);
   EXPECT_TRUE(CityCatalog(SiteId::Craigslist).Mark(1));
   EXPECT_FALSE(CityCatalog(SiteId::Craigslist).Mark(2));
   EXPECT_TRUE(SectionCatalog(SiteId::Kijiji).Mark(1));
@@ -165,7 +169,7 @@ TEST_F(SavedSearchTest, OldResultsAreDiscardedTwoMonthsBack) {
   Write("dated", "Vemtrix Saved Search\r\nResult: \"2009-01-14\",\"old\",\"c\",\"s\",\"http://a/1\",\"\"\r\n"
                  "Result: \"2009-01-15\",\"kept\",\"c\",\"s\",\"http://a/2\",\"\"\r\n"
                  "Result: \"\",\"undated\",\"c\",\"s\",\"http://a/3\",\"\"\r\n");
-  ui.SetSearchName("dated");
+  CurrentSearch().name = "dated";
   {
     FixedDate today(2009, 3, 15);
     ASSERT_TRUE(LoadSearch(true));
@@ -184,18 +188,18 @@ TEST_F(SavedSearchTest, OldResultsAreDiscardedTwoMonthsBack) {
 TEST_F(SavedSearchTest, ReadsBothOlderLayouts) {
   AppSettings().DiscardSearches = 0;
   Write("old1", "old one\r\n\"no lists\"\r\nbik\r\nterms here\r\n\"2009-01-01\",\"A\",\"c\",\"s\",\"http://a/1\",\"\"\r\n");
-  ui.SetSearchName("old1");
+  CurrentSearch().name = "old1";
   CityCatalog(SiteId::Craigslist).SetMark(1, true);
   ASSERT_TRUE(LoadSearch(true));
-  EXPECT_EQ(ui.SearchName(), "old one");
-  EXPECT_EQ(ui.SearchTerms(), "terms here");
+  EXPECT_EQ(CurrentSearch().name, "old one");
+  EXPECT_EQ(CurrentSearch().terms, "terms here");
   EXPECT_FALSE(CityCatalog(SiteId::Craigslist).Mark(1));
   ASSERT_EQ(Results().count(), 1);
   EXPECT_EQ(Results().Field(1, kFieldTitle), "A");
 
   Write("old2", "old two\r\nhttp://seattle.craigslist.org/,http://gone.craigslist.org/\r\nbik\r\nt\r\n"
                 "http://toronto.kijiji.ca/\r\n27\\b-furniture\r\n\"2009-01-01\",\"B\",\"c\",\"s\",\"http://a/2\",\"\"\r\n");
-  ui.SetSearchName("old2");
+  CurrentSearch().name = "old2";
   ASSERT_TRUE(LoadSearch(true));
   EXPECT_TRUE(CityCatalog(SiteId::Craigslist).Mark(1));
   EXPECT_TRUE(SectionCatalog(SiteId::Craigslist).Mark(1));
@@ -206,14 +210,14 @@ TEST_F(SavedSearchTest, ReadsBothOlderLayouts) {
 
   // A keyed file without list lines chooses nothing anywhere.
   Write("bare", "  VEMTRIX saved SEARCH \r\nSearchTerms: q\r\n");
-  ui.SetSearchName("bare");
+  CurrentSearch().name = "bare";
   ASSERT_TRUE(LoadSearch(true));
   EXPECT_FALSE(CityCatalog(SiteId::Craigslist).Mark(1));
   EXPECT_EQ(Results().count(), 0);
 }
 
 TEST_F(SavedSearchTest, AMissingFileIsReportedUnlessQuiet) {
-  ui.SetSearchName("no such search");
+  CurrentSearch().name = "no such search";
   EXPECT_FALSE(LoadSearch(true));
   EXPECT_TRUE(ui.Messages().empty());
   EXPECT_FALSE(LoadSearch(false));
@@ -232,7 +236,7 @@ TEST_F(SavedSearchTest, OverflowWhileLoadingKeepsWhatWasRead) {
     text += "Result: \"2026-01-01\",\"t" + std::to_string(i) + "\",\"c\",\"s\",\"http://a/" + std::to_string(i) + "\",\"\"\r\n";
   }
   Write("big", text);
-  ui.SetSearchName("big");
+  CurrentSearch().name = "big";
   ASSERT_TRUE(LoadSearch(true));
   EXPECT_EQ(Results().count(), 5000);
   EXPECT_EQ(Results().Field(5000, kFieldTitle), "t4999");
@@ -243,7 +247,7 @@ TEST_F(SavedSearchTest, OverflowWhileLoadingKeepsWhatWasRead) {
 }
 
 TEST_F(SavedSearchTest, AFailedSaveKeepsDirtyAndTheOldFile) {
-  ui.SetSearchName("keep");
+  CurrentSearch().name = "keep";
   Add("2026-11-01", "first", "http://a/1", "");
   ASSERT_TRUE(SaveSearch());
   std::string before = Written("keep");

@@ -165,10 +165,10 @@ TEST_F(SearchRunTest, OneWorkerRunsTheJobsInOrderAndFillsTheStore) {
   auto rows = ui.WorkerRows();
   ASSERT_FALSE(rows.empty());
   EXPECT_EQ(rows.front().text, "red in bicycles in Seattle");
-  EXPECT_EQ(rows.front().light, "ICONGREEN");
-  EXPECT_EQ(rows.front().siteIcon, "CRAIGSLIST");
-  EXPECT_EQ(rows.back().light, "ICONDULL");
-  EXPECT_EQ(rows.back().siteIcon, "HARDLYTHERE");
+  EXPECT_EQ(rows.front().light, WorkerLight::Downloading);
+  EXPECT_EQ(rows.front().site, SiteId::Craigslist);
+  EXPECT_EQ(rows.back().light, WorkerLight::Idle);
+  EXPECT_EQ(rows.back().site, SiteId::None);
 }
 
 TEST_F(SearchRunTest, ManyWorkersAddEveryAdOnce) {
@@ -194,7 +194,7 @@ TEST_F(SearchRunTest, FiveFailuresGiveUpWithOneMessageAndFreeTheSlot) {
   bool countdownShown = false;
   bool slotReused = false;
   for (const auto& row : ui.WorkerRows()) {
-    countdownShown = countdownShown || (row.text == "Connect problem (Nowhere)... Restarting in 25" && row.light == "ICONRED");
+    countdownShown = countdownShown || (row.text == "Connect problem (Nowhere)... Restarting in 25" && row.light == WorkerLight::Problem);
     slotReused = slotReused || (row.slot == 1 && row.text == "x in bicycles in Seattle");
   }
   EXPECT_TRUE(countdownShown);

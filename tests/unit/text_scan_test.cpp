@@ -1,4 +1,4 @@
-#include "harvest/text_scan.h"
+#include "core/text.h"
 
 #include <gtest/gtest.h>
 
@@ -89,9 +89,9 @@ TEST(TextScan, LowerReplaceTrimSplit) {
   EXPECT_EQ(ReplaceAll("a    b", "  ", " "), "a  b");
   EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
 
-  EXPECT_EQ(TrimSpaces("  a b  "), "a b");
-  EXPECT_EQ(TrimSpaces("\ta\n"), "\ta\n");
-  EXPECT_EQ(TrimSpaces("   "), "");
+  EXPECT_EQ(Trim("  a b  "), "a b");
+  EXPECT_EQ(Trim("\ta\n"), "\ta\n");
+  EXPECT_EQ(Trim("   "), "");
 
   EXPECT_EQ(SplitPart("4378\\4424\\ElectronicsForSale", '\\', 1), "4378");
   EXPECT_EQ(SplitPart("4378\\4424\\ElectronicsForSale", '\\', 3), "ElectronicsForSale");

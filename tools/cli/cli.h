@@ -47,14 +47,13 @@ void Print(const std::string& text);
 // Messages and status go to standard error, so standard output holds only
 // the results.
 // Questions are answered No.
-class ConsoleFrontend : public Frontend {
+class ConsoleFrontend : public NullFrontend {
  public:
   void ShowStatusPart(int part, const std::string& text) override;
-  void ShowBytesDownloaded(std::uint32_t bytes) override;
-  void ShowWorkerRow(WorkerBlock block, int slot, const std::string& text, const std::string& light,
-                     const std::string& siteIcon) override;
+  void ShowWorkerRow(WorkerBlock block, int slot, const std::string& text, WorkerLight light,
+                     SiteId site) override;
   MessageAnswer ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon,
-                            MessageButtons buttons) override;
+                            MessageButtons buttons, MessageModality modality) override;
 };
 
 // Subcommands.

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "catalogs/catalog_files.h"
+#include "core/current_search.h"
 #include "core/result_store.h"
 #include "core/saved_search.h"
 #include "core/settings.h"
@@ -38,7 +39,7 @@ int RunSearch(const Arguments& args) {
     SetFrontend(nullptr);
     return 1;
   }
-  if (saved) inputs = SelectionsFromCatalogs(console.SearchTerms());
+  if (saved) inputs = SelectionsFromCatalogs(CurrentSearch().terms);
   bool started = StartSearchRun(inputs);
   if (started) WaitForSearchRunEnd();
   if (started && HasFlag(args, "deep")) {

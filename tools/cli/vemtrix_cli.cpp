@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "core/current_search.h"
 #include "core/saved_search.h"
 #include "core/settings.h"
 #include "harvest/http_get.h"
@@ -140,7 +141,7 @@ bool OpenSavedSearch(const std::string& path) {
   std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
   if (file.size() > 4 && file.compare(file.size() - 4, 4, ".vem") == 0) file.resize(file.size() - 4);
   platform::SetProgramDirectory(folder);
-  UI().SetSearchName(file);
+  CurrentSearch().name = file;
   if (CleanSearchName(file) != file) {
     std::cerr << "vemtrix-cli: " << path << ": a saved search's name cannot hold . * ? / \\ \" : < > |\n";
     return false;
@@ -154,16 +155,13 @@ void ConsoleFrontend::ShowStatusPart(int, const std::string& text) {
   if (!text.empty()) std::cerr << text << "\n";
 }
 
-void ConsoleFrontend::ShowBytesDownloaded(std::uint32_t) {}
-
-void ConsoleFrontend::ShowWorkerRow(WorkerBlock block, int slot, const std::string& text, const std::string&,
-                                    const std::string&) {
+void ConsoleFrontend::ShowWorkerRow(WorkerBlock block, int slot, const std::string& text, WorkerLight, SiteId) {
   if (text.empty()) return;
   std::cerr << (block == WorkerBlock::Search ? "[search " : "[deep ") << slot << "] " << text << "\n";
 }
 
 MessageAnswer ConsoleFrontend::ShowMessage(const std::string& caption, const std::string& text, MessageIcon,
-                                           MessageButtons buttons) {
+                                           MessageButtons buttons, MessageModality) {
   std::cerr << caption << ": " << text << "\n";
   return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
 }

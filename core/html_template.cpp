@@ -1,4 +1,4 @@
-#include "output/html_template.h"
+#include "core/html_template.h"
 
 namespace vemtrix {
 namespace {

@@ -1,4 +1,4 @@
-#include "harvest/text_scan.h"
+#include "core/text.h"
 
 #include <cmath>
 #include <limits>
@@ -26,6 +26,16 @@ std::string_view CutAfter(std::string_view text, std::string_view marker) {
 std::string_view CutFrom(std::string_view text, std::string_view marker) {
   const std::size_t at = text.find(marker);
   return at == npos ? std::string_view() : text.substr(at);
+}
+
+std::string_view CutBefore(std::string_view text, std::string_view marker) {
+  const std::size_t at = text.find(marker);
+  return at == npos ? text : text.substr(0, at);
+}
+
+std::string_view KeepThroughFirstCharOf(std::string_view text, std::string_view marker) {
+  const std::size_t at = text.find(marker);
+  return at == npos ? text : text.substr(0, at + 1);
 }
 
 std::string_view CutAt(std::string_view text, std::size_t offset) {
@@ -121,10 +131,37 @@ std::int64_t LeadingNumber(std::string_view text) {
   return static_cast<std::int64_t>(std::llroundl(value));
 }
 
+namespace {
+
+bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
+bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
+char Lowered(char c) { return IsUpper(c) ? static_cast<char>(c - 'A' + 'a') : c; }
+char Uppered(char c) { return IsLower(c) ? static_cast<char>(c - 'a' + 'A') : c; }
+
+}  // namespace
+
 std::string ToLower(std::string_view text) {
   std::string out(text);
+  for (char& c : out) c = Lowered(c);
+  return out;
+}
+
+std::string ToUpper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = Uppered(c);
+  return out;
+}
+
+std::string ProperCase(std::string_view text, WordBreak breaks) {
+  std::string out(text);
+  bool inWord = false;
   for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (!IsUpper(c) && !IsLower(c)) {
+      if (breaks == WordBreak::NonLetter || kBlanks.find(c) != npos) inWord = false;
+      continue;
+    }
+    c = inWord ? Lowered(c) : Uppered(c);
+    inWord = true;
   }
   return out;
 }
@@ -143,10 +180,10 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
   return out;
 }
 
-std::string_view TrimSpaces(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
+std::string_view Trim(std::string_view text, std::string_view blanks) {
+  const std::size_t first = text.find_first_not_of(blanks);
   if (first == npos) return {};
-  const std::size_t last = text.find_last_not_of(' ');
+  const std::size_t last = text.find_last_not_of(blanks);
   return text.substr(first, last - first + 1);
 }
 

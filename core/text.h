@@ -1,6 +1,7 @@
-// Plain, case-sensitive marker scanning shared by every page and feed reader.
-// Functions take and return views into the page, so scanning never copies the
-// rest of a page and its cost grows linearly with the page's size.
+// The text helpers every module uses: plain, case-sensitive marker scanning
+// for the page and feed readers, trimming, letter case and number reading.
+// Scanning functions take and return views into the page, so scanning never
+// copies the rest of a page and its cost grows linearly with the page's size.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,11 @@ std::string_view TextBetween(std::string_view text, std::string_view startMarker
 std::string_view CutAfter(std::string_view text, std::string_view marker);
 // text from the first occurrence of marker on; empty when absent.
 std::string_view CutFrom(std::string_view text, std::string_view marker);
+// text before the first marker (all of it when marker is absent).
+std::string_view CutBefore(std::string_view text, std::string_view marker);
+// text up to and including the first character of marker (all of it when
+// marker is absent).
+std::string_view KeepThroughFirstCharOf(std::string_view text, std::string_view marker);
 // text from offset on (empty when offset is past the end).
 std::string_view CutAt(std::string_view text, std::size_t offset);
 // Number of (non-overlapping) occurrences of marker in text.
@@ -36,10 +42,24 @@ std::string CollapseWhitespace(std::string_view text);
 // fraction, leading blanks skipped), rounded to the nearest integer; 0 when
 // text does not begin with a number.
 std::int64_t LeadingNumber(std::string_view text);
+// ASCII letters only; other bytes unchanged.
 std::string ToLower(std::string_view text);
+std::string ToUpper(std::string_view text);
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
-// Removes leading and trailing spaces (only the space character).
-std::string_view TrimSpaces(std::string_view text);
+
+// Spaces, tabs and line breaks.
+inline constexpr std::string_view kBlanks = " \t\r\n";
+// Removes the characters of `blanks` at both ends; by default only spaces.
+std::string_view Trim(std::string_view text, std::string_view blanks = " ");
+
+// What ends a word for ProperCase: any byte that is not a letter, or only
+// spaces, tabs and line breaks.
+enum class WordBreak { NonLetter, Blank };
+// In each word the first letter upper-case and the other letters lower-case
+// (ASCII letters only; other bytes unchanged). With WordBreak::Blank a
+// word's first letter need not be its first character: "&amp;" becomes
+// "&Amp;" and "(all)" "(All)".
+std::string ProperCase(std::string_view text, WordBreak breaks = WordBreak::NonLetter);
 // The k-th (1-based) part of text split at separator; empty when missing.
 std::string_view SplitPart(std::string_view text, char separator, int k);
 
