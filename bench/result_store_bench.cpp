@@ -48,7 +48,7 @@ void BM_AppendMillion(benchmark::State& state) {
       if (i < window) firstNs += ns;
       if (i >= n - window) lastNs += ns;
     }
-    if (store.count() != n) state.SkipWithError("not every ad was stored");
+    if (store.Count() != n) state.SkipWithError("not every ad was stored");
     state.counters["first10k_ns_per_append"] = firstNs / window;
     state.counters["last10k_ns_per_append"] = lastNs / window;
     state.counters["growth_ratio"] = lastNs / firstNs;
@@ -106,7 +106,7 @@ void BM_SortColumn(benchmark::State& state) {
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     state.SetIterationTime(seconds);
     state.counters["sort_ms"] = seconds * 1000;
-    if (store.count() != n) state.SkipWithError("rows were lost");
+    if (store.Count() != n) state.SkipWithError("rows were lost");
   }
 }
 BENCHMARK(BM_SortColumn)

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <string>
 
 #include "harvest/http_get.h"
@@ -47,6 +49,7 @@ class FakeSites {
       : server_([this](platform::TcpConnection& client, const std::string& request) {
           std::string host = HeaderValue(request, "Host");
           std::string path = RequestPath(request);
+          if (int delay = delayMs.load(); delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
           if (host.rfind("down", 0) == 0) return;  // close without a word
           if (path.rfind("/search/", 0) == 0) {
             client.Send(CraigslistFeed(host, path, adsPerFeed.load()));
@@ -69,6 +72,8 @@ class FakeSites {
 
   LoopbackServer& Server() { return server_; }
   std::atomic<int> adsPerFeed{3};
+  // A pause before each answer, for watching a run while it is under way.
+  std::atomic<int> delayMs{0};
 
  private:
   LoopbackServer server_;

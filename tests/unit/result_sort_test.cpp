@@ -28,14 +28,14 @@ class ResultSortTest : public ::testing::Test {
     row.title = title;
     row.city = city;
     row.section = "apartments";
-    row.link = "http://toronto.craigslist.ca/apa/" + std::to_string(store.count() + 1) + ".html";
+    row.link = "http://toronto.craigslist.ca/apa/" + std::to_string(store.Count() + 1) + ".html";
     row.fullText = fullText;
     ASSERT_TRUE(store.AppendLoaded(row));
   }
 
   std::vector<std::string> Column(int field) {
     std::vector<std::string> values;
-    for (std::int32_t row = 1; row <= store.count(); ++row) values.push_back(store.Field(row, field));
+    for (std::int32_t row = 1; row <= store.Count(); ++row) values.push_back(store.Field(row, field));
     return values;
   }
 
@@ -139,7 +139,7 @@ TEST_F(ResultSortTest, DuplicatesAndDeepScanRowsAreStillFoundAfterASort) {
   EXPECT_EQ(order.RowAt(0), 40);
 
   store.SortByColumn(kFieldTitle, true, true);
-  order.ResetToStoreOrder(store.count());
+  order.ResetToStoreOrder(store.Count());
   EXPECT_EQ(store.Field(order.RowAt(0), kFieldTitle), "title 9");
   EXPECT_EQ(store.Field(order.RowAt(39), kFieldTitle), "title 0");
 
@@ -147,7 +147,7 @@ TEST_F(ResultSortTest, DuplicatesAndDeepScanRowsAreStillFoundAfterASort) {
   EXPECT_FALSE(add("again", links[17]));
   EXPECT_FALSE(add("part", links[23].substr(0, links[23].size() - 5)));
   EXPECT_TRUE(add("new", "http://toronto.craigslist.ca/apa/9999999.html"));
-  EXPECT_EQ(store.count(), 41);
+  EXPECT_EQ(store.Count(), 41);
   EXPECT_EQ(store.Field(41, kFieldTitle), "new");
 
   // A deep scan that has passed rows finds an empty row sorted before them.

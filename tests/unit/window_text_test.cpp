@@ -41,3 +41,12 @@ TEST(WindowTextTest, ApplyClampsItsNumberBoxes) {
   EXPECT_EQ(ThreadCountFromBox("8 threads", 4), 4);
   EXPECT_EQ(ThreadCountFromBox("-", 30), 12);  // the kept setting is clamped too
 }
+
+TEST(WindowTextTest, FullTextColumnTellsFeedTextFromDownloadedText) {
+  const std::string longText(60, 'x');
+  EXPECT_EQ(FullTextColumn("<!--RSS-->" + longText), "RSS");
+  EXPECT_EQ(FullTextColumn(longText), "Yes");
+  EXPECT_EQ(FullTextColumn(std::string(50, 'x')), "");  // a text must be longer than 50 to count
+  EXPECT_EQ(FullTextColumn("Pending"), "");
+  EXPECT_EQ(FullTextColumn(""), "");
+}

@@ -209,20 +209,38 @@ std::string WindowText(HWND window) {
   return text;
 }
 
+HWND FindControl(HWND window, int id) {
+  if (HWND direct = GetDlgItem(window, id)) return direct;
+  struct Query {
+    int id;
+    HWND found;
+  } query{id, nullptr};
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM parameter) -> BOOL {
+        auto* q = reinterpret_cast<Query*>(parameter);
+        if (GetDlgCtrlID(child) != q->id) return TRUE;
+        q->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&query));
+  return query.found;
+}
+
 std::string ControlText(HWND window, int id) {
-  HWND control = GetDlgItem(window, id);
+  HWND control = FindControl(window, id);
   return control ? WindowText(control) : "";
 }
 
 bool SetControlText(HWND window, int id, const std::string& text) {
-  HWND control = GetDlgItem(window, id);
+  HWND control = FindControl(window, id);
   DWORD_PTR result = 0;
   return control && SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                                         SMTO_ABORTIFHUNG, kSendTimeoutMs, &result) && result;
 }
 
 int CheckState(HWND window, int id) {
-  HWND control = GetDlgItem(window, id);
+  HWND control = FindControl(window, id);
   DWORD_PTR state = 0;
   if (!control || !SendMessageTimeoutA(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &state))
     return -1;
@@ -230,7 +248,7 @@ int CheckState(HWND window, int id) {
 }
 
 bool SetChecked(HWND window, int id, bool checked) {
-  HWND control = GetDlgItem(window, id);
+  HWND control = FindControl(window, id);
   if (!control) return false;
   const int wanted = checked ? BST_CHECKED : BST_UNCHECKED;
   for (int clicks = 0; clicks < 3 && CheckState(window, id) != wanted; ++clicks) {
@@ -241,7 +259,7 @@ bool SetChecked(HWND window, int id, bool checked) {
 }
 
 bool PressButton(HWND window, int id) {
-  HWND control = GetDlgItem(window, id);
+  HWND control = FindControl(window, id);
   return control && PostMessageA(control, BM_CLICK, 0, 0);
 }
 

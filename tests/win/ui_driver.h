@@ -47,6 +47,9 @@ HWND FindAnyMessageBox(DWORD processId);
 bool WaitForWindowGone(HWND window, int timeoutMs = kWindowWaitMs);
 
 std::string WindowText(HWND window);
+// The control with this id anywhere below window (pages inside tabs too);
+// nullptr when none. The functions below that take an id use it.
+HWND FindControl(HWND window, int id);
 std::string ControlText(HWND window, int id);
 bool SetControlText(HWND window, int id, const std::string& text);
 // BST_CHECKED, BST_UNCHECKED or BST_INDETERMINATE; -1 when there is no such control.

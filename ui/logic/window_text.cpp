@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "harvest/text_scan.h"
+#include "core/text.h"
 
 namespace vemtrix {
 
@@ -22,7 +22,7 @@ std::int32_t Clamp(std::int64_t value, std::int32_t low, std::int32_t high) {
 }  // namespace
 
 std::string SearchNameFromPath(std::string_view path) {
-  std::string name = ReplaceAll(TrimSpaces(path), ".vem", "");
+  std::string name = ReplaceAll(Trim(path), ".vem", "");
   std::size_t slash = name.rfind('\\');
   return slash == std::string::npos ? name : name.substr(slash + 1);
 }
@@ -65,6 +65,16 @@ std::int32_t MaxResultsFromBox(std::string_view text, std::int32_t current) {
 
 std::int32_t ThreadCountFromBox(std::string_view text, std::int32_t current) {
   return ClampThreadCount(ParseWholeNumber(text).value_or(current));
+}
+
+}  // namespace vemtrix
+
+namespace vemtrix {
+
+std::string FullTextColumn(std::string_view fullText) {
+  constexpr std::string_view kMarker = "<!--RSS-->";
+  if (fullText.find(kMarker) != std::string_view::npos) return fullText.size() > 25 ? "RSS" : "";
+  return fullText.size() > 50 ? "Yes" : "";
 }
 
 }  // namespace vemtrix

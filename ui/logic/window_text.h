@@ -43,3 +43,12 @@ std::int32_t MaxResultsFromBox(std::string_view text, std::int32_t current);
 std::int32_t ThreadCountFromBox(std::string_view text, std::int32_t current);
 
 }  // namespace vemtrix
+
+namespace vemtrix {
+
+// The results list's "Full Text" column for a row's full text: "RSS" for a
+// text taken from the feed, "Yes" for a downloaded text, empty otherwise
+// (nothing yet, "Pending", or too short to count).
+std::string FullTextColumn(std::string_view fullText);
+
+}  // namespace vemtrix

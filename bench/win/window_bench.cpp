@@ -1,0 +1,167 @@
+// The results list on a million results, timed under Wine: opening a saved
+// search until the list shows its first page (against LoadSearch alone),
+// jumping from the first row to the last, sorting by title, and the memory
+// the list adds per row. Reports; never fails.
+//
+// Run: bench/window_bench.sh
+#include <windows.h>
+#include <commctrl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "catalogs/catalog_files.h"
+#include "core/current_search.h"
+#include "core/result_store.h"
+#include "core/saved_search.h"
+#include "core/settings.h"
+#include "platform/platform.h"
+#include "ui/main_window.h"
+#include "ui/window_state.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kRows = 1000000;
+
+double Ms(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+std::string BigSearch() {
+  std::string text =
+      "Vemtrix Saved Search\r\nCurrentSearchname: big\r\nSearchTerms: bike\r\nCLcityList: \r\nKJcityList: \r\n"
+      "BPcityList: \r\nDAcityList: \r\nCLsectionList: \r\nKJsectionList: \r\nBPsectionList: \r\nDAsectionList: \r\n";
+  text.reserve(static_cast<std::size_t>(kRows) * 140);
+  char line[256];
+  for (int i = 0; i < kRows; ++i) {
+    // Titles run backwards, so sorting by title moves every row.
+    std::snprintf(line, sizeof line,
+                  "Result: \"2026-11-%02d\",\"Bike number %07d for sale\",\"Seattle\",\"Bicycles\","
+                  "\"http://seattle.craigslist.org/bik/%07d.html\",\"\"\r\n",
+                  i % 28 + 1, kRows - i, i);
+    text += line;
+  }
+  return text;
+}
+
+void WriteCatalogs(const std::string& folder) {
+  const std::pair<const char*, const char*> files[] = {
+      {"CLcitylist.csv", "\"Region\",\"CountryCode\",\"CountryName\",\"StateCode\",\"CityName\",\"CityURL\"\r\n"
+                         "\"North America\",\"US\",\"United States\",\"WA\",\"Seattle\",\"http://seattle.craigslist.org/\"\r\n"},
+      {"CLsectlist.csv", "\"MasterSectionCode\",\"SectionCode\",\"SectionName\"\r\n\"sss\",\"bik\",\"Bicycles\"\r\n"},
+      {"CLstatelist.csv", "\"CityURI\",\"StateName\",\"StateCode\"\r\n\"http://seattle.craigslist.org/\",\"Washington\",\"WA\"\r\n"},
+      {"KJcitylist.csv", "\"Country\",\"State\",\"City\",\"URL\"\r\n\"Canada\",\"Ontario\",\"Toronto\",\"http://toronto.kijiji.ca\"\r\n"},
+      {"KJsectlist.csv", "\"MasterSectionName\",\"SectionID\",\"SectionDir\",\"SectionName\"\r\n\"Buy\",\"10\",\"b\",\"Buy\"\r\n"},
+      {"BPcitylist.csv", "\"Country\",\"StateCode\",\"StateName\",\"CityName\",\"CityURL\"\r\n\"United States\",\"WA\",\"Washington\",\"Seattle\",\"http://seattle.backpage.com/\"\r\n"},
+      {"BPsectlist.csv", "\"Section\",\"SectionName\",\"Category\",\"CategoryName\",\"DirectoryName\"\r\n\"1\",\"Buy\",\"0\",\"\",\"Buy\"\r\n"},
+      {"DAcitylist.csv", "\"Country\",\"StateCode\",\"StateName\",\"CityName\",\"CityURL\"\r\n\"United States\",\"WA\",\"Washington\",\"Seattle\",\"http://seattle.daype.com/\"\r\n"},
+      {"DAsectlist.csv", "\"SectionName\",\"Category\",\"CategoryName\",\"SectionURL\"\r\n\"For Sale\",\"13\",\"Bikes\",\"bikes\"\r\n"},
+  };
+  for (const auto& [name, text] : files) vemtrix::platform::WriteWholeFile(folder + name, text);
+}
+
+HWND FindControl(HWND top, int id) {
+  struct Query {
+    int id;
+    HWND found;
+  } query{id, nullptr};
+  EnumChildWindows(
+      top,
+      [](HWND child, LPARAM parameter) -> BOOL {
+        auto* q = reinterpret_cast<Query*>(parameter);
+        if (GetDlgCtrlID(child) != q->id) return TRUE;
+        q->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&query));
+  return query.found;
+}
+
+std::string TopTitle(HWND list) {
+  char text[256] = {};
+  LVITEMA item{};
+  item.iSubItem = 1;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(list, LVM_GETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+}  // namespace
+
+int main() {
+  using namespace vemtrix;
+  char temp[MAX_PATH] = {};
+  GetTempPathA(sizeof temp, temp);
+  std::string folder = std::string(temp) + "vemtrix_window_bench\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  platform::SetProgramDirectory(folder);
+  WriteCatalogs(folder);
+  platform::WriteWholeFile(folder + "big.vem", BigSearch());
+  platform::WriteWholeFile(folder + "vemtrix.ini",
+                           "CurrentSearchName: big\r\nCheckForUpdates: 0\r\nMaxResults: 1000000\r\nDiscardSearches: 0\r\n");
+  INITCOMMONCONTROLSEX controls{sizeof controls, 0x9FF};
+  InitCommonControlsEx(&controls);
+  LoadSettingsAndCatalogs();
+
+  // LoadSearch alone.
+  Results().Create();
+  CurrentSearch().name = "big";
+  Clock::time_point start = Clock::now();
+  LoadSearch(true);
+  double loadAlone = Ms(start, Clock::now());
+  Results().Create();
+
+  double open = 0, jump = 0, sort = 0;
+  std::size_t orderBytes = 0;
+  int rows = 0;
+  ui::SetVersionCode(210);
+  std::thread driver([&] {
+    HWND window = nullptr;
+    HWND list = nullptr;
+    while (list == nullptr || SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) < kRows) {
+      window = FindWindowA(nullptr, "Vemtrix v2.10");
+      if (window != nullptr) list = FindControl(window, 1008);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    RedrawWindow(list, nullptr, nullptr, RDW_UPDATENOW);
+    open = Ms(start, Clock::now());
+    rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+
+    Clock::time_point at = Clock::now();
+    SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(rows - 1), FALSE);
+    RedrawWindow(list, nullptr, nullptr, RDW_UPDATENOW);
+    jump = Ms(at, Clock::now());
+    SendMessageA(list, LVM_ENSUREVISIBLE, 0, FALSE);
+
+    std::string before = TopTitle(list);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    RECT column{};
+    SendMessageA(header, HDM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&column));
+    LPARAM point = MAKELPARAM((column.left + column.right) / 2, (column.top + column.bottom) / 2);
+    at = Clock::now();
+    SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(header, WM_LBUTTONUP, 0, point);
+    while (TopTitle(list) == before) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    RedrawWindow(list, nullptr, nullptr, RDW_UPDATENOW);
+    sort = Ms(at, Clock::now());
+    orderBytes = ui::Main().order.MemoryBytes();
+    PostMessageA(window, WM_COMMAND, 7101, 0);
+  });
+  start = Clock::now();
+  ui::ShowMainWindow();
+  driver.join();
+
+  std::printf("rows                              %d\n", rows);
+  std::printf("LoadSearch alone                  %8.0f ms\n", loadAlone);
+  std::printf("open until the first page shows   %8.0f ms  (%.2f x LoadSearch; goal <= 1.2)\n", open,
+              open / loadAlone);
+  std::printf("jump from the first row to last   %8.1f ms  (goal < 100)\n", jump);
+  std::printf("sort by title                     %8.0f ms  (goal < 3000)\n", sort);
+  std::printf("list memory per row               %8.2f bytes (goal <= 16)\n",
+              rows > 0 ? static_cast<double>(orderBytes) / rows : 0.0);
+  return 0;
+}

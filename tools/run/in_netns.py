@@ -1,0 +1,65 @@
+#!/usr/bin/env python3
+"""Inside a private network namespace (started by scripts/run.sh): points the
+sites' real host names at 127.0.0.1, starts the site simulator on port 80 and
+runs Vemtrix.exe under Wine, either on the user's display or through the
+tour that drives it on a virtual one.
+"""
+import argparse
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+HOST_PATTERN = re.compile(r"[a-z0-9.-]+\.(?:craigslist|kijiji|backpage|daype)\.[a-z.]+", re.IGNORECASE)
+FIXED_HOSTS = ["www.craigslist.org", "geo.craigslist.org", "www.kijiji.ca", "www.kijiji.com", "www.backpage.com",
+               "www.daype.com", "www.quillfen.com"]
+
+
+def site_hosts(folder):
+    hosts = set(FIXED_HOSTS)
+    for name in os.listdir(folder):
+        if name.endswith(".csv"):
+            with open(os.path.join(folder, name), encoding="latin-1") as f:
+                hosts.update(h.lower().rstrip(".") for h in HOST_PATTERN.findall(f.read()))
+    return sorted(hosts)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--sim", required=True)
+    parser.add_argument("--folder", required=True)
+    parser.add_argument("--mode", choices=("window", "tour"), required=True)
+    parser.add_argument("--tour", required=True)
+    parser.add_argument("--screenshots", required=True)
+    args = parser.parse_args()
+
+    subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
+    hosts = tempfile.NamedTemporaryFile("w", delete=False)
+    hosts.write("127.0.0.1 localhost\n" + "".join("127.0.0.1 %s\n" % h for h in site_hosts(args.folder)))
+    hosts.close()
+    subprocess.run(["mount", "--bind", hosts.name, "/etc/hosts"], check=True)
+
+    server = subprocess.Popen([sys.executable, args.sim, "--port", "80", "--latency-ms", "150"],
+                              stdout=subprocess.PIPE)
+    line = server.stdout.readline().decode()
+    if not line.startswith("sitesim listening on 80"):
+        sys.exit("run: the site simulator could not listen on port 80: " + line)
+    program = os.path.abspath(os.path.join(args.folder, "Vemtrix.exe"))
+    try:
+        if args.mode == "window":
+            print("run: Vemtrix is starting on your display; close its window to end")
+            return subprocess.run(["wine", program], cwd=args.folder).returncode
+        os.makedirs(args.screenshots, exist_ok=True)
+        print("run: no display; touring the program on a virtual one")
+        return subprocess.run(["wine", os.path.abspath(args.tour), "Z:" + program.replace("/", "\\"),
+                               "Z:" + os.path.abspath(args.screenshots).replace("/", "\\")]).returncode
+    finally:
+        server.terminate()
+        server.wait(timeout=10)
+        os.unlink(hosts.name)
+        subprocess.run(["wineserver", "-k"], stderr=subprocess.DEVNULL)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,289 @@
+// The "Search Results" page: the results list (a virtual list view that reads
+// the store on demand, in a display order of its own), its buttons, and the
+// Go!/Abort command that starts and stops a search run.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "core/current_search.h"
+#include "core/result_store.h"
+#include "core/settings.h"
+#include "core/text.h"
+#include "harvest/deep_scan.h"
+#include "harvest/search_run.h"
+#include "ui/logic/window_text.h"
+#include "ui/window_state.h"
+
+namespace vemtrix::ui {
+namespace {
+
+// The controls a search run disables and its end enables again.
+constexpr int kDisabledDuringRun[] = {kIdName, kIdLoad, kIdCitySelectAll, kIdCityClearAll, kIdSectionSelectAll,
+                                      kIdSectionClearAll, kIdTerms, 1025, 1026, 1269, 1270, 1027, 1263, 1264, 1278,
+                                      kIdSettingsCancel, kIdApply};
+
+void EnableRunControls(bool enabled) {
+  for (int id : kDisabledDuringRun) EnableControl(id, enabled);
+  EnableTrees(enabled);
+}
+
+void SetGoCaptions(const char* caption) {
+  SetControlText(kIdGo, caption);
+  SetControlText(kIdGo2, caption);
+}
+
+// The display text of column (0..4) of a store row.
+std::string CellText(std::int32_t row, int column) {
+  switch (column) {
+    case 0: return Results().Field(row, kFieldDate);
+    case 1: return Results().Field(row, kFieldTitle);
+    case 2: return Results().Field(row, kFieldCity);
+    case 3: return Results().Field(row, kFieldSection);
+    case 4: return FullTextColumn(Results().Field(row, kFieldFullText));
+    default: return std::string();
+  }
+}
+
+void ShowItemCount() {
+  ListView_SetItemCountEx(Main().list, Main().order.Size(), LVSICF_NOSCROLL);
+}
+
+void DeleteSelectedRows() {
+  if (SearchRunning.load() != 0 || DeepScanActive.load() != 0) return;
+  std::vector<std::int32_t> rows = SelectedStoreRows();
+  if (rows.empty()) return;
+  ListView_SetItemState(Main().list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  Results().DeleteRows(rows);  // the store asks for the list to be rebuilt
+}
+
+void SortByColumn(int column) {
+  if (SearchRunning.load() != 0 || DeepScanActive.load() != 0) {
+    ErrorBox("A search is currently active. You need to stop the current scan before sorting the results.", false);
+    return;
+  }
+  if (Results().Count() < 2) return;
+  ColumnSort sort = SortForColumn(column);
+  if (!sort.sorts) return;
+  HCURSOR before = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  Results().SortByColumn(sort.field, sort.descending, sort.ignoreCase);
+  SetCursor(before);
+  RebuildResultsList();
+}
+
+}  // namespace
+
+std::vector<ControlSpec> ResultsPageTable() {
+  return {
+      {kIdList, WC_LISTVIEWA, "",
+       LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, 2, 5, 365, 185},
+      {kIdClear, "BUTTON", "Clear", BS_PUSHBUTTON | WS_TABSTOP, 2, 195, 40, 15},
+      {kIdFilter, "BUTTON", "Filter", BS_PUSHBUTTON | WS_TABSTOP, 47, 195, 40, 15},
+      {kIdOutputCsv, "BUTTON", "Output CSV", BS_PUSHBUTTON | WS_TABSTOP, 107, 195, 50, 15},
+      {kIdViewHtml, "BUTTON", "View HTML", BS_PUSHBUTTON | WS_TABSTOP, 162, 195, 50, 15},
+      {kIdDeepScan, "BUTTON", "Deep Scan", BS_PUSHBUTTON | WS_TABSTOP, 242, 195, 70, 15},
+      {kIdGo, "BUTTON", "Go!", BS_PUSHBUTTON | WS_TABSTOP, 317, 195, 50, 15},
+  };
+}
+
+void InitResultsList() {
+  HWND list = Main().list;
+  ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE |
+                                              LVS_EX_DOUBLEBUFFER);
+  struct Column {
+    const char* caption;
+    int width;
+  };
+  const Column columns[] = {{"Date", 50}, {"Title", 146}, {"City", 55}, {"Section", 55}, {"Full Text", 45}};
+  for (int i = 0; i < 5; ++i) {
+    RECT width = DluToPixels(Main().window, 0, 0, columns[i].width, 1);
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.pszText = const_cast<char*>(columns[i].caption);
+    column.cx = width.right;
+    column.iSubItem = i;
+    ListView_InsertColumn(list, i, &column);
+  }
+}
+
+void RebuildResultsList() {
+  MainWindowState& state = Main();
+  state.order.ResetToStoreOrder(Results().Count());
+  ListView_SetItemState(state.list, -1, 0, LVIS_SELECTED);
+  ShowItemCount();
+  InvalidateRect(state.list, nullptr, FALSE);
+}
+
+void ApplyAddedRows(const std::vector<std::int32_t>& rows) {
+  MainWindowState& state = Main();
+  std::int32_t count = Results().Count();
+  std::int32_t before = state.order.Size();
+  for (std::int32_t row : rows)
+    if (row >= 1 && row <= count) state.order.PushTop(row);
+  if (state.order.Size() == before) return;
+  // Rows above the first visible one push the view down; keep the user's
+  // place unless they are at the top.
+  int top = ListView_GetTopIndex(state.list);
+  ShowItemCount();
+  if (top > 0) {
+    RECT item{};
+    ListView_GetItemRect(state.list, 0, &item, LVIR_BOUNDS);
+    ListView_Scroll(state.list, 0, (state.order.Size() - before) * (item.bottom - item.top));
+  }
+  InvalidateRect(state.list, nullptr, FALSE);
+}
+
+void RefreshResultRow(std::int32_t row) {
+  MainWindowState& state = Main();
+  int top = ListView_GetTopIndex(state.list);
+  int shown = ListView_GetCountPerPage(state.list) + 1;
+  // Only a visible row needs drawing again; the rest is read when scrolled to.
+  for (int i = top; i < top + shown && i < state.order.Size(); ++i) {
+    if (state.order.RowAt(i) == row) {
+      ListView_RedrawItems(state.list, i, i);
+      return;
+    }
+  }
+}
+
+std::vector<std::int32_t> SelectedStoreRows() {
+  MainWindowState& state = Main();
+  std::vector<std::int32_t> rows;
+  int index = -1;
+  while ((index = ListView_GetNextItem(state.list, index, LVNI_SELECTED)) != -1) {
+    if (index < state.order.Size()) rows.push_back(state.order.RowAt(index));
+  }
+  return rows;
+}
+
+void OpenSelectedResult() {
+  MainWindowState& state = Main();
+  int index = ListView_GetNextItem(state.list, -1, LVNI_SELECTED);
+  if (index < 0 || index >= state.order.Size()) return;
+  std::int32_t row = state.order.RowAt(index);
+  SearchResult result = Results().Row(row);
+  if (result.city.empty()) return;
+  if (AppSettings().ConfirmSpawn == 1 &&
+      AskUser("View it?", "View this " + result.city + " ad in your browser?\r\n\r\n" + result.title + "\r\n\r\n" +
+                              result.link,
+              MB_YESNO | MB_ICONQUESTION) != IDYES)
+    return;
+  ShellExecuteA(GetDesktopWindow(), "open", result.link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+bool HandleResultsNotify(NMHDR* header, LRESULT* result) {
+  MainWindowState& state = Main();
+  if (header->hwndFrom != state.list) return false;
+  switch (header->code) {
+    case LVN_GETDISPINFOA: {
+      auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+      if ((info->item.mask & LVIF_TEXT) == 0) return true;
+      std::int32_t index = info->item.iItem;
+      if (index < 0 || index >= state.order.Size() || info->item.cchTextMax <= 0) return true;
+      std::string text = CellText(state.order.RowAt(index), info->item.iSubItem);
+      std::size_t room = static_cast<std::size_t>(info->item.cchTextMax - 1);
+      std::size_t length = std::min(text.size(), room);
+      text.copy(info->item.pszText, length);
+      info->item.pszText[length] = '\0';
+      return true;
+    }
+    case LVN_GETDISPINFOW: {
+      auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
+      if ((info->item.mask & LVIF_TEXT) == 0) return true;
+      std::int32_t index = info->item.iItem;
+      if (index < 0 || index >= state.order.Size() || info->item.cchTextMax <= 0) return true;
+      std::string text = CellText(state.order.RowAt(index), info->item.iSubItem);
+      int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), info->item.pszText,
+                                       info->item.cchTextMax - 1);
+      info->item.pszText[length > 0 ? length : 0] = L'\0';
+      return true;
+    }
+    case LVN_KEYDOWN: {
+      auto* key = reinterpret_cast<NMLVKEYDOWN*>(header);
+      if (key->wVKey == VK_DELETE || key->wVKey == VK_BACK) DeleteSelectedRows();
+      if (key->wVKey == VK_RETURN) OpenSelectedResult();
+      return true;
+    }
+    case NM_DBLCLK:
+      OpenSelectedResult();
+      return true;
+    case LVN_COLUMNCLICK:
+      SortByColumn(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+      return true;
+    case LVN_ODFINDITEMA:
+    case LVN_ODFINDITEMW:
+      *result = -1;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void GoCommand() {
+  SelectPage(kPageResults);
+  if (SearchRunning.load() != 0) {
+    AbortFlag = 1;
+    return;  // the run restores the window when it has stopped
+  }
+  std::string name(Trim(ControlText(kIdName)));
+  if (name.empty()) {
+    ErrorBox("You have not set a search title. Please do that first.");
+    return;
+  }
+  std::string terms(Trim(ControlText(kIdTerms)));
+  if (terms.empty()) {
+    ErrorBox("You have not set any search terms. Please do that first.");
+    SelectPage(kPageSearch);
+    return;
+  }
+  CurrentSearch().name = name;
+  CurrentSearch().terms = terms;
+  MarksFromTrees(true);
+  SearchInputs inputs = SelectionsFromCatalogs(terms);
+  if (inputs.SelectedCities.empty()) {
+    ErrorBox("You have not selected any cities or regions to search. Please do that first.");
+    SelectPage(kPageSearch);
+    return;
+  }
+  if (inputs.SelectedSections.empty()) {
+    ErrorBox("You have not selected any sections to search. Please do that first.");
+    SelectPage(kPageSearch);
+    return;
+  }
+  if (SearchRunning.load() != 0) {
+    ErrorBox("A search is currently running. Please abort it and wait a moment for it to stop before starting a new one.");
+    return;
+  }
+  if (Main().compactStatus) ShowWorkerBlock(false);
+  SetGoCaptions("Abort");
+  EnableControl(kIdAbort, true);
+  SendMessageA(Main().status, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>("Searching"));
+  EnableRunControls(false);
+  if (!StartSearchRun(inputs)) RestoreAfterSearchRun();
+}
+
+void RestoreAfterSearchRun() {
+  SetWindowTextA(Main().window, WindowTitle(VersionCodeShown()).c_str());
+  SetGoCaptions("Go!");
+  EnableControl(kIdAbort, false);
+  EnableRunControls(true);
+  SendMessageA(Main().status, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>("Inactive"));
+}
+
+void SetDeepScanButton(bool running) { SetControlText(kIdDeepScan, running ? "Abort DS" : "Deep Scan"); }
+
+void ClearCommand() {
+  if (SearchRunning.load() != 0 || DeepScanActive.load() != 0) {
+    ErrorBox("If you want to clear the results, please stop the search first.", false);
+    return;
+  }
+  if (Results().Count() == 0) return;
+  if (AskUser("Warning", "Are you sure you want to premanently delete your search results?",
+              MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) != IDYES)
+    return;
+  Results().Clear();
+  RebuildResultsList();
+}
+
+}  // namespace vemtrix::ui

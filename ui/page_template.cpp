@@ -1,0 +1,54 @@
+// The "HTML Template" page: the two template parts, saved, reverted or reset
+// to the built-in template.
+#include "core/settings.h"
+#include "output/html_template.h"
+#include "ui/main_window.h"
+#include "ui/window_state.h"
+
+namespace vemtrix::ui {
+
+std::vector<ControlSpec> TemplatePageTable() {
+  const DWORD box = ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
+  return {
+      {1111, "STATIC", "Enter the HTML for the header and container below:", SS_LEFT, 5, 5, 290, 10},
+      {kIdHeaderBox, "EDIT", "", box, 5, 15, 290, 95},
+      {1110, "STATIC", "Enter the HTML for the item fragment below:", SS_LEFT, 5, 122, 290, 10},
+      {kIdItemBox, "EDIT", "", box, 5, 132, 290, 95},
+      {kIdTemplateSave, "BUTTON", "Save", BS_PUSHBUTTON | WS_TABSTOP, 5, 260, 50, 15},
+      {kIdTemplateCancel, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 60, 260, 50, 15},
+      {kIdTemplateReset, "BUTTON", "Reset", BS_PUSHBUTTON | WS_TABSTOP, 115, 260, 50, 15},
+  };
+}
+
+void ShowTemplateInControls() {
+  SetControlText(kIdHeaderBox, AppSettings().HTMLheader);
+  SetControlText(kIdItemBox, AppSettings().HTMLitem);
+}
+
+void TemplateSaveCommand() {
+  AppSettings().HTMLheader = ControlText(kIdHeaderBox);
+  AppSettings().HTMLitem = ControlText(kIdItemBox);
+  SaveWindowSettings();
+  AskUser("Save complete", "Your HTML template has been saved and will be used from now on.", MB_OK);
+}
+
+void TemplateCancelCommand() {
+  if (AskUser("Revert Template?",
+              "Do you want to discard any changes you've made to your HTML template and go back to your previous "
+              "settings?",
+              MB_YESNO) == IDYES)
+    ShowTemplateInControls();
+}
+
+void TemplateResetCommand() {
+  if (AskUser("Default Template?", "Do you want to discard your current HTML template and replace it with the default?",
+              MB_YESNO) != IDYES)
+    return;
+  Settings defaults = DefaultSettings();
+  AppSettings().HTMLheader = defaults.HTMLheader;
+  AppSettings().HTMLitem = defaults.HTMLitem;
+  ShowTemplateInControls();
+  SaveWindowSettings();
+}
+
+}  // namespace vemtrix::ui
