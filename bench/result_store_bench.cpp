@@ -39,12 +39,12 @@ void BM_AppendMillion(benchmark::State& state) {
     const int window = 10000;
     for (int i = 0; i < n; ++i) {
       auto start = std::chrono::steady_clock::now();
-      store.AddFromSearch("2026-11-03", title, LinkFor(i), "", city, section);
+      store.AddFromSearch(vemtrix::AppendOptions(), "2026-11-03", title, LinkFor(i), "", city, section);
       double ns = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
       if (i < window) firstNs += ns;
       if (i >= n - window) lastNs += ns;
     }
-    if (store.count() != n) state.SkipWithError("not every ad was stored");
+    if (store.Count() != n) state.SkipWithError("not every ad was stored");
     state.counters["first10k_ns_per_append"] = firstNs / window;
     state.counters["last10k_ns_per_append"] = lastNs / window;
     state.counters["growth_ratio"] = lastNs / firstNs;
