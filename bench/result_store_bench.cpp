@@ -43,7 +43,7 @@ void BM_AppendMillion(benchmark::State& state) {
     const int window = 10000;
     for (int i = 0; i < n; ++i) {
       auto start = std::chrono::steady_clock::now();
-      store.AddFromSearch("2026-11-03", title, LinkFor(i), "", city, section);
+      store.AddFromSearch(vemtrix::AppendOptions(), "2026-11-03", title, LinkFor(i), "", city, section);
       double ns = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
       if (i < window) firstNs += ns;
       if (i >= n - window) lastNs += ns;

@@ -7,11 +7,12 @@
 #include <fstream>
 #include <string>
 
+#include "commands/search_commands.h"
 #include "core/current_search.h"
 #include "core/frontend.h"
 #include "core/result_store.h"
-#include "core/saved_search.h"
 #include "core/settings.h"
+#include "output/saved_search.h"
 #include "platform/platform.h"
 
 namespace {
@@ -43,7 +44,7 @@ void BM_SaveAndLoadMillion(benchmark::State& state) {
   for (auto _ : state) {
     CurrentSearch().name = "million";
     auto start = Clock::now();
-    SaveSearch();
+    SaveSearch(AppSettings());
     double save = Seconds(start);
 
     std::string text;
@@ -61,9 +62,9 @@ void BM_SaveAndLoadMillion(benchmark::State& state) {
     benchmark::DoNotOptimize(bytes);
 
     start = Clock::now();
-    LoadSearch(true);
+    LoadSearch(true, AppSettings());
     double load = Seconds(start);
-    if (Results().count() != rows) state.SkipWithError("not every row came back");
+    if (Results().Count() != rows) state.SkipWithError("not every row came back");
 
     state.counters["file_MB"] = static_cast<double>(text.size()) / 1e6;
     state.counters["save_s"] = save;

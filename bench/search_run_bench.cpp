@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "catalogs/catalog_files.h"
+#include "commands/search_commands.h"
 #include "core/result_store.h"
 #include "core/settings.h"
 #include "harvest/http_get.h"
@@ -75,7 +76,7 @@ void BM_SearchRun240Jobs(benchmark::State& state) {
   for (auto _ : state) {
     Results().Create();
     auto start = std::chrono::steady_clock::now();
-    StartSearchRun({cities, sections, "lamp,desk,chair,sofa"});
+    StartSearchRun({cities, sections, "lamp,desk,chair,sofa"}, AppSettings());
     WaitForSearchRunEnd();
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     state.SetIterationTime(seconds);
@@ -83,7 +84,7 @@ void BM_SearchRun240Jobs(benchmark::State& state) {
   const double ideal = 240.0 / 12 * kLatencyMs / 1000.0;
   state.counters["wall_s"] = seconds;
   state.counters["ratio_to_ideal"] = seconds / ideal;
-  state.counters["results"] = Results().count();
+  state.counters["results"] = Results().Count();
 
   SetHttpConnectTo("", 0);
   kill(simulator, SIGTERM);

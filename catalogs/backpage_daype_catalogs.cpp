@@ -201,12 +201,13 @@ namespace {
 
 // The shape every Backpage and Daype step shares: log, fetch, scan, write.
 bool PageStep(const char* title, CatalogId id, const std::string& intro, const char* host, const char* path,
-              std::string_view marker, PageScan (*scanner)(std::string_view), const char* written) {
+              std::string_view marker, PageScan (*scanner)(std::string_view), const char* written,
+              const std::string& userAgent) {
   UI().SetHarvestButtonCaption(title);
   CatalogText out(id);
   Log(intro + "\r\n");
   std::string page;
-  if (!FetchOrReport(host, path, marker, 1, FatalLine::Indented, page)) return false;
+  if (!FetchOrReport(host, path, marker, HttpRedirect::Follow, userAgent, FatalLine::Indented, page)) return false;
   PageScan scan = scanner(page);
   out.Add(scan.rows);
   Log(scan.log);
@@ -219,29 +220,32 @@ std::string WebName(SiteId site) { return Site(site).webName; }
 
 }  // namespace
 
-bool BackpageCitiesStep() {
+bool BackpageCitiesStep(const std::string& userAgent) {
   return PageStep("Grabbing BP Cities", CatalogId::BpCities,
                   "Downloading " + WebName(SiteId::Backpage) + " front page for city list", kBackpageHomeHost, "/",
-                  "cityLinkList", ScanBackpageCities, "City data");
+                  "cityLinkList", ScanBackpageCities,
+                  "City data", userAgent);
 }
 
-bool BackpageSectionsStep() {
+bool BackpageSectionsStep(const std::string& userAgent) {
   return PageStep("Grabbing BP Sections", CatalogId::BpSections,
                   "Downloading Los Angeles " + WebName(SiteId::Backpage) + " front page for section list",
                   kBackpageLosAngelesHost, "/online/classifieds/index", "indexSectionButtons", ScanBackpageSections,
-                  "Section data");
+                  "Section data", userAgent);
 }
 
-bool DaypeCitiesStep() {
+bool DaypeCitiesStep(const std::string& userAgent) {
   return PageStep("Grabbing DA Cities", CatalogId::DaCities,
                   "Downloading " + WebName(SiteId::Daype) + " front page for city list", kDaypeHomeHost, "/",
-                  "'head1'", ScanDaypeCities, "City data");
+                  "'head1'", ScanDaypeCities,
+                  "City data", userAgent);
 }
 
-bool DaypeSectionsStep() {
+bool DaypeSectionsStep(const std::string& userAgent) {
   return PageStep("Grabbing DA Sections", CatalogId::DaSections,
                   "Downloading " + WebName(SiteId::Daype) + " Los Angeles page for section list",
-                  kDaypeLosAngelesHost, "/classifieds.html", "class=head1", ScanDaypeSections, "Section data");
+                  kDaypeLosAngelesHost, "/classifieds.html", "class=head1", ScanDaypeSections,
+                  "Section data", userAgent);
 }
 
 }  // namespace vemtrix::harvest

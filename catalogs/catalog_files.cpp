@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "core/csv_fields.h"
-#include "core/settings.h"
 #include "core/text.h"
 #include "platform/platform.h"
 
@@ -90,32 +89,49 @@ void CatalogTable::SetMark(int row, bool chosen) {
 CatalogTable& Catalog(CatalogId id) { return Tables()[static_cast<int>(id)]; }
 
 namespace {
+
+// In site order. Daype saves a chosen section by its category alone.
+constexpr SiteCatalogs kSiteCatalogs[] = {
+    {SiteId::Craigslist, CatalogId::ClCities, CatalogId::ClSections, ClCityColumn::CityURL, ClCityColumn::CityName,
+     {ClSectionColumn::SectionCode, 0}, {ClSectionColumn::SectionCode, 0}},
+    {SiteId::Kijiji, CatalogId::KjCities, CatalogId::KjSections, KjCityColumn::URL, KjCityColumn::City,
+     {KjSectionColumn::SectionID, KjSectionColumn::SectionDir}, {KjSectionColumn::SectionID, KjSectionColumn::SectionDir}},
+    {SiteId::Backpage, CatalogId::BpCities, CatalogId::BpSections, BpCityColumn::CityURL, BpCityColumn::CityName,
+     {BpSectionColumn::Section, BpSectionColumn::Category}, {BpSectionColumn::Section, BpSectionColumn::Category}},
+    {SiteId::Daype, CatalogId::DaCities, CatalogId::DaSections, DaCityColumn::CityURL, DaCityColumn::CityName,
+     {DaSectionColumn::SectionURL, DaSectionColumn::Category}, {DaSectionColumn::Category, 0}},
+};
+
 CatalogTable& NoTable() {
   // Stands in for a site that has no tables; it has no layout, so it stays empty.
   static CatalogTable none;
   none.rows.clear();
   return none;
 }
+
 }  // namespace
 
-CatalogTable& CityCatalog(SiteId site) {
-  switch (site) {
-    case SiteId::Craigslist: return Catalog(CatalogId::ClCities);
-    case SiteId::Kijiji: return Catalog(CatalogId::KjCities);
-    case SiteId::Backpage: return Catalog(CatalogId::BpCities);
-    case SiteId::Daype: return Catalog(CatalogId::DaCities);
-    default: return NoTable();
+const SiteCatalogs* CatalogsOfSite(SiteId site) {
+  for (const SiteCatalogs& catalogs : kSiteCatalogs) {
+    if (catalogs.site == site) return &catalogs;
   }
+  return nullptr;
+}
+
+std::string JoinedColumns(const CatalogTable& table, int row, const std::array<int, 2>& columns) {
+  std::string joined = table.Field(row, columns[0]);
+  if (columns[1] != 0) joined += "\\" + table.Field(row, columns[1]);
+  return joined;
+}
+
+CatalogTable& CityCatalog(SiteId site) {
+  const SiteCatalogs* catalogs = CatalogsOfSite(site);
+  return catalogs != nullptr ? Catalog(catalogs->cities) : NoTable();
 }
 
 CatalogTable& SectionCatalog(SiteId site) {
-  switch (site) {
-    case SiteId::Craigslist: return Catalog(CatalogId::ClSections);
-    case SiteId::Kijiji: return Catalog(CatalogId::KjSections);
-    case SiteId::Backpage: return Catalog(CatalogId::BpSections);
-    case SiteId::Daype: return Catalog(CatalogId::DaSections);
-    default: return NoTable();
-  }
+  const SiteCatalogs* catalogs = CatalogsOfSite(site);
+  return catalogs != nullptr ? Catalog(catalogs->sections) : NoTable();
 }
 
 CatalogTable& StateTable() { return Catalog(CatalogId::ClStates); }
@@ -182,11 +198,6 @@ void LoadCatalogsFrom(const std::string& folder) {
 }
 
 void LoadCatalogs() { LoadCatalogsFrom(platform::ProgramDirectory()); }
-
-void LoadSettingsAndCatalogs() {
-  LoadCatalogs();
-  LoadSettings();
-}
 
 bool AllCatalogsHaveRows() {
   for (const CatalogTable& table : Tables()) {

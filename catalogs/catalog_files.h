@@ -1,8 +1,9 @@
 // The nine catalog files (cities and sections of the four sites, and the
-// Craigslist host-to-state table): their layouts, the one CSV reading dialect
-// used for all comma-separated input, and the process-wide tables they load
-// into. The tables are changed by the main thread (loading, selection marks)
-// and, during the first-run download only, by the harvesting thread.
+// Craigslist host-to-state table): their layouts, what the search and the
+// saved searches read from each site's tables, and the process-wide tables
+// the files load into. The tables are changed by the window's thread
+// (loading, selection marks) and, during the first-run download only (before
+// the window exists), by the harvesting thread.
 #pragma once
 
 #include <array>
@@ -10,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "harvest/sites.h"
+#include "core/site_id.h"
 
 namespace vemtrix {
 
@@ -97,9 +98,27 @@ struct CatalogTable {
   void SetMark(int row, bool chosen);
 };
 
+// What the search and the saved searches read from a site's two tables.
+struct SiteCatalogs {
+  SiteId site;
+  CatalogId cities;
+  CatalogId sections;
+  int cityKey;   // column of a city's key (its host): search entries, saved searches
+  int cityName;  // column of the name its results show
+  // A section's entry as a search takes it ("CL:" and so on before it): the
+  // first column, then, unless the second is 0, a backslash and the second.
+  std::array<int, 2> sectionEntry;
+  // A chosen section's identity in a saved search, built the same way.
+  std::array<int, 2> savedSection;
+};
+// The tables of a site; nullptr for SiteId::None.
+const SiteCatalogs* CatalogsOfSite(SiteId site);
+// The columns of row joined as SiteCatalogs describes.
+std::string JoinedColumns(const CatalogTable& table, int row, const std::array<int, 2>& columns);
+
 // The process-wide tables.
 CatalogTable& Catalog(CatalogId id);
-// The city or section catalog of a site (SiteId::None gives Craigslist's).
+// The city or section catalog of a site (SiteId::None: an empty table).
 CatalogTable& CityCatalog(SiteId site);
 CatalogTable& SectionCatalog(SiteId site);
 // The Craigslist host-to-state table.
@@ -124,8 +143,6 @@ bool LoadCatalogFile(CatalogTable& table, const std::string& folder);
 void LoadCatalogsFrom(const std::string& folder);
 // Loads all nine tables from ProgramDirectory().
 void LoadCatalogs();
-// The start-up call: LoadCatalogs, then LoadSettings.
-void LoadSettingsAndCatalogs();
 // True when all nine tables hold at least one row (the start-up check).
 bool AllCatalogsHaveRows();
 

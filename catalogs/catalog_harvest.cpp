@@ -44,25 +44,25 @@ void ResetHarvestLog(std::string_view initial) {
   LogText().assign(initial);
 }
 
-void HarvestCatalogs() {
+void HarvestCatalogs(const std::string& userAgent) {
   using namespace harvest;
   UI().EnableHarvestButtons(false, false);
   // Craigslist starts the picture animation; the run itself begins with Backpage.
   SetHarvestPhase(SiteId::Craigslist);
   SetHarvestPhase(SiteId::Backpage);
 
-  bool done = BackpageCitiesStep() && BackpageSectionsStep();
+  bool done = BackpageCitiesStep(userAgent) && BackpageSectionsStep(userAgent);
   if (done) {
     SetHarvestPhase(SiteId::Daype);
-    done = DaypeCitiesStep() && DaypeSectionsStep();
+    done = DaypeCitiesStep(userAgent) && DaypeSectionsStep(userAgent);
   }
   if (done) {
     SetHarvestPhase(SiteId::Craigslist);
-    done = CraigslistSectionsStep() && CraigslistStatesStep() && CraigslistCitiesStep();
+    done = CraigslistSectionsStep(userAgent) && CraigslistStatesStep(userAgent) && CraigslistCitiesStep(userAgent);
   }
   if (done) {
     SetHarvestPhase(SiteId::Kijiji);
-    done = KijijiSectionsStep() && KijijiCitiesStep();
+    done = KijijiSectionsStep(userAgent) && KijijiCitiesStep(userAgent);
   }
   if (done) {
     Log("\r\n\r\nDownloads complete (scroll up to see them all)! You should be able to start the program "
@@ -87,10 +87,10 @@ void SetHarvestPhase(SiteId site) {
 
 void Log(std::string_view text) { AppendHarvestLog(text); }
 
-bool FetchGoodPage(const std::string& host, const std::string& path, std::string_view marker, int followRedirect,
-                   std::string& page) {
+bool FetchGoodPage(const std::string& host, const std::string& path, std::string_view marker, HttpRedirect redirect,
+                   const std::string& userAgent, std::string& page) {
   for (int attempt = 1; attempt <= kFetchAttempts; ++attempt) {
-    page = HttpGet(host, path, followRedirect, 0);
+    page = HttpGet(host, path, redirect, HttpDisplay::Quiet, userAgent);
     if (page.size() >= kMinimumPageLength && (marker.empty() || Contains(page, marker))) return true;
     if (attempt < kFetchAttempts) platform::SleepMs(kFetchRetryWaitMs);
   }
@@ -110,9 +110,9 @@ void ReportFailedDownload(const std::string& host, const std::string& path, Fata
   FirstRunResult = -1;
 }
 
-bool FetchOrReport(const std::string& host, const std::string& path, std::string_view marker, int followRedirect,
-                   FatalLine fatal, std::string& page) {
-  if (FetchGoodPage(host, path, marker, followRedirect, page)) return true;
+bool FetchOrReport(const std::string& host, const std::string& path, std::string_view marker, HttpRedirect redirect,
+                   const std::string& userAgent, FatalLine fatal, std::string& page) {
+  if (FetchGoodPage(host, path, marker, redirect, userAgent, page)) return true;
   ReportFailedDownload(host, path, fatal);
   return false;
 }

@@ -23,8 +23,8 @@ extern std::atomic<SiteId> HarvestPhase;
 // sections, Daype cities and sections, Craigslist sections, states and
 // cities, Kijiji sections and cities). A page that stays bad after six
 // attempts ends the run with FirstRunResult -1; the files of the steps
-// finished before it stay written.
-void HarvestCatalogs();
+// finished before it stay written. Every page is requested with userAgent.
+void HarvestCatalogs(const std::string& userAgent);
 
 // The harvest log: one growing text. AppendHarvestLog adds text and tells
 // the front end; ResetHarvestLog starts it anew with initial.

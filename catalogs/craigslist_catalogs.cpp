@@ -10,7 +10,7 @@
 #include "core/frontend.h"
 #include "harvest/sites.h"
 #include "core/text.h"
-#include "output/csv_export.h"
+#include "catalogs/state_codes.h"
 
 namespace vemtrix {
 
@@ -126,15 +126,14 @@ GeographyPage ReadGeographyPage(std::string_view response) {
   return geo;
 }
 
-bool CraigslistSectionsStep() {
+bool CraigslistSectionsStep(const std::string& userAgent) {
   UI().SetHarvestButtonCaption("Grabbing CL Sections");
   CatalogText out(CatalogId::ClSections);
   for (int n = 1; n <= kMasterSectionCount; ++n) {
     const MasterSection& master = kMasterSections[n - 1];
     out.Add({master.code, master.code, master.name});
     std::string page;
-    if (!FetchOrReport(kCraigslistTorontoHost, "/" + std::string(master.code) + "/", kGroupMarker, 1,
-                       FatalLine::Indented, page)) {
+    if (!FetchOrReport(kCraigslistTorontoHost, "/" + std::string(master.code) + "/", kGroupMarker, HttpRedirect::Follow, userAgent, FatalLine::Indented, page)) {
       return false;
     }
     Log("Scanning " + std::to_string(n) + "/9: " + master.name + "\r\n");
@@ -148,7 +147,7 @@ bool CraigslistSectionsStep() {
   return true;
 }
 
-bool CraigslistStatesStep() {
+bool CraigslistStatesStep(const std::string& userAgent) {
   UI().SetHarvestButtonCaption("Grabbing CL States");
   CatalogText out(CatalogId::ClStates);
   CatalogTable& states = StateTable();
@@ -171,8 +170,7 @@ bool CraigslistStatesStep() {
       const std::string code = SubdivisionCode(*country.table, i);
       Log("    " + std::to_string(i) + "/" + std::to_string(count) + " " + name + "...\r\n");
       std::string response;
-      if (!FetchOrReport(kCraigslistGeoHost, "/iso/" + std::string(country.path) + "/" + ToLower(code), "", 0,
-                         FatalLine::Indented, response)) {
+      if (!FetchOrReport(kCraigslistGeoHost, "/iso/" + std::string(country.path) + "/" + ToLower(code), "", HttpRedirect::Return, userAgent, FatalLine::Indented, response)) {
         return false;
       }
       // The table holds 1200 rows; rows past that are left out of it (the
@@ -201,7 +199,7 @@ bool CraigslistStatesStep() {
   return true;
 }
 
-bool CraigslistCitiesStep() {
+bool CraigslistCitiesStep(const std::string& userAgent) {
   UI().SetHarvestButtonCaption("Grabbing CL Cities");
   CatalogText out(CatalogId::ClCities);
   for (int i = 1; i <= kCountryCodeCount; ++i) {
@@ -211,7 +209,7 @@ bool CraigslistCitiesStep() {
     const std::string region = RegionOfCountry(code);
     Log(std::to_string(i) + "/" + std::to_string(kCountryCodeCount) + ": " + name + "...\r\n");
     std::string response;
-    if (!FetchOrReport(kCraigslistGeoHost, "/iso/" + ToLower(code), "", 0, FatalLine::Indented, response)) {
+    if (!FetchOrReport(kCraigslistGeoHost, "/iso/" + ToLower(code), "", HttpRedirect::Return, userAgent, FatalLine::Indented, response)) {
       return false;
     }
     const GeographyPage geo = ReadGeographyPage(response);

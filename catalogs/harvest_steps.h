@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "catalogs/catalog_files.h"
+#include "harvest/http_get.h"
 
 namespace vemtrix::harvest {
 
@@ -34,13 +35,13 @@ inline constexpr std::size_t kMinimumPageLength = 50;
 // Fetches http://host + path (showStatus 0) until the page is at least 50
 // characters long and holds marker (an empty marker: any page), six attempts
 // four seconds apart. False when every attempt failed.
-bool FetchGoodPage(const std::string& host, const std::string& path, std::string_view marker, int followRedirect,
-                   std::string& page);
+bool FetchGoodPage(const std::string& host, const std::string& path, std::string_view marker, HttpRedirect redirect,
+                   const std::string& userAgent, std::string& page);
 // The log lines of a page that could not be downloaded; FirstRunResult -1.
 void ReportFailedDownload(const std::string& host, const std::string& path, FatalLine fatal);
 // FetchGoodPage, reporting the failure.
-bool FetchOrReport(const std::string& host, const std::string& path, std::string_view marker, int followRedirect,
-                   FatalLine fatal, std::string& page);
+bool FetchOrReport(const std::string& host, const std::string& path, std::string_view marker, HttpRedirect redirect,
+                   const std::string& userAgent, FatalLine fatal, std::string& page);
 
 // ---------------------------------------------------------------- output
 
@@ -105,15 +106,16 @@ void Log(std::string_view text);
 // ---------------------------------------------------------------- steps
 
 // Each returns false when the run must end (FirstRunResult is then -1).
-bool BackpageCitiesStep();
-bool BackpageSectionsStep();
-bool DaypeCitiesStep();
-bool DaypeSectionsStep();
-bool CraigslistSectionsStep();
-bool CraigslistStatesStep();
-bool CraigslistCitiesStep();
-bool KijijiSectionsStep();
-bool KijijiCitiesStep();
+// userAgent is the one the run took from the settings when it started.
+bool BackpageCitiesStep(const std::string& userAgent);
+bool BackpageSectionsStep(const std::string& userAgent);
+bool DaypeCitiesStep(const std::string& userAgent);
+bool DaypeSectionsStep(const std::string& userAgent);
+bool CraigslistSectionsStep(const std::string& userAgent);
+bool CraigslistStatesStep(const std::string& userAgent);
+bool CraigslistCitiesStep(const std::string& userAgent);
+bool KijijiSectionsStep(const std::string& userAgent);
+bool KijijiCitiesStep(const std::string& userAgent);
 
 // ---------------------------------------------------------------- scanners
 

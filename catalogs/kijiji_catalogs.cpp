@@ -172,11 +172,11 @@ PageScan ScanKijijiStateCities(std::string_view page, std::string_view stateName
   return scan;
 }
 
-bool KijijiSectionsStep() {
+bool KijijiSectionsStep(const std::string& userAgent) {
   UI().SetHarvestButtonCaption("Grabbing KJ Sections");
   CatalogText out(CatalogId::KjSections);
   std::string page;
-  if (!FetchOrReport(kKijijiLosAngelesHost, "/", "<h2 class=\"title\"", 1, FatalLine::Plain, page)) return false;
+  if (!FetchOrReport(kKijijiLosAngelesHost, "/", "<h2 class=\"title\"", HttpRedirect::Follow, userAgent, FatalLine::Plain, page)) return false;
   KijijiSectionScan scan = ScanKijijiSections(page);
   out.Add(scan.rows);
   Log(scan.log);
@@ -209,20 +209,20 @@ void SplitStateLink(const std::string& link, std::string& host, std::string& pat
 
 }  // namespace
 
-bool KijijiCitiesStep() {
+bool KijijiCitiesStep(const std::string& userAgent) {
   UI().SetHarvestButtonCaption("Grabbing KJ Cities");
   CatalogText out(CatalogId::KjCities);
   Log("Processing Kijiji City Data\r\n");
 
   Log("Canada\r\n");
   std::string page;
-  if (!FetchOrReport(kKijijiCanadaHost, "/", "<div class=\"catlist\">", 1, FatalLine::Plain, page)) return false;
+  if (!FetchOrReport(kKijijiCanadaHost, "/", "<div class=\"catlist\">", HttpRedirect::Follow, userAgent, FatalLine::Plain, page)) return false;
   PageScan canada = ScanKijijiCanada(page);
   out.Add(canada.rows);
   Log(canada.log);
 
   Log("United States");
-  if (!FetchGoodPage(kKijijiUsHost, "/", kStatesMarker, 1, page)) {
+  if (!FetchGoodPage(kKijijiUsHost, "/", kStatesMarker, HttpRedirect::Follow, userAgent, page)) {
     Log("\r\n");
     ReportFailedDownload(kKijijiUsHost, "/", FatalLine::Plain);
     return false;
@@ -234,7 +234,7 @@ bool KijijiCitiesStep() {
     std::string host;
     std::string path;
     SplitStateLink(link, host, path);
-    if (!FetchOrReport(host, path, kCitiesMarker, 1, FatalLine::Plain, page)) return false;
+    if (!FetchOrReport(host, path, kCitiesMarker, HttpRedirect::Follow, userAgent, FatalLine::Plain, page)) return false;
     PageScan cities = ScanKijijiStateCities(page, stateName);
     out.Add(cities.rows);
     Log(cities.log);

@@ -5,14 +5,19 @@
 #include <string>
 #include <vector>
 
+#include "core/settings.h"
+
 namespace vemtrix {
 
 inline constexpr int kRecentMenuTitle = 6000;
 inline constexpr int kMaxRecentSearches = 8;
 
-// Puts a just-saved name in front of RecentSearches (lower case, no name
-// twice, at most eight).
-void AddRecentSearch(const std::string& name);
+// The functions take the RecentSearches setting: a comma-separated list of
+// lower-case names, newest first.
+
+// Puts a just-saved name in front of the list (lower case, no name twice, at
+// most eight).
+void AddRecentSearch(std::string& recentSearches, const std::string& name);
 
 struct MenuItem {
   std::string text;  // "-" for a separator
@@ -22,12 +27,12 @@ struct MenuItem {
 
 // "Recent Searches" (6000, disabled), a separator, then one item per name
 // (6001 upward), each word's first letter in upper case.
-std::vector<MenuItem> BuildRecentMenu();
+std::vector<MenuItem> BuildRecentMenu(const std::string& recentSearches);
 
 // The name behind menu command 6000 + i (as stored); empty when none.
-std::string RecentSearchName(int command);
+std::string RecentSearchName(const std::string& recentSearches, int command);
 
 // The About box's five statistics lines.
-std::vector<std::string> AboutStatisticsLines();
+std::vector<std::string> AboutStatisticsLines(const Settings& settings);
 
 }  // namespace vemtrix

@@ -91,7 +91,7 @@ void ResultStore::Clear() {
   UI().ResultListRebuilt();
 }
 
-std::int32_t ResultStore::count() const {
+std::int32_t ResultStore::Count() const {
   std::lock_guard<std::mutex> guard(lock_);
   return static_cast<std::int32_t>(rows_.size());
 }
@@ -101,8 +101,8 @@ std::int32_t ResultStore::Capacity() const {
   return capacity_;
 }
 
-void ResultStore::ReportOverflow(std::int32_t count) {
-  if (AppSettings().AudioPrompts != 0) UI().Speak(kOverflowSpeech);
+void ResultStore::ReportOverflow(std::int32_t count, bool audioPrompts) {
+  if (audioPrompts) UI().Speak(kOverflowSpeech);
   UI().ShowMessage("Error",
                    "The results list has overflowed (" + FormatCount(count) +
                        " elements). Please increase max results in the settings.",
@@ -123,7 +123,7 @@ void ResultStore::EnsureIndexedLocked() {
   }
 }
 
-bool ResultStore::AddFromSearch(std::string_view date, std::string_view title, std::string_view link,
+bool ResultStore::AddFromSearch(const AppendOptions& options, std::string_view date, std::string_view title, std::string_view link,
                                 std::string_view description, std::string_view city,
                                 std::string_view section, bool* addedRow) {
   if (addedRow != nullptr) *addedRow = false;
@@ -134,7 +134,7 @@ bool ResultStore::AddFromSearch(std::string_view date, std::string_view title, s
   SearchResult row;
   row.date = std::string(Trim(date));
   row.title = std::string(trimmedTitle);
-  if (AppSettings().RSSdescription != 0 && description.size() > 25) {
+  if (options.keepFeedText && description.size() > 25) {
     row.fullText = std::string(kRssMarker) + std::string(Trim(description));
   }
   row.city = std::string(city);
@@ -162,7 +162,7 @@ bool ResultStore::AddFromSearch(std::string_view date, std::string_view title, s
     }
   }
   if (added < 0) {
-    ReportOverflow(total);
+    ReportOverflow(total, options.audioPrompts);
     return false;
   }
   Dirty = 1;
@@ -192,7 +192,7 @@ bool ResultStore::AppendLoaded(const std::array<std::string_view, kResultFieldCo
     if (AppendLoadedLocked(fields)) return true;
     total = static_cast<std::int32_t>(rows_.size());
   }
-  ReportOverflow(total);
+  ReportOverflow(total, AppSettings().AudioPrompts != 0);
   return false;
 }
 

@@ -49,6 +49,13 @@ extern std::atomic<std::int32_t> Dirty;
 // The marker that starts a full text taken from the search feed.
 inline constexpr std::string_view kRssMarker = "<!--RSS-->";
 
+// What a search run's appends take from the settings (RSSdescription and
+// AudioPrompts), copied when the run starts.
+struct AppendOptions {
+  bool keepFeedText = true;
+  bool audioPrompts = false;
+};
+
 class ResultStore {
  public:
   ResultStore();
@@ -60,14 +67,14 @@ class ResultStore {
   // For tests and tools: a table of the given capacity.
   void CreateWithCapacity(std::int32_t capacity);
 
-  std::int32_t count() const;
+  std::int32_t Count() const;
   std::int32_t Capacity() const;
 
   // The run-time append of a search worker. Skips ads with a blank title or
   // link and ads whose trimmed link occurs in a stored link. Returns false
   // only after an overflow (the worker then stops its page and job).
   // added (when given) tells whether a row was added.
-  bool AddFromSearch(std::string_view date, std::string_view title, std::string_view link,
+  bool AddFromSearch(const AppendOptions& options, std::string_view date, std::string_view title, std::string_view link,
                      std::string_view description, std::string_view city, std::string_view section,
                      bool* added = nullptr);
   // The load path: appends a row as it stands (no duplicate check). False
@@ -158,7 +165,7 @@ class ResultStore {
     SearchResult Unpack() const;
   };
 
-  void ReportOverflow(std::int32_t count);
+  static void ReportOverflow(std::int32_t count, bool audioPrompts);
   void RebuildIndexLocked();
   // Adds the rows not yet in the index (loaded rows are indexed only when a
   // duplicate check first needs them).

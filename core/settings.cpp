@@ -76,6 +76,17 @@ void ApplySetting(Settings& s, const std::string& key, const std::string& value)
 
 }  // namespace
 
+bool SiteSearched(const Settings& s, SiteId site) {
+  switch (site) {
+    case SiteId::Craigslist: return s.SearchCraigslist != 0;
+    case SiteId::Kijiji: return s.SearchKijiji != 0;
+    case SiteId::Backpage: return s.SearchBackpage != 0;
+    case SiteId::Daype: return s.SearchDaype != 0;
+    case SiteId::None: break;
+  }
+  return false;
+}
+
 Settings& AppSettings() {
   static Settings settings = DefaultSettings();
   return settings;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/site_id.h"
+
 namespace vemtrix {
 
 // A std::atomic that can be copied (by value), so the settings record stays
@@ -31,6 +33,8 @@ class Counter {
   std::atomic<T> value_;
 };
 
+inline constexpr const char* kDefaultUserAgent = "Mozilla/4.0 (compatible; MSIE 5.5; Windows NT)";
+
 struct Settings {
   std::string CurrentSearchName = "default";
   std::int32_t SearchCraigslist = 1;
@@ -53,7 +57,7 @@ struct Settings {
   std::int32_t MaxThreads2 = 4;
   std::int32_t Width = 398;
   std::int32_t Height = 369;
-  std::string UserAgent = "Mozilla/4.0 (compatible; MSIE 5.5; Windows NT)";
+  std::string UserAgent = kDefaultUserAgent;
   std::string StartMenu = "later";
   std::int32_t SearchTitles = 0;
   std::int32_t HasPictures = 0;
@@ -71,6 +75,9 @@ struct Settings {
   std::int64_t ProgramStartTime = 0;  // seconds since local midnight
   std::int64_t ProgramStartDay = 0;   // Julian Day Number
 };
+
+// Whether a site is searched (SearchCraigslist, SearchKijiji, ...).
+bool SiteSearched(const Settings& settings, SiteId site);
 
 // The process-wide settings record.
 Settings& AppSettings();

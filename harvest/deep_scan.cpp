@@ -1,16 +1,14 @@
 #include "harvest/deep_scan.h"
 
 #include <array>
-#include <condition_variable>
-#include <mutex>
 
 #include "core/frontend.h"
 #include "core/result_store.h"
 #include "core/settings.h"
 #include "harvest/ad_text.h"
 #include "harvest/http_get.h"
-#include "harvest/search_run.h"
 #include "harvest/sites.h"
+#include "harvest/worker_runs.h"
 #include "platform/platform.h"
 
 namespace vemtrix {
@@ -20,46 +18,32 @@ std::atomic<std::int32_t> DeepScanAbort{0};
 
 namespace {
 
-constexpr int kMaxSlots = 12;
-std::array<std::atomic<std::int32_t>, kMaxSlots + 1> slotBusy{};
+std::array<std::atomic<std::int32_t>, kMaxWorkerSlots + 1> slotBusy{};
 // Threads started and not yet finished; the last thing each does is count
 // itself out, so a waiter that sees 0 knows nothing of the scan still runs.
 std::atomic<std::int32_t> launchersRunning{0};
 std::atomic<std::int32_t> workersRunning{0};
-// Never destroyed: detached workers may still be finishing at process exit.
-struct ScanEnd {
-  std::mutex lock;
-  std::condition_variable ended;
-};
 
-ScanEnd& TheScanEnd() {
-  static ScanEnd& end = *new ScanEnd;
+EndSignal& ScanEnd() {
+  static EndSignal& end = *new EndSignal;
   return end;
 }
 
 bool AnySlotBusy() {
-  for (int slot = 1; slot <= kMaxSlots; ++slot) {
+  for (int slot = 1; slot <= kMaxWorkerSlots; ++slot) {
     if (slotBusy[slot] != 0) return true;
   }
   return false;
 }
 
 void CountOut(std::atomic<std::int32_t>& running) {
-  std::lock_guard<std::mutex> guard(TheScanEnd().lock);
-  running -= 1;
-  TheScanEnd().ended.notify_all();
-}
-
-void ShowWorkerProgress(std::int32_t finished, std::int32_t needed) {
-  std::int32_t permille = needed > 0 ? static_cast<std::int32_t>(1000LL * finished / needed) : 0;
-  ProgressPermille = permille;
-  UI().ShowProgress(permille, std::to_string(permille / 10));
+  ScanEnd().Signal([&running] { running -= 1; });
 }
 
 // What happened to a taken row.
 enum class Outcome { Stored, Failed, Aborted };
 
-Outcome Download(int slot, const ResultStore::TakenRow& taken) {
+Outcome Download(int slot, const ResultStore::TakenRow& taken, const DeepScanSettings& settings) {
   std::string link = taken.link;
   if (link.compare(0, 7, "http://") == 0) link.erase(0, 7);
   std::size_t slash = link.find('/');
@@ -70,14 +54,14 @@ Outcome Download(int slot, const ResultStore::TakenRow& taken) {
   for (int attempts = 0;;) {
     UI().ShowWorkerRow(WorkerBlock::DeepScan, slot, "http://" + host + path, WorkerLight::Downloading, site);
     if (DeepScanAbort != 0) return Outcome::Aborted;
-    std::string page = HttpGet(host, path, 1, 1);
+    std::string page = HttpGet(host, path, HttpRedirect::Follow, HttpDisplay::StatusBar, settings.userAgent);
     AdText ad = ExtractAdText(host, page);
     if (ad.text.size() >= 50) {
       Results().StoreDeepScanText(taken, link, ad.text, ad.date);
       return Outcome::Stored;
     }
     if (++attempts >= 5) {
-      if (AppSettings().AudioPrompts != 0) UI().Speak("Oh no! Deep scanning failed!");
+      if (settings.audioPrompts) UI().Speak("Oh no! Deep scanning failed!");
       UI().ShowMessage("Error",
                        "I'm having trouble downloading " + path + " from the server " + host +
                            ". Aborting deep scan, sorry.",
@@ -88,17 +72,17 @@ Outcome Download(int slot, const ResultStore::TakenRow& taken) {
   }
 }
 
-void Worker(int slot) {
+void Worker(int slot, const DeepScanSettings& settings) {
   DeepScanActive = 1;
   StartSearchTimingIfIdle();
   UI().DeepScanStateChanged(true);
-  const bool overrideRss = AppSettings().OverrideRSS != 0;
+  const bool overrideRss = settings.overrideRss;
   std::int32_t needed = SearchRunning == 0 ? Results().CountRowsNeedingText(overrideRss) : 0;
   std::int32_t finished = 0;
 
   bool outOfWork = false;
   for (;;) {
-    if (SearchRunning == 0) ShowWorkerProgress(finished, needed);
+    if (SearchRunning == 0) ShowProgressOf(finished, needed);
     ResultStore::TakenRow taken = Results().TakeRowForDeepScan(overrideRss);
     if (taken.row == 0) {
       outOfWork = true;
@@ -109,7 +93,7 @@ void Worker(int slot) {
       outOfWork = true;
       break;
     }
-    Outcome outcome = Download(slot, taken);
+    Outcome outcome = Download(slot, taken, settings);
     if (outcome != Outcome::Stored) {
       // The row goes back to what it held, so a later deep scan takes it
       // again (and a feed description is not lost).
@@ -123,7 +107,7 @@ void Worker(int slot) {
     UI().ShowStatusPart(kStatusPartRequest, "");
     ProgressPermille = 1000;
     UI().ShowProgress(1000, "Inactive");
-    if (AppSettings().AudioPrompts != 0) UI().Speak("Deep scanning complete!");
+    if (settings.audioPrompts) UI().Speak("Deep scanning complete!");
   }
 
   UI().ShowWorkerRow(WorkerBlock::DeepScan, slot, "", WorkerLight::Idle, SiteId::None);
@@ -136,15 +120,15 @@ void Worker(int slot) {
   CountOut(workersRunning);
 }
 
-void Launcher() {
-  int limit = std::min(std::max(AppSettings().MaxThreads2, 1), kMaxSlots);
+void Launcher(const DeepScanSettings& settings) {
+  const int limit = WorkerSlotLimit(settings.maxThreads);
   for (int slot = 1; slot <= limit; ++slot) {
     // Claiming the slot here, not in the worker, keeps two launchers from
     // starting two workers on one slot.
     std::int32_t idle = 0;
     if (!slotBusy[slot].compare_exchange_strong(idle, 1)) continue;
     workersRunning += 1;
-    if (!platform::StartDetachedThread([slot] { Worker(slot); })) {
+    if (!platform::StartDetachedThread([slot, settings] { Worker(slot, settings); })) {
       slotBusy[slot] = 0;
       CountOut(workersRunning);
       continue;
@@ -156,33 +140,22 @@ void Launcher() {
 
 }  // namespace
 
-void StartDeepScanLauncher() {
-  launchersRunning += 1;
-  if (!platform::StartDetachedThread(Launcher)) CountOut(launchersRunning);
+DeepScanSettings DeepScanSettingsFrom(const Settings& s) {
+  DeepScanSettings settings;
+  settings.overrideRss = s.OverrideRSS != 0;
+  settings.audioPrompts = s.AudioPrompts != 0;
+  settings.maxThreads = s.MaxThreads2;
+  settings.userAgent = s.UserAgent;
+  return settings;
 }
 
-void StartDeepScan() {
-  if (DeepScanActive != 0) {
-    DeepScanAbort = 1;
-    return;
-  }
-  if (Results().CountRowsForDeepScan(AppSettings().OverrideRSS != 0) == 0) {
-    UI().ShowMessage("No worries", "Everything has already been downloaded, so there's no need to do a deep scan.",
-                     MessageIcon::Information, MessageButtons::Ok);
-    return;
-  }
-  DeepScanAbort = 0;
-  UI().ShowDeepScanRows();
-  UI().ShowProgress(ProgressPermille.load(), "Scanning");
-  DeepScanActive = 1;
-  StartDeepScanLauncher();
+void StartDeepScanLauncher(const DeepScanSettings& settings) {
+  launchersRunning += 1;
+  if (!platform::StartDetachedThread([settings] { Launcher(settings); })) CountOut(launchersRunning);
 }
 
 void WaitForDeepScanEnd() {
-  std::unique_lock<std::mutex> guard(TheScanEnd().lock);
-  while (launchersRunning != 0 || workersRunning != 0) {
-    TheScanEnd().ended.wait_for(guard, std::chrono::milliseconds(150));
-  }
+  ScanEnd().WaitUntil([] { return launchersRunning == 0 && workersRunning == 0; });
   // A command whose launcher found every slot busy leaves the flag set with
   // no worker; nothing is running now.
   DeepScanActive = 0;

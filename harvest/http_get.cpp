@@ -37,7 +37,7 @@ void ResolveTarget(const std::string& host, std::string& address, int& port) {
   }
 }
 
-std::string Download(const std::string& host, const std::string& path) {
+std::string Download(const std::string& host, const std::string& path, const std::string& userAgent) {
   std::string address;
   int port = 80;
   ResolveTarget(host, address, port);
@@ -50,7 +50,7 @@ std::string Download(const std::string& host, const std::string& path) {
   const std::string lines[] = {
       "GET " + path + " HTTP/1.0\r\n",
       "Host: " + host + "\r\n",
-      "User-Agent: " + AppSettings().UserAgent + "\r\n",
+      "User-Agent: " + userAgent + "\r\n",
       "Accept-Language: en-us\r\n",
       "\r\n",
   };
@@ -82,25 +82,26 @@ void SetHttpConnectTo(const std::string& address, int port) {
   Override().port = port;
 }
 
-std::string HttpGet(const std::string& host, const std::string& path, int followRedirect,
-                    int showStatus) {
-  if (showStatus != 0) UI().ShowStatusPart(kStatusPartRequest, "Get: http://" + host + path);
+std::string HttpGet(const std::string& host, const std::string& path, HttpRedirect redirect,
+                    HttpDisplay display, const std::string& userAgent) {
+  const bool showStatus = display == HttpDisplay::StatusBar;
+  if (showStatus) UI().ShowStatusPart(kStatusPartRequest, "Get: http://" + host + path);
 
-  std::string response = Download(host, path);
+  std::string response = Download(host, path, userAgent);
 
-  if (showStatus != 0) {
+  if (showStatus) {
     std::uint32_t total = BytesThisRun.fetch_add(static_cast<std::uint32_t>(response.size())) +
                           static_cast<std::uint32_t>(response.size());
     UI().ShowBytesDownloaded(total);
   }
   AppSettings().SuperBytes += static_cast<std::int64_t>(response.size());
 
-  if (followRedirect == 1 && Contains(response, "302 Found")) {
+  if (redirect == HttpRedirect::Follow && Contains(response, "302 Found")) {
     std::string_view location = TextBetween(response, "Location: http://", "\r\n");
     std::size_t slash = location.find('/');
     std::string newHost(location.substr(0, slash));
     std::string newPath(slash == std::string_view::npos ? std::string_view() : location.substr(slash));
-    return HttpGet(newHost, newPath, 0, showStatus);
+    return HttpGet(newHost, newPath, HttpRedirect::Return, display, userAgent);
   }
   return response;
 }

@@ -10,13 +10,18 @@ namespace vemtrix {
 // Bytes downloaded by status-showing requests since the program started.
 extern std::atomic<std::uint32_t> BytesThisRun;
 
-// Downloads http://host/path and returns the raw response (status line and
-// headers included), or an empty text when nothing could be received.
-// followRedirect 1 follows one "302 Found"; showStatus non-zero shows the
-// request in the status bar and counts it in BytesThisRun. Every response
-// counts in the lifetime SuperBytes.
-std::string HttpGet(const std::string& host, const std::string& path, int followRedirect,
-                    int showStatus);
+// Whether a "302 Found" answer is followed (once) or returned as it is.
+enum class HttpRedirect { Return, Follow };
+// Whether the request is shown in the status bar and counted in BytesThisRun.
+enum class HttpDisplay { Quiet, StatusBar };
+
+// Downloads http://host/path, sending userAgent, and returns the raw response
+// (status line and headers included), or an empty text when nothing could be
+// received. Every response counts in the lifetime SuperBytes. The caller
+// passes the user agent it took from the settings when its work began, so
+// no worker reads the settings record while the window may change it.
+std::string HttpGet(const std::string& host, const std::string& path, HttpRedirect redirect,
+                    HttpDisplay display, const std::string& userAgent);
 
 // Limits that keep a hostile server from exhausting memory or holding a
 // worker forever; real pages never come near them.

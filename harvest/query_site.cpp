@@ -144,6 +144,7 @@ QueryOptions QueryOptions::From(const Settings& settings) {
   options.SearchTitles = settings.SearchTitles;
   options.HasPictures = settings.HasPictures;
   options.DaypeRSS = settings.DaypeRSS;
+  options.UserAgent = settings.UserAgent;
   return options;
 }
 
@@ -398,17 +399,13 @@ int ParseResponse(std::string_view response, std::string_view term, std::string_
 }
 
 int QuerySite(const std::string& term, const std::string& host, const std::string& sectionCode,
-              AdLists& out) {
-  return QuerySite(term, host, sectionCode, QueryOptions::From(AppSettings()), out);
-}
-
-int QuerySite(const std::string& term, const std::string& host, const std::string& sectionCode,
               const QueryOptions& options, AdLists& out) {
   const std::string cleanHost = NormaliseHost(host);
   const std::string path = RequestPath(term, cleanHost, sectionCode, options);
   // No site, no request: the download goes to an empty host and gets nothing.
   const std::string response =
-      path.empty() ? HttpGet(std::string(), std::string(), 1, 1) : HttpGet(cleanHost, path, 1, 1);
+      HttpGet(path.empty() ? std::string() : cleanHost, path, HttpRedirect::Follow, HttpDisplay::StatusBar,
+              options.UserAgent);
   if (response.empty()) return -1;
   return ParseResponse(response, term, cleanHost, options, out);
 }

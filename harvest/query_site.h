@@ -32,11 +32,13 @@ struct AdLists {
   std::size_t Count() const { return titles.size(); }
 };
 
-// The settings the parsers and request paths read.
+// The settings the parsers, request paths and downloads read, copied from
+// the settings record when a run starts.
 struct QueryOptions {
   int SearchTitles = 0;
   int HasPictures = 0;
   int DaypeRSS = 0;
+  std::string UserAgent = kDefaultUserAgent;
   static QueryOptions From(const Settings& settings);
 };
 
@@ -50,10 +52,9 @@ std::string RequestPath(std::string_view term, std::string_view host,
 int ParseResponse(std::string_view response, std::string_view term, std::string_view host,
                   const QueryOptions& options, AdLists& out);
 
-// Builds the path, downloads it (followRedirect 1, showStatus 1) and parses
-// it. Returns -1 when the download returned nothing, else the count stored.
-int QuerySite(const std::string& term, const std::string& host, const std::string& sectionCode,
-              AdLists& out);
+// Builds the path, downloads it (following a redirect, shown in the status
+// bar) and parses it. Returns -1 when the download returned nothing, else
+// the count stored.
 int QuerySite(const std::string& term, const std::string& host, const std::string& sectionCode,
               const QueryOptions& options, AdLists& out);
 

@@ -6,10 +6,10 @@
 #include "catalogs/catalog_files.h"
 #include "catalogs/catalog_harvest.h"
 #include "catalogs/harvest_steps.h"
-#include "core/saved_search.h"
 #include "core/settings.h"
 #include "harvest/ad_text.h"
 #include "harvest/query_site.h"
+#include "output/saved_search.h"
 
 namespace vemtrix::fuzz {
 namespace {

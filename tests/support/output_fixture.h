@@ -1,5 +1,6 @@
 // Shared set-up of the output tests: a small result store, empty catalogs,
-// default settings, a recording front end and a scratch folder for files.
+// a settings record of defaults, a recording front end and a scratch folder
+// for files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,22 +20,18 @@ namespace vemtrix::testing {
 class OutputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    AppSettings() = DefaultSettings();
     Results().CreateWithCapacity(2000);
     ClearCatalog(StateTable());
     ClearCatalog(CityCatalog(SiteId::Kijiji));
-    SetQuickFilterText("");
     CurrentSearch().name = "cars";
     folder = platform::ProgramDirectory() + "test-tmp" + platform::PathSeparator() + "output" +
              platform::PathSeparator();
     platform::CreateFolder(folder);
   }
   void TearDown() override {
-    AppSettings() = DefaultSettings();
     Results().CreateWithCapacity(0);
     ClearCatalog(StateTable());
     ClearCatalog(CityCatalog(SiteId::Kijiji));
-    SetQuickFilterText("");
     platform::SetClockForTesting({});
   }
 
@@ -58,6 +55,7 @@ class OutputTest : public ::testing::Test {
   }
 
   RecordingFrontend ui;
+  Settings settings = DefaultSettings();
   std::string folder;
 };
 

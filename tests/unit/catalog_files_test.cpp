@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/start_up.h"
 #include "core/csv_fields.h"
 #include "catalogs/catalog_files.h"
 #include "core/settings.h"

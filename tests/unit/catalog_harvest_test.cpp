@@ -8,6 +8,7 @@
 
 #include "catalogs/catalog_files.h"
 #include "catalogs/catalog_harvest.h"
+#include "core/settings.h"
 #include "harvest/http_get.h"
 #include "platform/platform.h"
 #include "support/fake_sites.h"
@@ -141,7 +142,7 @@ class CatalogHarvest : public ::testing::Test {
 };
 
 TEST_F(CatalogHarvest, WholeRunWritesTheNineFilesAndReports) {
-  HarvestCatalogs();
+  HarvestCatalogs(AppSettings().UserAgent);
   ASSERT_EQ(FirstRunResult.load(), 1) << HarvestLogText();
 
   // A redirecting state gives exactly its target; "Not Found" ones give nothing.
@@ -210,7 +211,7 @@ TEST_F(CatalogHarvest, SixFailuresOfOnePageEndTheRunAndKeepEarlierFiles) {
     const std::size_t sleepsBefore = Sleeps().size();
     Override(c.key, c.answer);
 
-    HarvestCatalogs();
+    HarvestCatalogs(AppSettings().UserAgent);
 
     EXPECT_EQ(FirstRunResult.load(), -1);
     EXPECT_EQ(Requests(c.key) - before, 6);
@@ -234,7 +235,7 @@ TEST_F(CatalogHarvest, KijijiFailuresHaveTheFatalLineWithoutSpaces) {
   const std::string fatal = "Fatal Error: Internet connection problems -- aborting.\r\n\r\n";
   // The US front page without its marker: the "United States" line is ended first.
   Override("www.kijiji.com/", Ok("a page that does not list the states anywhere at all"));
-  HarvestCatalogs();
+  HarvestCatalogs(AppSettings().UserAgent);
   EXPECT_EQ(FirstRunResult.load(), -1);
   EXPECT_TRUE(EndsWith(HarvestLogText(), "United States\r\n\r\n  Could not download http://www.kijiji.com/\r\n" + fatal));
   EXPECT_NE(File("KJsectlist.csv"), "(missing)");
@@ -246,7 +247,7 @@ TEST_F(CatalogHarvest, KijijiFailuresHaveTheFatalLineWithoutSpaces) {
   platform::DeleteFileAt(folder_ + "KJsectlist.csv");
   Override("losangeles.kijiji.com/", Ok("<h2 class=\"title\">Buy and sell, no link</h2> and some more text"));
   const std::size_t sleeps = Sleeps().size();
-  HarvestCatalogs();
+  HarvestCatalogs(AppSettings().UserAgent);
   EXPECT_EQ(FirstRunResult.load(), -1);
   EXPECT_EQ(Sleeps().size(), sleeps);
   EXPECT_TRUE(EndsWith(HarvestLogText(), "\r\n  Could not download http://losangeles.kijiji.com/\r\n" + fatal));
@@ -257,7 +258,7 @@ TEST_F(CatalogHarvest, AFileThatCannotBeWrittenEndsTheRun) {
   // The program folder is a file: nothing can be written into it.
   ASSERT_TRUE(platform::WriteWholeFile(folder_ + "not-a-folder", "x"));
   platform::SetProgramDirectory(folder_ + "not-a-folder" + platform::PathSeparator());
-  HarvestCatalogs();
+  HarvestCatalogs(AppSettings().UserAgent);
   EXPECT_EQ(FirstRunResult.load(), -1);
   EXPECT_NE(HarvestLogText().find("  Could not write "), std::string::npos);
   EXPECT_EQ(HarvestLogText().find("City data written"), std::string::npos);

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogs/state_codes.h"
+#include "commands/output_commands.h"
 #include "output/csv_export.h"
 #include "support/output_fixture.h"
 
@@ -31,12 +33,12 @@ std::vector<std::string> TitlesIn(const std::string& csv) {
 }  // namespace
 
 TEST_F(CsvExport, HeaderNamesTheOptionalColumnsInTheirPlaces) {
-  EXPECT_EQ(CsvFileText(OutputScope::All), kPlainHeader);
-  AppSettings().IncludeStateInCSV = 1;
-  EXPECT_EQ(CsvFileText(OutputScope::All),
+  EXPECT_EQ(CsvFileText(OutputScope::All, settings), kPlainHeader);
+  settings.IncludeStateInCSV = 1;
+  EXPECT_EQ(CsvFileText(OutputScope::All, settings),
             "\"Date\",\"Title\",\"City\",\"StateCode\",\"Section\",\"URI\",\"FullText\"\r\n");
-  AppSettings().IncludeSiteInCSV = 1;
-  EXPECT_EQ(CsvFileText(OutputScope::All),
+  settings.IncludeSiteInCSV = 1;
+  EXPECT_EQ(CsvFileText(OutputScope::All, settings),
             "\"Date\",\"Title\",\"City\",\"StateCode\",\"Section\",\"URI\",\"SiteName\",\"FullText\"\r\n");
 }
 
@@ -44,9 +46,9 @@ TEST_F(CsvExport, RecordLineEscapesTextAndCarriesStateAndSite) {
   AppendCatalogRow(StateTable(), {"http://toronto.craigslist.ca", "Ontario", "ON"});
   AddRow("Say \"hi\" C:\\bikes\r\nline\nend", "http://toronto.craigslist.ca/bik/1.html", true,
          "<!--RSS-->fast, light");
-  AppSettings().IncludeStateInCSV = 1;
-  AppSettings().IncludeSiteInCSV = 1;
-  std::string csv = CsvFileText(OutputScope::All);
+  settings.IncludeStateInCSV = 1;
+  settings.IncludeSiteInCSV = 1;
+  std::string csv = CsvFileText(OutputScope::All, settings);
   EXPECT_EQ(csv.substr(csv.find("\r\n") + 2),
             "\"2026-03-01\",\"Say \\\"hi\\\" C:\\\\bikes\\nline\\nend\",\"Toronto\",\"ON\",\"bikes\","
             "\"http://toronto.craigslist.ca/bik/1.html\",\"Craigslist\",\"<!--RSS-->fast, light\"\r\n");
@@ -67,17 +69,14 @@ TEST_F(CsvExport, ScopesChooseTheRecords) {
   AddRow("red car", "http://a.craigslist.org/3", true, "");
   AddRow("green van", "http://a.craigslist.org/4", false, "RED mini van");
   using Titles = std::vector<std::string>;
-  EXPECT_EQ(TitlesIn(CsvFileText(OutputScope::All)), (Titles{"red bike", "blue bike", "red car", "green van"}));
-  EXPECT_EQ(TitlesIn(CsvFileText(OutputScope::NewOnly)), (Titles{"blue bike", "red car"}));
+  EXPECT_EQ(TitlesIn(CsvFileText(OutputScope::All, settings)), (Titles{"red bike", "blue bike", "red car", "green van"}));
+  EXPECT_EQ(TitlesIn(CsvFileText(OutputScope::NewOnly, settings)), (Titles{"blue bike", "red car"}));
   SelectRowsForOutput({4, 1});
-  EXPECT_EQ(TitlesIn(CsvFileText(OutputScope::Selected)), (Titles{"red bike", "green van"}));
+  EXPECT_EQ(TitlesIn(CsvFileText(OutputScope::Selected, settings)), (Titles{"red bike", "green van"}));
   // The filter reads the title followed directly by the full text.
-  SetQuickFilterText("Red \"mini van\"");
-  EXPECT_EQ(TitlesIn(CsvFileText(OutputScope::QuickFilter)), (Titles{"red bike", "green van"}));
-  SetQuickFilterText("bike -seats");
-  EXPECT_EQ(TitlesIn(CsvFileText(OutputScope::QuickFilter)), (Titles{"blue bike"}));
-  SetQuickFilterText("\"bikemini van\"");
-  EXPECT_EQ(TitlesIn(CsvFileText(OutputScope::QuickFilter)), (Titles{"red bike"}));
+  EXPECT_EQ(TitlesIn(CsvFileText({OutputScope::QuickFilter, "Red \"mini van\""}, settings)), (Titles{"red bike", "green van"}));
+  EXPECT_EQ(TitlesIn(CsvFileText({OutputScope::QuickFilter, "bike -seats"}, settings)), (Titles{"blue bike"}));
+  EXPECT_EQ(TitlesIn(CsvFileText({OutputScope::QuickFilter, "\"bikemini van\""}, settings)), (Titles{"red bike"}));
 }
 
 TEST_F(CsvExport, QuickFilterTermsAndMatching) {
@@ -120,32 +119,32 @@ TEST_F(CsvStateCode, KijijiLinksUseTheCityCatalogAndSubdivisionTables) {
 TEST_F(CsvExport, WritesTheFileAndCountsTheRecords) {
   std::string path = FreshPath("three.csv");
   for (int i = 1; i <= 3; ++i) AddRow("bike " + std::to_string(i), "http://a.craigslist.org/" + std::to_string(i));
-  ASSERT_TRUE(ExportCsv(path, OutputScope::All));
-  EXPECT_EQ(ReadFile(path), CsvFileText(OutputScope::All));
+  ASSERT_TRUE(ExportCsv(path, OutputScope::All, settings));
+  EXPECT_EQ(ReadFile(path), CsvFileText(OutputScope::All, settings));
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].caption, "Save complete");
   EXPECT_EQ(ui.Messages()[0].text, "CSV file saved to '" + path + "' with 3 records.");
 
   SelectRowsForOutput({2});
-  ASSERT_TRUE(ExportCsv(path, OutputScope::Selected));
+  ASSERT_TRUE(ExportCsv(path, OutputScope::Selected, settings));
   EXPECT_EQ(ui.Messages().back().text, "CSV file saved to '" + path + "' with 1 record.");
   // A scope that takes nothing still writes the header.
-  ASSERT_TRUE(ExportCsv(path, OutputScope::NewOnly));
+  ASSERT_TRUE(ExportCsv(path, OutputScope::NewOnly, settings));
   EXPECT_EQ(ui.Messages().back().text, "CSV file saved to '" + path + "' with 0 record.");
   EXPECT_EQ(ReadFile(path), kPlainHeader);
 
   for (int i = 4; i <= 1234; ++i) AddRow("bike", "http://a.craigslist.org/" + std::to_string(i));
-  ASSERT_TRUE(ExportCsv(path, OutputScope::All));
+  ASSERT_TRUE(ExportCsv(path, OutputScope::All, settings));
   EXPECT_EQ(ui.Messages().back().text, "CSV file saved to '" + path + "' with 1,234 records.");
 }
 
 TEST_F(CsvExport, UnwritableFileIsReportedAsAnErrorNamingThePath) {
   AddRow("bike", "http://a.craigslist.org/1");
   std::string path = folder + "no-such-folder" + platform::PathSeparator() + "out.csv";
-  EXPECT_FALSE(ExportCsv(path, OutputScope::All));
+  EXPECT_FALSE(ExportCsv(path, OutputScope::All, settings));
   // A folder standing where the file should go cannot be replaced either.
   platform::CreateFolder(folder + "a-folder.csv");
-  EXPECT_FALSE(ExportCsv(folder + "a-folder.csv", OutputScope::All));
+  EXPECT_FALSE(ExportCsv(folder + "a-folder.csv", OutputScope::All, settings));
   auto messages = ui.Messages();
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0].caption, "Error");
@@ -155,7 +154,7 @@ TEST_F(CsvExport, UnwritableFileIsReportedAsAnErrorNamingThePath) {
 }
 
 TEST_F(CsvCommand, NoRecordsAbortsBeforeAnyDialog) {
-  EXPECT_FALSE(ExportCsvCommand());
+  EXPECT_FALSE(ExportCsvCommand({}, settings));
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].caption, "Aborted");
   EXPECT_EQ(ui.Messages()[0].text,
@@ -169,7 +168,7 @@ TEST_F(CsvCommand, ScopeQuestionAndDialog) {
   std::string path = FreshPath("cars.csv");
   ui.AnswerQuestionsWith(MessageAnswer::Yes);
   ui.AnswerNextFileDialogWith("  " + path + " ");
-  ASSERT_TRUE(ExportCsvCommand());
+  ASSERT_TRUE(ExportCsvCommand({}, settings));
   auto messages = ui.Messages();
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0].caption, "Select Scope");
@@ -190,7 +189,7 @@ TEST_F(CsvCommand, ScopeQuestionAndDialog) {
   AddRow("newer", "http://a.craigslist.org/3", true);
   ui.AnswerQuestionsWith(MessageAnswer::No);
   ui.AnswerNextFileDialogWith(path);
-  ASSERT_TRUE(ExportCsvCommand());
+  ASSERT_TRUE(ExportCsvCommand({}, settings));
   EXPECT_NE(ui.Messages()[2].text.find("only the 2 new records?"), std::string::npos);
   EXPECT_EQ(TitlesIn(ReadFile(path)).size(), 3u);
 }
@@ -199,12 +198,12 @@ TEST_F(CsvCommand, CancelledQuestionOrDialogSavesNothing) {
   AddRow("old", "http://a.craigslist.org/1");
   AddRow("new", "http://a.craigslist.org/2", true);
   ui.AnswerQuestionsWith(MessageAnswer::Cancel);
-  EXPECT_FALSE(ExportCsvCommand());
+  EXPECT_FALSE(ExportCsvCommand({}, settings));
   EXPECT_TRUE(ui.Dialogs().empty());
   ui.AnswerQuestionsWith(MessageAnswer::No);
   ui.AnswerNextFileDialogWith("   ");
-  EXPECT_FALSE(ExportCsvCommand());
-  EXPECT_FALSE(ExportCsvCommand());  // dialog closed without a name
+  EXPECT_FALSE(ExportCsvCommand({}, settings));
+  EXPECT_FALSE(ExportCsvCommand({}, settings));  // dialog closed without a name
   auto messages = ui.Messages();
   ASSERT_EQ(messages.size(), 6u);
   for (int i : {1, 3, 5}) {
@@ -218,7 +217,7 @@ TEST_F(CsvCommand, SeveralSelectedRowsAreWrittenWithoutAQuestion) {
   Results().SetSelected(1, 1);  // left over from an earlier output
   std::string path = FreshPath("selected.csv");
   ui.AnswerNextFileDialogWith(path);
-  ASSERT_TRUE(ExportCsvCommand({4, 2}));
+  ASSERT_TRUE(ExportCsvCommand({4, 2}, settings));
   EXPECT_EQ(TitlesIn(ReadFile(path)), (std::vector<std::string>{"bike 2", "bike 4"}));
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].caption, "Save complete");
@@ -229,11 +228,11 @@ TEST_F(CsvCommand, QuickFilterButtonWritesMatchesAndOpensTheFile) {
   AddRow("blue bike", "http://a.craigslist.org/2");
   std::string path = FreshPath("filtered.csv");
   ui.AnswerNextFileDialogWith(path);
-  ASSERT_TRUE(QuickFilterCsvCommand("RED"));
+  ASSERT_TRUE(QuickFilterCsvCommand("RED", settings));
   EXPECT_EQ(TitlesIn(ReadFile(path)), std::vector<std::string>{"red bike"});
   EXPECT_EQ(ui.Opened(), std::vector<std::string>{path});
   // A cancelled dialog does nothing at all.
-  EXPECT_FALSE(QuickFilterCsvCommand("blue"));
+  EXPECT_FALSE(QuickFilterCsvCommand("blue", settings));
   EXPECT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Opened().size(), 1u);
 }

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "catalogs/catalog_files.h"
+#include "commands/search_commands.h"
 #include "core/result_store.h"
 #include "core/settings.h"
 #include "harvest/ad_text.h"
@@ -109,10 +110,10 @@ class DeepScanTest : public ::testing::Test {
   }
 
   void AddAd(const std::string& link, const std::string& description = "") {
-    Results().AddFromSearch("2026-11-01", "Ad " + link, link, description, "Toronto", "apartments");
+    Results().AddFromSearch(AppendOptions(), "2026-11-01", "Ad " + link, link, description, "Toronto", "apartments");
   }
   void Scan() {
-    StartDeepScan();
+    StartDeepScan(AppSettings());
     WaitForDeepScanEnd();
   }
   std::vector<std::string> Paths() {
@@ -216,7 +217,7 @@ TEST_F(DeepScanTest, AbortDuringACountdownLeavesNoRowPending) {
 
 TEST_F(DeepScanTest, TheCommandAbortsAnActiveScan) {
   DeepScanActive = 1;
-  StartDeepScan();
+  StartDeepScan(AppSettings());
   EXPECT_EQ(DeepScanAbort.load(), 1);
   DeepScanActive = 0;
 }
@@ -226,10 +227,10 @@ TEST_F(DeepScanTest, SearchWorkersLaunchItWhenAutomatic) {
   AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Seattle", "seattle.craigslist.org"});
   AppendCatalogRow(SectionCatalog(SiteId::Craigslist), {"sss", "bik", "bicycles"});
   AppSettings().AutoDeepScan = 1;
-  ASSERT_TRUE(StartSearchRun({"seattle.craigslist.org", "CL:bik", "red"}));
+  ASSERT_TRUE(StartSearchRun({"seattle.craigslist.org", "CL:bik", "red"}, AppSettings()));
   WaitForSearchRunEnd();
   WaitForDeepScanEnd();
-  ASSERT_EQ(Results().count(), 3);
+  ASSERT_EQ(Results().Count(), 3);
   for (int row = 1; row <= 3; ++row) {
     EXPECT_NE(Results().Field(row, kFieldFullText).find("long enough to count"), std::string::npos) << row;
   }

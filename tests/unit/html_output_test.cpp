@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/output_commands.h"
 #include "output/html_output.h"
 #include "core/html_template.h"
 #include "support/output_fixture.h"
@@ -19,8 +20,8 @@ class HtmlOutput : public vemtrix::testing::OutputTest {
   }
   // A template that shows every item macro, one item per line.
   void UseShortTemplate() {
-    AppSettings().HTMLheader = "[**NAME**]**ITEM**(end)";
-    AppSettings().HTMLitem = "**COUNTER**|**NEW**|**ITEMTITLE**|**DESCRIPTION**;";
+    settings.HTMLheader = "[**NAME**]**ITEM**(end)";
+    settings.HTMLitem = "**COUNTER**|**NEW**|**ITEMTITLE**|**DESCRIPTION**;";
   }
 };
 
@@ -32,7 +33,7 @@ TEST_F(HtmlOutput, DefaultTemplatePageForOneRecord) {
   CurrentSearch().name = "  cars & trucks ";
   AddRow("Bike <b>&</b> helmet", "http://a.craigslist.org/7", true, "<!--RSS-->Fast", "2026-03-06");
   std::string path = FreshPath("page.html");
-  ASSERT_TRUE(WriteHtml(path, OutputScope::All));
+  ASSERT_TRUE(WriteHtml(path, OutputScope::All, settings));
   std::string page = ReadFile(path);
   EXPECT_TRUE(ui.Messages().empty());
   EXPECT_NE(page.find("<title>Vemtrix Search Results 09:05:03 03-07-2026</title>\r\n"), std::string::npos);
@@ -54,17 +55,17 @@ TEST_F(HtmlOutput, DefaultTemplatePageForOneRecord) {
   EXPECT_NE(page.find("</h3>\r\n" + item + "\r\n</body>\r\n</html>\r\n"), std::string::npos) << page;
   // Nothing follows the header's last characters.
   EXPECT_EQ(page.substr(page.size() - 9), "</html>\r\n");
-  EXPECT_EQ(page, HtmlPageText(OutputScope::All));
+  EXPECT_EQ(page, HtmlPageText(OutputScope::All, settings));
 }
 
 TEST_F(HtmlOutput, MacrosAreReplacedInTheirOrder) {
   UseShortTemplate();
-  AppSettings().HTMLitem = "<**ITEMLINK**|**ITEMTITLE**|**COUNTER**|**ITEMDATE**|**DESCRIPTION**>";
+  settings.HTMLitem = "<**ITEMLINK**|**ITEMTITLE**|**COUNTER**|**ITEMDATE**|**DESCRIPTION**>";
   // A name holding **ITEM** gets the items; one holding **TIMESTAMP** does not.
   CurrentSearch().name = "**TIMESTAMP** **ITEM**";
   AddRow("#**COUNTER**#**ITEMLINK**#", "L", false, "**ITEM** **ITEMTITLE** **NAME**");
   AddRow("t", "link **ITEMDATE**", false, "d", "2026-01-02");
-  EXPECT_EQ(HtmlPageText(OutputScope::All),
+  EXPECT_EQ(HtmlPageText(OutputScope::All, settings),
             "[**TIMESTAMP** "
             "<L|#1#**ITEMLINK**#|1|2026-03-01|**ITEM** **ITEMTITLE** **NAME**><link 2026-01-02|t|2|2026-01-02|d>"
             "]<L|#1#**ITEMLINK**#|1|2026-03-01|**ITEM** **ITEMTITLE** **NAME**><link 2026-01-02|t|2|2026-01-02|d>"
@@ -78,12 +79,11 @@ TEST_F(HtmlOutput, ScopesKeepStoreCountersAndDropExpiredRows) {
            i == 6 ? "0000-00-00" : "2026-03-01");
   }
   AddRow("gone too", "http://a.craigslist.org/7", false, "red", "0000-00-00");
-  EXPECT_EQ(HtmlPageText(OutputScope::NewOnly), "[cars]2|NEW|t2|;5|NEW|t5|;(end)");
+  EXPECT_EQ(HtmlPageText(OutputScope::NewOnly, settings), "[cars]2|NEW|t2|;5|NEW|t5|;(end)");
   SelectRowsForOutput({3, 6, 7});
-  EXPECT_EQ(HtmlPageText(OutputScope::Selected), "[cars]3||t3|;(end)");
-  SetQuickFilterText("t -t4");
-  EXPECT_EQ(HtmlPageText(OutputScope::QuickFilter), "[cars]1||t1|;2|NEW|t2|;3||t3|;5|NEW|t5|;(end)");
-  EXPECT_EQ(HtmlPageText(OutputScope::All).find("gone"), std::string::npos);
+  EXPECT_EQ(HtmlPageText(OutputScope::Selected, settings), "[cars]3||t3|;(end)");
+  EXPECT_EQ(HtmlPageText({OutputScope::QuickFilter, "t -t4"}, settings), "[cars]1||t1|;2|NEW|t2|;3||t3|;5|NEW|t5|;(end)");
+  EXPECT_EQ(HtmlPageText(OutputScope::All, settings).find("gone"), std::string::npos);
 }
 
 TEST_F(HtmlOutput, TimestampHasTwoDigitFields) {
@@ -94,18 +94,18 @@ TEST_F(HtmlOutput, TimestampHasTwoDigitFields) {
 TEST_F(HtmlOutput, UnwritableFileIsReportedAndNotOpened) {
   AddRow("t", "http://a.craigslist.org/1");
   std::string path = folder + "no-such-folder" + platform::PathSeparator() + "page.html";
-  EXPECT_FALSE(WriteHtml(path, OutputScope::All));
+  EXPECT_FALSE(WriteHtml(path, OutputScope::All, settings));
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].caption, "Error");
   EXPECT_NE(ui.Messages()[0].text.find(path), std::string::npos);
 
   ui.AnswerNextFileDialogWith(path);
-  EXPECT_FALSE(ViewHtmlCommand());
+  EXPECT_FALSE(ViewHtmlCommand({}, settings));
   EXPECT_TRUE(ui.Opened().empty());
 }
 
 TEST_F(HtmlCommand, NoRecordsIsReported) {
-  EXPECT_FALSE(ViewHtmlCommand());
+  EXPECT_FALSE(ViewHtmlCommand({}, settings));
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].caption, "Aborted");
   EXPECT_EQ(ui.Messages()[0].icon, MessageIcon::Error);
@@ -122,7 +122,7 @@ TEST_F(HtmlCommand, ScopeQuestionDialogAndBrowser) {
   std::string path = FreshPath("cars.html");
   ui.AnswerQuestionsWith(MessageAnswer::Yes);
   ui.AnswerNextFileDialogWith(" " + path + "  ");
-  ASSERT_TRUE(ViewHtmlCommand());
+  ASSERT_TRUE(ViewHtmlCommand({}, settings));
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].caption, "Select Scope");
   EXPECT_EQ(ui.Messages()[0].text,
@@ -138,16 +138,16 @@ TEST_F(HtmlCommand, ScopeQuestionDialogAndBrowser) {
 
   // Cancel at the question or at the dialog: silent, nothing written or opened.
   ui.AnswerQuestionsWith(MessageAnswer::Cancel);
-  EXPECT_FALSE(ViewHtmlCommand());
+  EXPECT_FALSE(ViewHtmlCommand({}, settings));
   EXPECT_EQ(ui.Dialogs().size(), 1u);
   ui.AnswerQuestionsWith(MessageAnswer::No);
-  EXPECT_FALSE(ViewHtmlCommand());
+  EXPECT_FALSE(ViewHtmlCommand({}, settings));
   EXPECT_EQ(ui.Messages().size(), 3u);  // the two questions only
   EXPECT_EQ(ui.Opened().size(), 1u);
 
   // Several selected rows: no question.
   ui.AnswerNextFileDialogWith(path);
-  ASSERT_TRUE(ViewHtmlCommand({1, 3}));
+  ASSERT_TRUE(ViewHtmlCommand({1, 3}, settings));
   EXPECT_EQ(ReadFile(path), "[cars]1||old|;3|NEW|newer|;(end)");
   EXPECT_EQ(ui.Messages().size(), 3u);
 }
@@ -157,7 +157,7 @@ TEST_F(HtmlCommand, OnlyOldRecordsNeedNoQuestion) {
   AddRow("old", "http://a.craigslist.org/1");
   std::string path = FreshPath("old.html");
   ui.AnswerNextFileDialogWith(path);
-  ASSERT_TRUE(ViewHtmlCommand());
+  ASSERT_TRUE(ViewHtmlCommand({}, settings));
   EXPECT_TRUE(ui.Messages().empty());
   EXPECT_EQ(ReadFile(path), "[cars]1||old|;(end)");
 }
@@ -177,21 +177,21 @@ TEST_F(HtmlCommand, QuickFilterListButtonAndDoubleClick) {
   UseShortTemplate();
   std::string path = FreshPath("filter.html");
   ui.AnswerNextFileDialogWith(path);
-  ASSERT_TRUE(QuickFilterHtmlCommand("CAR"));
+  ASSERT_TRUE(QuickFilterHtmlCommand("CAR", settings));
   EXPECT_EQ(ReadFile(path), "[cars]3||red car|;(end)");
   EXPECT_EQ(ui.Opened(), std::vector<std::string>{path});
 
   // Double-click: straight to the browser, or after a Yes to "View it?".
-  EXPECT_TRUE(OpenResultInBrowser(2));
-  AppSettings().ConfirmSpawn = 1;
+  EXPECT_TRUE(OpenResultInBrowser(2, settings.ConfirmSpawn != 0));
+  settings.ConfirmSpawn = 1;
   ui.AnswerQuestionsWith(MessageAnswer::No);
-  EXPECT_FALSE(OpenResultInBrowser(3));
+  EXPECT_FALSE(OpenResultInBrowser(3, settings.ConfirmSpawn != 0));
   ui.AnswerQuestionsWith(MessageAnswer::Yes);
-  EXPECT_TRUE(OpenResultInBrowser(3));
+  EXPECT_TRUE(OpenResultInBrowser(3, settings.ConfirmSpawn != 0));
   EXPECT_EQ(ui.Opened(),
             (std::vector<std::string>{path, "http://a.craigslist.org/2", "http://a.craigslist.org/3"}));
   ASSERT_EQ(ui.Messages().size(), 2u);
   EXPECT_EQ(ui.Messages()[0].caption, "View it?");
   EXPECT_EQ(ui.Messages()[0].text, "View this Toronto ad in your browser?\r\n\r\nred car");
-  EXPECT_FALSE(OpenResultInBrowser(99));
+  EXPECT_FALSE(OpenResultInBrowser(99, settings.ConfirmSpawn != 0));
 }

@@ -15,6 +15,8 @@ using vemtrix::testing::RecordingFrontend;
 
 namespace {
 
+const std::string kAgent = kDefaultUserAgent;
+
 class HttpGetTest : public ::testing::Test {
  protected:
   void TearDown() override { SetHttpConnectTo("", 0); }
@@ -43,12 +45,10 @@ TEST_F(HttpGetTest, SendsTheFiveLinesAndReadsUntilClose) {
   LoopbackServer server(LoopbackServer::Answer(page));
   Route(server);
   RecordingFrontend frontend;
-  AppSettings().UserAgent = "TestAgent/1.0";
   std::uint32_t before = BytesThisRun;
   std::int64_t superBefore = AppSettings().SuperBytes;
 
-  std::string response = HttpGet("sfbay.craigslist.org", "/search/sss?query=a+b&format=rss", 1, 1);
-  AppSettings().UserAgent = DefaultSettings().UserAgent;
+  std::string response = HttpGet("sfbay.craigslist.org", "/search/sss?query=a+b&format=rss", HttpRedirect::Follow, HttpDisplay::StatusBar, "TestAgent/1.0");
 
   EXPECT_EQ(response, page);
   ASSERT_EQ(server.Requests().size(), 1u);
@@ -74,7 +74,7 @@ TEST_F(HttpGetTest, WithoutStatusOnlyTheLifetimeCounterGrows) {
   std::uint32_t before = BytesThisRun;
   std::int64_t superBefore = AppSettings().SuperBytes;
 
-  std::string response = HttpGet("www.vemtrix.com", "/version", 1, 0);
+  std::string response = HttpGet("www.vemtrix.com", "/version", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent);
 
   EXPECT_EQ(response, "HTTP/1.0 200 OK\r\n\r\nversion 2.11");
   EXPECT_EQ(BytesThisRun.load(), before);
@@ -91,7 +91,7 @@ TEST_F(HttpGetTest, ASilentServerEndsTheReadWithWhatArrived) {
   });
   Route(server);
   auto start = std::chrono::steady_clock::now();
-  std::string response = HttpGet("toronto.kijiji.ca", "/", 1, 0);
+  std::string response = HttpGet("toronto.kijiji.ca", "/", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent);
   auto spent = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(response, "HTTP/1.0 200 OK\r\n\r\npartial");
   EXPECT_GE(spent, std::chrono::milliseconds(5000));
@@ -108,7 +108,7 @@ TEST_F(HttpGetTest, FollowsOneRedirectButNotASecond) {
   Route(server);
   std::int64_t superBefore = AppSettings().SuperBytes;
 
-  std::string response = HttpGet("first.host", "/first", 1, 0);
+  std::string response = HttpGet("first.host", "/first", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent);
 
   EXPECT_EQ(response, "HTTP/1.0 302 Found\r\nLocation: http://third.host/third\r\n\r\n");
   auto requests = server.Requests();
@@ -118,10 +118,8 @@ TEST_F(HttpGetTest, FollowsOneRedirectButNotASecond) {
   EXPECT_EQ(AppSettings().SuperBytes - superBefore,
             static_cast<std::int64_t>(response.size() + std::string("HTTP/1.0 302 Found\r\nLocation: http://other.host/second\r\n\r\n").size()));
 
-  // followRedirect other than 1 returns the redirect itself.
-  response = HttpGet("first.host", "/first", 0, 0);
-  EXPECT_EQ(response, "HTTP/1.0 302 Found\r\nLocation: http://other.host/second\r\n\r\n");
-  response = HttpGet("first.host", "/first", 2, 0);
+  // Without following, the redirect itself comes back.
+  response = HttpGet("first.host", "/first", HttpRedirect::Return, HttpDisplay::Quiet, kAgent);
   EXPECT_EQ(response, "HTTP/1.0 302 Found\r\nLocation: http://other.host/second\r\n\r\n");
 }
 
@@ -134,7 +132,7 @@ TEST_F(HttpGetTest, ABodyMentioning302FoundIsTakenAsARedirect) {
     }
   });
   Route(server);
-  EXPECT_EQ(HttpGet("a.host", "/article", 1, 0), "HTTP/1.0 200 OK\r\n\r\nmoved page");
+  EXPECT_EQ(HttpGet("a.host", "/article", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent), "HTTP/1.0 200 OK\r\n\r\nmoved page");
 }
 
 TEST_F(HttpGetTest, UnreachableServersGiveAnEmptyResponse) {
@@ -145,16 +143,16 @@ TEST_F(HttpGetTest, UnreachableServersGiveAnEmptyResponse) {
     closedPort = listener.Port();
   }
   SetHttpConnectTo("127.0.0.1", closedPort);
-  EXPECT_EQ(HttpGet("refused.host", "/", 1, 1), "");
+  EXPECT_EQ(HttpGet("refused.host", "/", HttpRedirect::Follow, HttpDisplay::StatusBar, kAgent), "");
 
   SetHttpConnectTo("", 0);
-  EXPECT_EQ(HttpGet("no-such-host.invalid", "/", 1, 0), "");
-  EXPECT_EQ(HttpGet("", "/", 1, 0), "");
+  EXPECT_EQ(HttpGet("no-such-host.invalid", "/", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent), "");
+  EXPECT_EQ(HttpGet("", "/", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent), "");
 
   // A server that closes without answering.
   LoopbackServer server([](platform::TcpConnection&, const std::string&) {});
   Route(server);
-  EXPECT_EQ(HttpGet("quiet.host", "/", 1, 0), "");
+  EXPECT_EQ(HttpGet("quiet.host", "/", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent), "");
 }
 
 TEST_F(HttpGetTest, AHugeAnswerIsCutAtTheLimit) {
@@ -165,7 +163,7 @@ TEST_F(HttpGetTest, AHugeAnswerIsCutAtTheLimit) {
     }
   });
   Route(server);
-  std::string response = HttpGet("huge.host", "/", 1, 0);
+  std::string response = HttpGet("huge.host", "/", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent);
   EXPECT_GE(response.size(), kHttpMaxResponseBytes);
   EXPECT_LT(response.size(), kHttpMaxResponseBytes + 4096);
 }

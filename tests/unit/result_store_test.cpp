@@ -27,7 +27,8 @@ class ResultStoreTest : public ::testing::Test {
 
   bool Add(const std::string& title, const std::string& link, const std::string& description = "",
            const std::string& date = "2026-11-03") {
-    return store.AddFromSearch(date, title, link, description, "Toronto", "apartments");
+    AppendOptions options{AppSettings().RSSdescription != 0, AppSettings().AudioPrompts != 0};
+    return store.AddFromSearch(options, date, title, link, description, "Toronto", "apartments");
   }
 
   RecordingFrontend ui;
@@ -41,7 +42,7 @@ std::string Link(int n) { return "http://toronto.craigslist.ca/apa/" + std::to_s
 TEST_F(ResultStoreTest, AppendFillsTheRowAndCounts) {
   AppSettings().SuperResults = 10;
   ASSERT_TRUE(Add("  Bright loft  ", "  " + Link(1) + " ", "A description of 26 chars.", " 2026-11-03 "));
-  ASSERT_EQ(store.count(), 1);
+  ASSERT_EQ(store.Count(), 1);
   SearchResult row = store.Row(1);
   EXPECT_EQ(row.date, "2026-11-03");
   EXPECT_EQ(row.title, "Bright loft");
@@ -66,7 +67,7 @@ TEST_F(ResultStoreTest, BlankTitlesAndLinksAreSkipped) {
   EXPECT_TRUE(Add("   ", Link(1)));
   EXPECT_TRUE(Add("title", "   "));
   EXPECT_TRUE(Add("", ""));
-  EXPECT_EQ(store.count(), 0);
+  EXPECT_EQ(store.Count(), 0);
   EXPECT_EQ(NewThisRun.load(), 0);
   EXPECT_EQ(Dirty.load(), 0);
 }
@@ -89,12 +90,12 @@ TEST_F(ResultStoreTest, DuplicatesAreLinksFoundInsideStoredLinks) {
   Add("shorter, inside the stored one", "http://toronto.craigslist.ca/apa/123456.html");
   Add("padded", "  http://toronto.craigslist.ca/apa/123456.html?ref=rss  ");
   Add("short piece", "123456");
-  EXPECT_EQ(store.count(), 1);
+  EXPECT_EQ(store.Count(), 1);
 
   // Case matters, and a stored link inside the new one is no duplicate.
   Add("upper case", "HTTP://toronto.craigslist.ca/apa/123456.html");
   Add("longer", "http://toronto.craigslist.ca/apa/123456.html?ref=rss&x=1");
-  EXPECT_EQ(store.count(), 3);
+  EXPECT_EQ(store.Count(), 3);
   EXPECT_EQ(NewThisRun.load(), 3);
 }
 
@@ -102,7 +103,7 @@ TEST_F(ResultStoreTest, OverflowIsReportedAndNothingIsOverwritten) {
   store.CreateWithCapacity(3);
   for (int i = 1; i <= 3; ++i) ASSERT_TRUE(Add("t" + std::to_string(i), Link(i)));
   EXPECT_FALSE(Add("t4", Link(4)));
-  EXPECT_EQ(store.count(), 3);
+  EXPECT_EQ(store.Count(), 3);
   EXPECT_EQ(store.Field(3, kFieldTitle), "t3");
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].caption, "Error");
@@ -129,10 +130,10 @@ TEST_F(ResultStoreTest, OverflowIsReportedAndNothingIsOverwritten) {
 
 TEST_F(ResultStoreTest, DeletionCompactsInOrderAndDropsUndatedRows) {
   for (int i = 1; i <= 6; ++i) Add("t" + std::to_string(i), Link(i), "", i == 5 ? "" : "2026-11-0" + std::to_string(i));
-  ASSERT_EQ(store.count(), 6);
+  ASSERT_EQ(store.Count(), 6);
   store.SetSelected(6, 1);
   store.DeleteRows({2, 4, 99});
-  ASSERT_EQ(store.count(), 3);
+  ASSERT_EQ(store.Count(), 3);
   EXPECT_EQ(store.Field(1, kFieldTitle), "t1");
   EXPECT_EQ(store.Field(2, kFieldTitle), "t3");
   EXPECT_EQ(store.Field(3, kFieldTitle), "t6");  // t5 had no date
@@ -142,7 +143,7 @@ TEST_F(ResultStoreTest, DeletionCompactsInOrderAndDropsUndatedRows) {
   // The duplicate check follows the compacted table.
   Add("t2 again", Link(2));
   Add("t6 again", Link(6));
-  EXPECT_EQ(store.count(), 4);
+  EXPECT_EQ(store.Count(), 4);
   EXPECT_EQ(store.Field(4, kFieldTitle), "t2 again");
 }
 
@@ -155,10 +156,10 @@ TEST_F(ResultStoreTest, CapacityFollowsMaxResultsOnlyWhenCreated) {
   Add("x", Link(1));
   store.Clear();
   EXPECT_EQ(store.Capacity(), 20000);
-  EXPECT_EQ(store.count(), 0);
+  EXPECT_EQ(store.Count(), 0);
   EXPECT_EQ(ui.Rebuilds(), 1);
   Add("x", Link(1));  // the cleared link is no longer known
-  EXPECT_EQ(store.count(), 1);
+  EXPECT_EQ(store.Count(), 1);
 }
 
 TEST_F(ResultStoreTest, FullTextAndSelection) {
@@ -186,17 +187,17 @@ TEST_F(ResultStoreTest, TwelveWorkersAppendingTheSameAdsAddEachOnce) {
     workers.emplace_back([&, w] {
       for (int i = 0; i < kAds; ++i) {
         int n = (i * 7 + w * 13) % kAds;  // every worker sees every ad, in its own order
-        if (!store.AddFromSearch("2026-11-03", "ad " + std::to_string(n), Link(100000 + n), "", "c", "s")) ++refused;
+        if (!store.AddFromSearch(AppendOptions(), "2026-11-03", "ad " + std::to_string(n), Link(100000 + n), "", "c", "s")) ++refused;
         if (i % 50 == 0) (void)store.Field(1, kFieldLink);
       }
     });
   }
   for (auto& t : workers) t.join();
   EXPECT_EQ(refused.load(), 0);
-  EXPECT_EQ(store.count(), kAds);
+  EXPECT_EQ(store.Count(), kAds);
   EXPECT_EQ(NewThisRun.load(), kAds);
   std::set<std::string> links;
-  for (int row = 1; row <= store.count(); ++row) links.insert(store.Field(row, kFieldLink));
+  for (int row = 1; row <= store.Count(); ++row) links.insert(store.Field(row, kFieldLink));
   EXPECT_EQ(links.size(), static_cast<std::size_t>(kAds));
   EXPECT_EQ(ui.RowsAdded().size(), static_cast<std::size_t>(kAds));
 }

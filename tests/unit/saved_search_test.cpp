@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "commands/search_commands.h"
 #include "core/csv_fields.h"
 #include "catalogs/catalog_files.h"
 #include "core/current_search.h"
 #include "core/recent_searches.h"
 #include "core/result_store.h"
-#include "core/saved_search.h"
 #include "core/settings.h"
+#include "output/saved_search.h"
 #include "platform/platform.h"
 #include "support/recording_frontend.h"
 
@@ -112,7 +113,7 @@ TEST_F(SavedSearchTest, SavesByteForByteAndSkipsBlankAndExpiredRows) {
   CurrentSearch().terms = "road bike, \"fixie\"";
   Dirty = 1;
 
-  ASSERT_TRUE(SaveSearch());
+  ASSERT_TRUE(SaveSearch(AppSettings()));
   EXPECT_EQ(Dirty.load(), 0);
   EXPECT_EQ(CurrentSearch().name, "bikes in town");
   EXPECT_EQ(AppSettings().CurrentSearchName, "bikes in town");
@@ -140,15 +141,15 @@ TEST_F(SavedSearchTest, LoadsBackWhatWasSavedWithMarksAndNothingNew) {
   Add("2026-10-30", "Second", "http://a/2", "");
   CurrentSearch().name = "round trip";
   CurrentSearch().terms = "x,y";
-  ASSERT_TRUE(SaveSearch());
+  ASSERT_TRUE(SaveSearch(AppSettings()));
 
   ClearAllMarks();
   Results().CreateWithCapacity(100);
   CurrentSearch().terms = "";
   NewThisRun = 7;
   Dirty = 1;
-  ASSERT_TRUE(LoadSearch(false));
-  EXPECT_EQ(Results().count(), 2);
+  ASSERT_TRUE(LoadSearch(false, AppSettings()));
+  EXPECT_EQ(Results().Count(), 2);
   SearchResult first = Results().Row(1);
   EXPECT_EQ(first.title, "Title with \\n and \"quotes\"");
   EXPECT_EQ(first.fullText, "Full text\r\nof two lines\\");
@@ -172,14 +173,14 @@ TEST_F(SavedSearchTest, OldResultsAreDiscardedTwoMonthsBack) {
   CurrentSearch().name = "dated";
   {
     FixedDate today(2009, 3, 15);
-    ASSERT_TRUE(LoadSearch(true));
+    ASSERT_TRUE(LoadSearch(true, AppSettings()));
   }
-  ASSERT_EQ(Results().count(), 1);
+  ASSERT_EQ(Results().Count(), 1);
   EXPECT_EQ(Results().Field(1, kFieldTitle), "kept");
 
   AppSettings().DiscardSearches = 0;
-  ASSERT_TRUE(LoadSearch(true));
-  EXPECT_EQ(Results().count(), 3);
+  ASSERT_TRUE(LoadSearch(true, AppSettings()));
+  EXPECT_EQ(Results().Count(), 3);
 
   FixedDate january(2009, 1, 10);
   EXPECT_EQ(DiscardCutoffDate(), "2008-11-10");
@@ -190,37 +191,37 @@ TEST_F(SavedSearchTest, ReadsBothOlderLayouts) {
   Write("old1", "old one\r\n\"no lists\"\r\nbik\r\nterms here\r\n\"2009-01-01\",\"A\",\"c\",\"s\",\"http://a/1\",\"\"\r\n");
   CurrentSearch().name = "old1";
   CityCatalog(SiteId::Craigslist).SetMark(1, true);
-  ASSERT_TRUE(LoadSearch(true));
+  ASSERT_TRUE(LoadSearch(true, AppSettings()));
   EXPECT_EQ(CurrentSearch().name, "old one");
   EXPECT_EQ(CurrentSearch().terms, "terms here");
   EXPECT_FALSE(CityCatalog(SiteId::Craigslist).Mark(1));
-  ASSERT_EQ(Results().count(), 1);
+  ASSERT_EQ(Results().Count(), 1);
   EXPECT_EQ(Results().Field(1, kFieldTitle), "A");
 
   Write("old2", "old two\r\nhttp://seattle.craigslist.org/,http://gone.craigslist.org/\r\nbik\r\nt\r\n"
                 "http://toronto.kijiji.ca/\r\n27\\b-furniture\r\n\"2009-01-01\",\"B\",\"c\",\"s\",\"http://a/2\",\"\"\r\n");
   CurrentSearch().name = "old2";
-  ASSERT_TRUE(LoadSearch(true));
+  ASSERT_TRUE(LoadSearch(true, AppSettings()));
   EXPECT_TRUE(CityCatalog(SiteId::Craigslist).Mark(1));
   EXPECT_TRUE(SectionCatalog(SiteId::Craigslist).Mark(1));
   EXPECT_TRUE(CityCatalog(SiteId::Kijiji).Mark(1));
   EXPECT_TRUE(SectionCatalog(SiteId::Kijiji).Mark(1));
-  ASSERT_EQ(Results().count(), 1);
+  ASSERT_EQ(Results().Count(), 1);
   EXPECT_EQ(Results().Field(1, kFieldTitle), "B");
 
   // A keyed file without list lines chooses nothing anywhere.
   Write("bare", "  VEMTRIX saved SEARCH \r\nSearchTerms: q\r\n");
   CurrentSearch().name = "bare";
-  ASSERT_TRUE(LoadSearch(true));
+  ASSERT_TRUE(LoadSearch(true, AppSettings()));
   EXPECT_FALSE(CityCatalog(SiteId::Craigslist).Mark(1));
-  EXPECT_EQ(Results().count(), 0);
+  EXPECT_EQ(Results().Count(), 0);
 }
 
 TEST_F(SavedSearchTest, AMissingFileIsReportedUnlessQuiet) {
   CurrentSearch().name = "no such search";
-  EXPECT_FALSE(LoadSearch(true));
+  EXPECT_FALSE(LoadSearch(true, AppSettings()));
   EXPECT_TRUE(ui.Messages().empty());
-  EXPECT_FALSE(LoadSearch(false));
+  EXPECT_FALSE(LoadSearch(false, AppSettings()));
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].caption, "Warning");
   EXPECT_EQ(ui.Messages()[0].text, "\"no such search\" can't be found. Perhaps it is a new search?");
@@ -237,8 +238,8 @@ TEST_F(SavedSearchTest, OverflowWhileLoadingKeepsWhatWasRead) {
   }
   Write("big", text);
   CurrentSearch().name = "big";
-  ASSERT_TRUE(LoadSearch(true));
-  EXPECT_EQ(Results().count(), 5000);
+  ASSERT_TRUE(LoadSearch(true, AppSettings()));
+  EXPECT_EQ(Results().Count(), 5000);
   EXPECT_EQ(Results().Field(5000, kFieldTitle), "t4999");
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].text,
@@ -249,12 +250,12 @@ TEST_F(SavedSearchTest, OverflowWhileLoadingKeepsWhatWasRead) {
 TEST_F(SavedSearchTest, AFailedSaveKeepsDirtyAndTheOldFile) {
   CurrentSearch().name = "keep";
   Add("2026-11-01", "first", "http://a/1", "");
-  ASSERT_TRUE(SaveSearch());
+  ASSERT_TRUE(SaveSearch(AppSettings()));
   std::string before = Written("keep");
   Add("2026-11-02", "second", "http://a/2", "");
   Dirty = 1;
   platform::SetProgramDirectory(dir + platform::PathSeparator() + "missing-folder");
-  EXPECT_FALSE(SaveSearch());
+  EXPECT_FALSE(SaveSearch(AppSettings()));
   platform::SetProgramDirectory(dir);
   EXPECT_EQ(Dirty.load(), 1);
   EXPECT_EQ(Written("keep"), before);
@@ -265,17 +266,17 @@ TEST_F(SavedSearchTest, AFailedSaveKeepsDirtyAndTheOldFile) {
 
 TEST(RecentSearches, NineNewNamesKeepTheNewestEight) {
   AppSettings() = DefaultSettings();
-  for (int i = 1; i <= 7; ++i) AddRecentSearch("Search" + std::to_string(i));
+  for (int i = 1; i <= 7; ++i) AddRecentSearch(AppSettings().RecentSearches, "Search" + std::to_string(i));
   EXPECT_EQ(AppSettings().RecentSearches, "search7,search6,search5,search4,search3,search2,search1,default");
-  AddRecentSearch("search8");
+  AddRecentSearch(AppSettings().RecentSearches, "search8");
   EXPECT_EQ(AppSettings().RecentSearches, "search8,search7,search6,search5,search4,search3,search2,search1");
-  AddRecentSearch("SEARCH9");
+  AddRecentSearch(AppSettings().RecentSearches, "SEARCH9");
   EXPECT_EQ(AppSettings().RecentSearches, "search9,search8,search7,search6,search5,search4,search3,search2");
-  AddRecentSearch("Search5");  // already there: no move to the front
+  AddRecentSearch(AppSettings().RecentSearches, "Search5");  // already there: no move to the front
   EXPECT_EQ(AppSettings().RecentSearches.substr(0, 8), "search9,");
 
   AppSettings().RecentSearches = "";
-  AddRecentSearch("first");
+  AddRecentSearch(AppSettings().RecentSearches, "first");
   EXPECT_EQ(AppSettings().RecentSearches, "first");
   AppSettings() = DefaultSettings();
 }
@@ -283,7 +284,7 @@ TEST(RecentSearches, NineNewNamesKeepTheNewestEight) {
 TEST(RecentSearches, MenuShowsNamesInProperCase) {
   AppSettings() = DefaultSettings();
   AppSettings().RecentSearches = "cars,old bikes-for SALE";
-  std::vector<MenuItem> menu = BuildRecentMenu();
+  std::vector<MenuItem> menu = BuildRecentMenu(AppSettings().RecentSearches);
   ASSERT_EQ(menu.size(), 4u);
   EXPECT_EQ(menu[0].text, "Recent Searches");
   EXPECT_EQ(menu[0].command, 6000);
@@ -292,8 +293,8 @@ TEST(RecentSearches, MenuShowsNamesInProperCase) {
   EXPECT_EQ(menu[2].text, "Cars");
   EXPECT_EQ(menu[2].command, 6001);
   EXPECT_EQ(menu[3].text, "Old Bikes-For Sale");
-  EXPECT_EQ(RecentSearchName(6002), "old bikes-for SALE");
-  EXPECT_EQ(RecentSearchName(6003), "");
+  EXPECT_EQ(RecentSearchName(AppSettings().RecentSearches, 6002), "old bikes-for SALE");
+  EXPECT_EQ(RecentSearchName(AppSettings().RecentSearches, 6003), "");
   AppSettings() = DefaultSettings();
 }
 
@@ -304,7 +305,7 @@ TEST(Statistics, AboutBoxLines) {
   AppSettings().SuperSearches = 12;
   AppSettings().SuperSearchTime = 90061;
   AppSettings().SuperProgramTime = 3599;
-  EXPECT_EQ(AboutStatisticsLines(), (std::vector<std::string>{
+  EXPECT_EQ(AboutStatisticsLines(AppSettings()), (std::vector<std::string>{
                                         "Total bytes downloaded: 1,234,567,890,123",
                                         "Total search results found: 4,321",
                                         "Total searches performed: 12",

@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "catalogs/catalog_files.h"
+#include "catalogs/search_plan.h"
+#include "commands/search_commands.h"
 #include "core/result_store.h"
 #include "core/settings.h"
 #include "harvest/search_run.h"
@@ -68,7 +70,7 @@ class SearchRunTest : public ::testing::Test {
   }
 
   void Run(const std::string& cities, const std::string& sections, const std::string& terms) {
-    ASSERT_TRUE(StartSearchRun({cities, sections, terms}));
+    ASSERT_TRUE(StartSearchRun({cities, sections, terms}, AppSettings()));
     WaitForSearchRunEnd();
   }
 
@@ -92,7 +94,7 @@ class SearchRunTest : public ::testing::Test {
 
 TEST_F(SearchRunTest, ExpansionOrderSkippedPairsAndDisplayNames) {
   SearchPlan plan = PlanSearch({"seattle.craigslist.org,toronto.kijiji.ca,boston.craigslist.org,unknown.host",
-                                "CL:bik,KJ:27\\b-furniture", "red,blue"});
+                                "CL:bik,KJ:27\\b-furniture", "red,blue"}, AppSettings());
   EXPECT_EQ(plan.total, 4 * 2 * 2);
   std::vector<std::string> got;
   for (const PlannedJob& p : plan.jobs) {
@@ -111,10 +113,10 @@ TEST_F(SearchRunTest, ExpansionOrderSkippedPairsAndDisplayNames) {
 
   // A site that is switched off yields nothing for its cities.
   AppSettings().SearchKijiji = 0;
-  EXPECT_EQ(PlanSearch({"toronto.kijiji.ca", "KJ:27\\b-furniture", "x"}).jobs.size(), 0u);
+  EXPECT_EQ(PlanSearch({"toronto.kijiji.ca", "KJ:27\\b-furniture", "x"}, AppSettings()).jobs.size(), 0u);
 
   // Backpage codes gain the section's folder; the name depends on the category.
-  plan = PlanSearch({"phoenix.backpage.com", "BP:4374\\0,BP:4374\\5172", "tv"});
+  plan = PlanSearch({"phoenix.backpage.com", "BP:4374\\0,BP:4374\\5172", "tv"}, AppSettings());
   ASSERT_EQ(plan.jobs.size(), 2u);
   EXPECT_EQ(plan.jobs[0].job.sectionCode, "4374\\0\\forsale");
   EXPECT_EQ(plan.jobs[0].job.sectionName, "For Sale");
@@ -124,9 +126,9 @@ TEST_F(SearchRunTest, ExpansionOrderSkippedPairsAndDisplayNames) {
 
 TEST_F(SearchRunTest, DaypeFeedIsQueriedOncePerCityAndTerm) {
   std::string sections = "DA:fs\\furniture,DA:fs\\cars,DA:fs\\jobs";
-  EXPECT_EQ(PlanSearch({"la.daype.com,sd.daype.com", sections, "a,b"}).jobs.size(), 12u);
+  EXPECT_EQ(PlanSearch({"la.daype.com,sd.daype.com", sections, "a,b"}, AppSettings()).jobs.size(), 12u);
   AppSettings().DaypeRSS = 1;
-  SearchPlan plan = PlanSearch({"la.daype.com,sd.daype.com", sections, "a,b"});
+  SearchPlan plan = PlanSearch({"la.daype.com,sd.daype.com", sections, "a,b"}, AppSettings());
   ASSERT_EQ(plan.jobs.size(), 4u);
   EXPECT_EQ(plan.total, 12);
   for (const PlannedJob& p : plan.jobs) EXPECT_EQ(p.job.sectionName, "Daype furniture");
@@ -145,7 +147,7 @@ TEST_F(SearchRunTest, OneWorkerRunsTheJobsInOrderAndFillsTheStore) {
                                 "boston.craigslist.org /search/bik?query=red&format=rss",
                                 "boston.craigslist.org /search/bik?query=blue&format=rss",
                             }));
-  EXPECT_EQ(Results().count(), 12);
+  EXPECT_EQ(Results().Count(), 12);
   EXPECT_EQ(NewThisRun.load(), 12);
   EXPECT_EQ(Results().Field(1, kFieldCity), "Seattle");
   EXPECT_EQ(Results().Field(1, kFieldSection), "bicycles");
@@ -175,7 +177,7 @@ TEST_F(SearchRunTest, ManyWorkersAddEveryAdOnce) {
   AppSettings().MaxThreads = 12;
   Run("seattle.craigslist.org,boston.craigslist.org", "CL:bik,CL:fuo", "same1,same2,same3,red");
   // "same" terms give the same ads in every query of a city.
-  EXPECT_EQ(Results().count(), 2 * (3 + 3 + 3));
+  EXPECT_EQ(Results().Count(), 2 * (3 + 3 + 3));
   EXPECT_EQ(sites.Server().Requests().size(), 16u);
 }
 
@@ -188,7 +190,7 @@ TEST_F(SearchRunTest, FiveFailuresGiveUpWithOneMessageAndFreeTheSlot) {
             "I'm having trouble connecting to the search for x on the server down.craigslist.org in the section "
             "bik. Aborting search, sorry.");
   EXPECT_EQ(sites.Server().Requests().size(), 6u);  // five attempts, then the next job
-  EXPECT_EQ(Results().count(), 3);
+  EXPECT_EQ(Results().Count(), 3);
   // Four countdowns of 25 seconds in 100 ms steps.
   EXPECT_EQ(sleptMs.load(), 4 * 25 * 1000);
   bool countdownShown = false;
@@ -230,7 +232,7 @@ TEST_F(SearchRunTest, OverflowEndsTheJobButNotTheRun) {
   Results().CreateWithCapacity(5);
   sites.adsPerFeed = 4;
   Run("seattle.craigslist.org", "CL:bik,CL:fuo", "red,blue");
-  EXPECT_EQ(Results().count(), 5);
+  EXPECT_EQ(Results().Count(), 5);
   EXPECT_EQ(sites.Server().Requests().size(), 4u);  // every job still ran
   ASSERT_GE(ui.Messages().size(), 1u);
   EXPECT_NE(ui.Messages()[0].text.find("overflowed (5 elements)"), std::string::npos);
@@ -240,8 +242,8 @@ TEST_F(SearchRunTest, OverflowEndsTheJobButNotTheRun) {
 TEST_F(SearchRunTest, ASecondRunCannotStartWhileOneIsActive) {
   AppSettings().MaxThreads = 1;
   onSleep = [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); };
-  ASSERT_TRUE(StartSearchRun({"down.craigslist.org", "CL:bik", "x"}));
-  EXPECT_FALSE(StartSearchRun({"seattle.craigslist.org", "CL:bik", "x"}));
+  ASSERT_TRUE(StartSearchRun({"down.craigslist.org", "CL:bik", "x"}, AppSettings()));
+  EXPECT_FALSE(StartSearchRun({"seattle.craigslist.org", "CL:bik", "x"}, AppSettings()));
   AbortFlag = 1;
   WaitForSearchRunEnd();
   EXPECT_EQ(SearchRunning.load(), 0);

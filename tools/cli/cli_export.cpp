@@ -3,7 +3,6 @@
 
 #include "catalogs/catalog_files.h"
 #include "core/result_store.h"
-#include "core/saved_search.h"
 #include "core/settings.h"
 #include "output/csv_export.h"
 #include "output/html_output.h"
@@ -19,12 +18,11 @@ int RunExport(const Arguments& args) {
   if (csv == (args.options.count("html") != 0)) return Usage("export needs one of --csv OUT and --html OUT");
 
   std::string scopeText = Option(args, "scope", "all");
-  OutputScope scope = OutputScope::All;
+  OutputRecords records;
   if (scopeText == "new") {
-    scope = OutputScope::NewOnly;
+    records.scope = OutputScope::NewOnly;
   } else if (scopeText.rfind("filter:", 0) == 0) {
-    scope = OutputScope::QuickFilter;
-    SetQuickFilterText(scopeText.substr(7));
+    records = {OutputScope::QuickFilter, scopeText.substr(7)};
   } else if (scopeText != "all") {
     return Usage("--scope is all, new or filter:TEXT");
   }
@@ -42,7 +40,10 @@ int RunExport(const Arguments& args) {
   ConsoleFrontend console;
   SetFrontend(&console);
   bool written = OpenSavedSearch(Option(args, "vem"));
-  if (written) written = csv ? ExportCsv(Option(args, "csv"), scope) : WriteHtml(Option(args, "html"), scope);
+  if (written) {
+    written = csv ? ExportCsv(Option(args, "csv"), records, AppSettings())
+                  : WriteHtml(Option(args, "html"), records, AppSettings());
+  }
   SetFrontend(nullptr);
   return written ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 
 #include "catalogs/catalog_files.h"
 #include "catalogs/catalog_harvest.h"
+#include "core/settings.h"
 #include "platform/platform.h"
 #include "tools/cli/cli.h"
 
@@ -47,10 +48,11 @@ int RunHarvestCatalogs(const Arguments& args) {
   FirstRunResult = 0;
   // The program runs the harvest on a thread of its own (1 MB stack).
   platform::Thread harvester;
-  if (harvester.Start(HarvestCatalogs)) {
+  const std::string userAgent = AppSettings().UserAgent;
+  if (harvester.Start([userAgent] { HarvestCatalogs(userAgent); })) {
     harvester.Join();
   } else {
-    HarvestCatalogs();
+    HarvestCatalogs(userAgent);
   }
   std::fflush(stdout);
   SetFrontend(nullptr);

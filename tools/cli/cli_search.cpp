@@ -3,9 +3,10 @@
 #include <iostream>
 
 #include "catalogs/catalog_files.h"
+#include "catalogs/search_plan.h"
+#include "commands/search_commands.h"
 #include "core/current_search.h"
 #include "core/result_store.h"
-#include "core/saved_search.h"
 #include "core/settings.h"
 #include "harvest/ad_text.h"
 #include "harvest/deep_scan.h"
@@ -39,15 +40,15 @@ int RunSearch(const Arguments& args) {
     SetFrontend(nullptr);
     return 1;
   }
-  if (saved) inputs = SelectionsFromCatalogs(CurrentSearch().terms);
-  bool started = StartSearchRun(inputs);
+  if (saved) inputs = SelectionsFromCatalogs(CurrentSearch().terms, AppSettings());
+  bool started = StartSearchRun(inputs, AppSettings());
   if (started) WaitForSearchRunEnd();
   if (started && HasFlag(args, "deep")) {
-    StartDeepScan();
+    StartDeepScan(AppSettings());
     WaitForDeepScanEnd();
   }
   // Saved back with the new results, as Go! and then Save would.
-  bool savedBack = !saved || !started || SaveSearch();
+  bool savedBack = !saved || !started || SaveSearch(AppSettings());
   SetFrontend(nullptr);
   if (!started) {
     std::cerr << "vemtrix-cli: the search run could not start\n";
@@ -56,7 +57,7 @@ int RunSearch(const Arguments& args) {
   if (!savedBack) return 1;
 
   std::string out;
-  std::int32_t count = Results().count();
+  std::int32_t count = Results().Count();
   for (std::int32_t row = 1; row <= count; ++row) {
     SearchResult result = Results().Row(row);
     for (int field = 1; field <= kResultFieldCount; ++field) {
@@ -82,7 +83,7 @@ int RunDeep(const Arguments& args) {
 
   ConsoleFrontend console;
   SetFrontend(&console);
-  std::string page = HttpGet(host, path, 1, 1);
+  std::string page = HttpGet(host, path, HttpRedirect::Follow, HttpDisplay::StatusBar, AppSettings().UserAgent);
   SetFrontend(nullptr);
   AdText ad = ExtractAdText(host, page);
   if (ad.text.size() < 50) std::cerr << "vemtrix-cli: less than 50 characters of text: the download failed\n";

@@ -5,10 +5,11 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "commands/search_commands.h"
 #include "core/current_search.h"
-#include "core/saved_search.h"
 #include "core/settings.h"
 #include "harvest/http_get.h"
+#include "output/saved_search.h"
 #include "platform/platform.h"
 #include "tools/cli/cli.h"
 
@@ -146,7 +147,7 @@ bool OpenSavedSearch(const std::string& path) {
     std::cerr << "vemtrix-cli: " << path << ": a saved search's name cannot hold . * ? / \\ \" : < > |\n";
     return false;
   }
-  return LoadSearch(false);
+  return LoadSearch(false, AppSettings());
 }
 
 void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }

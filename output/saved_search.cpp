@@ -1,4 +1,4 @@
-#include "core/saved_search.h"
+#include "output/saved_search.h"
 
 #include <cctype>
 #include <cstdio>
@@ -6,58 +6,49 @@
 
 #include "catalogs/catalog_files.h"
 #include "core/csv_fields.h"
-#include "core/current_search.h"
-#include "core/frontend.h"
 #include "core/result_store.h"
-#include "core/settings.h"
 #include "core/text.h"
+#include "harvest/sites.h"
 #include "platform/platform.h"
 
 namespace vemtrix {
 namespace {
 
-// The identity under which a chosen catalog row is saved, per table.
-struct ListKey {
-  const char* key;  // as written, e.g. "CLcityList"
+// A saved search holds eight lists of chosen catalog rows: the cities of the
+// four sites in site order, then their sections.
+constexpr int kListCount = 2 * kSiteCount;
+
+struct SavedList {
+  std::string key;  // as written, e.g. "CLcityList"
   CatalogId table;
-  int first;   // column
-  int second;  // column joined with a backslash, 0 = none
+  std::array<int, 2> identity;  // columns, as JoinedColumns takes them
 };
 
-const ListKey kLists[] = {
-    {"CLcityList", CatalogId::ClCities, ClCityColumn::CityURL, 0},
-    {"KJcityList", CatalogId::KjCities, KjCityColumn::URL, 0},
-    {"BPcityList", CatalogId::BpCities, BpCityColumn::CityURL, 0},
-    {"DAcityList", CatalogId::DaCities, DaCityColumn::CityURL, 0},
-    {"CLsectionList", CatalogId::ClSections, ClSectionColumn::SectionCode, 0},
-    {"KJsectionList", CatalogId::KjSections, KjSectionColumn::SectionID, KjSectionColumn::SectionDir},
-    {"BPsectionList", CatalogId::BpSections, BpSectionColumn::Section, BpSectionColumn::Category},
-    {"DAsectionList", CatalogId::DaSections, DaSectionColumn::Category, 0},
-};
-constexpr int kListCount = 8;
-
-std::string Identity(const CatalogTable& table, int row, const ListKey& list) {
-  std::string id = table.Field(row, list.first);
-  if (list.second != 0) id += "\\" + table.Field(row, list.second);
-  return id;
+SavedList ListAt(int index) {
+  const SiteInfo& site = AllSites()[index % kSiteCount];
+  const SiteCatalogs& catalogs = *CatalogsOfSite(site.id);
+  if (index < kSiteCount) return {std::string(site.code) + "cityList", catalogs.cities, {catalogs.cityKey, 0}};
+  return {std::string(site.code) + "sectionList", catalogs.sections, catalogs.savedSection};
 }
 
-std::string ChosenList(const ListKey& list) {
+int ListIndex(SiteId site, bool sections) { return static_cast<int>(site) - 1 + (sections ? kSiteCount : 0); }
+
+std::string ChosenList(const SavedList& list) {
   const CatalogTable& table = Catalog(list.table);
   std::string out;
   for (int row = 1; row <= table.Count(); ++row) {
     if (!table.Mark(row)) continue;
     if (!out.empty()) out += ',';
-    out += Identity(table, row, list);
+    out += JoinedColumns(table, row, list.identity);
   }
   return out;
 }
 
-void ApplyList(const ListKey& list, const std::string& chosen) {
+void ApplyList(const SavedList& list, const std::string& chosen) {
   CatalogTable& table = Catalog(list.table);
   const std::string haystack = "," + chosen + ",";
   for (int row = 1; row <= table.Count(); ++row) {
-    table.SetMark(row, haystack.find("," + Identity(table, row, list) + ",") != std::string::npos);
+    table.SetMark(row, haystack.find("," + JoinedColumns(table, row, list.identity) + ",") != std::string::npos);
   }
 }
 
@@ -82,7 +73,10 @@ std::string SearchFilePath(const std::string& cleanName) {
 
 std::string FormatSavedSearch(const std::string& cleanName, const std::string& terms) {
   std::string out = "Vemtrix Saved Search\r\nCurrentSearchname: " + cleanName + "\r\nSearchTerms: " + terms + "\r\n";
-  for (const ListKey& list : kLists) out += std::string(list.key) + ": " + ChosenList(list) + "\r\n";
+  for (int k = 0; k < kListCount; ++k) {
+    const SavedList list = ListAt(k);
+    out += list.key + ": " + ChosenList(list) + "\r\n";
+  }
   // One pass for the size, so the text is built without regrowing.
   std::size_t size = out.size();
   Results().ForEachRow([&size](std::int32_t, const std::string_view* f) {
@@ -101,24 +95,6 @@ std::string FormatSavedSearch(const std::string& cleanName, const std::string& t
                        {f[kFieldFullText], CsvText::Escaped}});
   });
   return out;
-}
-
-bool SaveSearch() {
-  SearchDefinition& search = CurrentSearch();
-  search.name = CleanSearchName(search.name);
-  AppSettings().CurrentSearchName = search.name;
-  UI().CurrentSearchChanged();
-  std::string path = SearchFilePath(search.name);
-  if (!platform::WriteWholeFile(path, FormatSavedSearch(search.name, search.terms))) {
-    UI().ShowMessage("Error",
-                     "The search could not be saved to \"" + path +
-                         "\". The folder may be read-only, the disk full, or the file in use. "
-                         "Your results are still here.",
-                     MessageIcon::Error, MessageButtons::Ok);
-    return false;
-  }
-  Dirty = 0;
-  return true;
 }
 
 std::string DiscardCutoffDate() {
@@ -149,7 +125,9 @@ bool StartsWithResultKey(std::string_view line) {
 // of the two older layouts) and then the results, straight into the store.
 class SearchFileReader {
  public:
-  SearchFileReader() : discard_(AppSettings().DiscardSearches != 0), cutoff_(DiscardCutoffDate()) {}
+  explicit SearchFileReader(bool discardOld) : discard_(discardOld), cutoff_(DiscardCutoffDate()) {
+    for (int k = 0; k < kListCount; ++k) listKeys_[static_cast<std::size_t>(k)] = ToLower(ListAt(k).key);
+  }
 
   bool Line(std::string_view line) {
     std::size_t i = index_++;
@@ -170,8 +148,8 @@ class SearchFileReader {
       }
       if (key == "currentsearchname") name = value;
       else if (key == "searchterms") terms = value;
-      for (int k = 0; k < kListCount; ++k) {
-        if (key == ToLower(kLists[k].key)) lists[static_cast<std::size_t>(k)] = value;
+      for (std::size_t k = 0; k < listKeys_.size(); ++k) {
+        if (key == listKeys_[k]) lists[k] = value;
       }
       return true;
     }
@@ -181,21 +159,21 @@ class SearchFileReader {
     switch (i) {
       case 1:
         quotedOld_ = !line.empty() && line[0] == '"';
-        if (!quotedOld_) lists[0] = std::string(line);
+        if (!quotedOld_) lists[ListIndex(SiteId::Craigslist, false)] = std::string(line);
         return true;
       case 2:
-        if (!quotedOld_) lists[4] = std::string(line);
+        if (!quotedOld_) lists[ListIndex(SiteId::Craigslist, true)] = std::string(line);
         return true;
       case 3:
         terms = std::string(line);
         return true;
       case 4:
         if (quotedOld_) break;
-        lists[1] = std::string(line);
+        lists[ListIndex(SiteId::Kijiji, false)] = std::string(line);
         return true;
       case 5:
         if (quotedOld_) break;
-        lists[5] = std::string(line);
+        lists[ListIndex(SiteId::Kijiji, true)] = std::string(line);
         return true;
       default:
         break;
@@ -225,39 +203,17 @@ class SearchFileReader {
   bool quotedOld_ = false;
   bool inResults_ = false;
   std::array<std::string, 6> fields_;
+  std::array<std::string, kListCount> listKeys_;  // lower case
 };
 
 }  // namespace
 
-bool LoadSearch(bool quiet) {
-  SearchDefinition& search = CurrentSearch();
-  std::string name = CleanSearchName(search.name);
-  search.name = name;
-  AppSettings().CurrentSearchName = name;
-  std::string path = SearchFilePath(name);
-  if (!platform::FileExists(path)) {
-    UI().CurrentSearchChanged();
-    if (!quiet) {
-      UI().ShowMessage("Warning", "\"" + name + "\" can't be found. Perhaps it is a new search?", MessageIcon::Warning,
-                       MessageButtons::Ok);
-    }
-    return false;
-  }
-  Results().Clear();
-  NewThisRun = 0;
-  SearchFileReader reader;
-  reader.name = name;  // kept unless the file names itself
+SavedSearchHeader ReadSavedSearch(const std::string& path, const std::string& fallbackName, bool discardOld) {
+  SearchFileReader reader(discardOld);
+  reader.name = fallbackName;  // kept unless the file names itself
   platform::ForEachLine(path, [&reader](std::string_view line) { return reader.Line(line); });
-
-  search.name = reader.name;
-  search.terms = reader.terms;
-  AppSettings().CurrentSearchName = reader.name;
-  UI().ResultListRebuilt();
-  UI().ShowResultCounters(0, Results().count());
-  UI().CurrentSearchChanged();
-  for (int k = 0; k < kListCount; ++k) ApplyList(kLists[k], reader.lists[static_cast<std::size_t>(k)]);
-  UI().CatalogMarksChanged();
-  return true;
+  for (int k = 0; k < kListCount; ++k) ApplyList(ListAt(k), reader.lists[static_cast<std::size_t>(k)]);
+  return {reader.name, reader.terms};
 }
 
 }  // namespace vemtrix

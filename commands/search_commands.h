@@ -1,0 +1,34 @@
+// The search commands of the main window: Go! (starting a run), Deep Scan,
+// Load and Save. Each takes the settings record it reads; the name and
+// terms are the current search's (CurrentSearch()). Window thread only.
+#pragma once
+
+#include "core/settings.h"
+#include "harvest/search_run.h"
+
+namespace vemtrix {
+
+// Starts a search run as Go! does once its checks have passed: the inputs
+// are expanded with the catalogs, and what the run reads from settings is
+// copied now, so later changes to the record wait for the next run. False
+// when a run is active already or its thread could not start.
+bool StartSearchRun(const SearchInputs& inputs, const Settings& settings);
+
+// The Deep Scan command: asks an active deep scan to stop; otherwise starts
+// one (with what it reads from settings copied now), or tells the user that
+// there is nothing to do.
+void StartDeepScan(const Settings& settings);
+
+// Writes the current search (name cleaned for a file name, terms, catalog
+// marks, results) and makes its name settings.CurrentSearchName. On success
+// Dirty is cleared; when the file cannot be written the user is told, Dirty
+// stays set and any old file is untouched. Returns success.
+bool SaveSearch(Settings& settings);
+
+// Replaces the current search with the saved search named by the current
+// search's name (cleaned), which also becomes settings.CurrentSearchName; the
+// DiscardSearches setting leaves out old results. A missing file is reported
+// unless quiet. Returns whether a file was read.
+bool LoadSearch(bool quiet, Settings& settings);
+
+}  // namespace vemtrix

@@ -1,0 +1,39 @@
+// The saved-search file: a whole search in one text file beside the program,
+// with its name, terms, the chosen cities and sections of every site (the
+// catalogs' marks) and its results (the result store). Loading and saving
+// the current search are the commands LoadSearch and SaveSearch
+// (commands/search_commands.h).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vemtrix {
+
+// The name as it may stand in a file name: characters a file name cannot
+// hold become spaces, then pairs of spaces are removed.
+std::string CleanSearchName(std::string_view name);
+
+// The file of a search: ProgramDirectory() + name + ".vem".
+std::string SearchFilePath(const std::string& cleanName);
+
+// The file text for a search of that name and terms: the marked rows of the
+// catalogs and the stored results (blank and expired rows left out).
+std::string FormatSavedSearch(const std::string& cleanName, const std::string& terms);
+
+// The cut-off date for loading: today moved back two months.
+std::string DiscardCutoffDate();
+
+struct SavedSearchHeader {
+  std::string name;
+  std::string terms;
+};
+
+// Reads the file at path (the keyed layout or either older one): its results
+// are appended to the result store as they are read (with discardOld, those
+// dated before DiscardCutoffDate() are left out), and every catalog row is
+// marked exactly when the file lists it. The name is fallbackName unless the
+// file names itself.
+SavedSearchHeader ReadSavedSearch(const std::string& path, const std::string& fallbackName, bool discardOld);
+
+}  // namespace vemtrix
