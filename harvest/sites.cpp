@@ -25,6 +25,8 @@ const SiteInfo& Site(SiteId id) {
   return kNoSite;
 }
 
+std::string MakerPageAddress() { return std::string("http://") + kMakerHost + kMakerPagePath; }
+
 std::string NormaliseHost(std::string_view host) {
   constexpr std::string_view kScheme = "http://";
   if (host.substr(0, kScheme.size()) == kScheme) host.remove_prefix(kScheme.size());
