@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "catalogs/catalog_files.h"
+#include "commands/start_up.h"
 #include "core/result_store.h"
 #include "core/settings.h"
 #include "ui/main_window.h"
