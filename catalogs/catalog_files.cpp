@@ -112,8 +112,8 @@ CatalogTable& NoTable() {
 }  // namespace
 
 const SiteCatalogs* CatalogsOfSite(SiteId site) {
-  for (const SiteCatalogs& catalogs : kSiteCatalogs) {
-    if (catalogs.site == site) return &catalogs;
+  for (const SiteCatalogs& tables : kSiteCatalogs) {
+    if (tables.site == site) return &tables;
   }
   return nullptr;
 }
@@ -125,13 +125,13 @@ std::string JoinedColumns(const CatalogTable& table, int row, const std::array<i
 }
 
 CatalogTable& CityCatalog(SiteId site) {
-  const SiteCatalogs* catalogs = CatalogsOfSite(site);
-  return catalogs != nullptr ? Catalog(catalogs->cities) : NoTable();
+  const SiteCatalogs* tables = CatalogsOfSite(site);
+  return tables != nullptr ? Catalog(tables->cities) : NoTable();
 }
 
 CatalogTable& SectionCatalog(SiteId site) {
-  const SiteCatalogs* catalogs = CatalogsOfSite(site);
-  return catalogs != nullptr ? Catalog(catalogs->sections) : NoTable();
+  const SiteCatalogs* tables = CatalogsOfSite(site);
+  return tables != nullptr ? Catalog(tables->sections) : NoTable();
 }
 
 CatalogTable& StateTable() { return Catalog(CatalogId::ClStates); }

@@ -1,7 +1,7 @@
 // The pieces the catalog harvesting steps share (fetching with retries, the
 // catalog text, writing, the marker scanning), the nine steps, and the page
-// scanners they use. The scanners are pure functions of a page's text so the
-// tests can feed them pages directly.
+// scanners they use, in namespace catalogs. The scanners are pure functions
+// of a page's text so the tests can feed them pages directly.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +13,7 @@
 #include "catalogs/catalog_files.h"
 #include "harvest/http_get.h"
 
-namespace vemtrix::harvest {
+namespace vemtrix::catalogs {
 
 using Row = std::vector<std::string>;
 
@@ -68,6 +68,9 @@ std::string CsvRow(const Row& row);
 // Writes the catalog's file in ProgramDirectory() whole. A file that cannot
 // be written ends the run like a failed download (FirstRunResult -1).
 bool WriteCatalog(const CatalogText& catalog, FatalLine fatal);
+// The end of a Craigslist or Kijiji step: "Done" logged, the file written,
+// then doneLine logged. False when the file could not be written.
+bool FinishStep(const CatalogText& catalog, FatalLine fatal, std::string_view doneLine);
 
 // ---------------------------------------------------------------- scanning
 
@@ -158,4 +161,4 @@ std::vector<std::pair<std::string, std::string>> ScanKijijiStates(std::string_vi
 // One Kijiji US state page: rows Country, State, City, URL.
 PageScan ScanKijijiStateCities(std::string_view page, std::string_view stateName);
 
-}  // namespace vemtrix::harvest
+}  // namespace vemtrix::catalogs

@@ -64,7 +64,7 @@ bool SplitKijijiSectionUrl(std::string_view url, std::string& dir, std::string& 
   return true;
 }
 
-namespace harvest {
+namespace catalogs {
 namespace {
 
 constexpr std::string_view kSectionTitle = "<h2 class=\"title\">";
@@ -184,10 +184,7 @@ bool KijijiSectionsStep(const std::string& userAgent) {
     ReportFailedDownload(kKijijiLosAngelesHost, "/", FatalLine::Plain);
     return false;
   }
-  Log("\r\nDone\r\n");
-  if (!WriteCatalog(out, FatalLine::Plain)) return false;
-  Log("Output written to KJsectlist.csv\r\n\r\n");
-  return true;
+  return FinishStep(out, FatalLine::Plain, "Output written to KJsectlist.csv\r\n\r\n");
 }
 
 namespace {
@@ -240,11 +237,8 @@ bool KijijiCitiesStep(const std::string& userAgent) {
     Log(cities.log);
   }
 
-  Log("\r\nDone\r\n");
-  if (!WriteCatalog(out, FatalLine::Plain)) return false;
-  Log("Output written to KJcitylist.csv\r\n\r\n");
-  return true;
+  return FinishStep(out, FatalLine::Plain, "Output written to KJcitylist.csv\r\n\r\n");
 }
 
-}  // namespace harvest
+}  // namespace catalogs
 }  // namespace vemtrix
