@@ -7,8 +7,8 @@
 #include "catalogs/harvest_steps.h"
 #include "catalogs/subdivisions.h"
 #include "core/frontend.h"
-#include "harvest/sites.h"
 #include "core/text.h"
+#include "harvest/sites.h"
 
 namespace vemtrix::catalogs {
 namespace {
@@ -238,29 +238,29 @@ std::string WebName(SiteId site) { return Site(site).webName; }
 bool BackpageCitiesStep(const std::string& userAgent) {
   return PageStep("Grabbing BP Cities", CatalogId::BpCities,
                   "Downloading " + WebName(SiteId::Backpage) + " front page for city list", kBackpageHomeHost, "/",
-                  "cityLinkList", ScanBackpageCities,
-                  "City data", userAgent);
+                  "cityLinkList", ScanBackpageCities, "City data",
+                  userAgent);
 }
 
 bool BackpageSectionsStep(const std::string& userAgent) {
   return PageStep("Grabbing BP Sections", CatalogId::BpSections,
                   "Downloading Los Angeles " + WebName(SiteId::Backpage) + " front page for section list",
-                  kBackpageLosAngelesHost, "/online/classifieds/index", "indexSectionButtons", ScanBackpageSections,
-                  "Section data", userAgent);
+                  kBackpageLosAngelesHost, "/online/classifieds/index", "indexSectionButtons", ScanBackpageSections, "Section data",
+                  userAgent);
 }
 
 bool DaypeCitiesStep(const std::string& userAgent) {
   return PageStep("Grabbing DA Cities", CatalogId::DaCities,
                   "Downloading " + WebName(SiteId::Daype) + " front page for city list", kDaypeHomeHost, "/",
-                  "'head1'", ScanDaypeCities,
-                  "City data", userAgent);
+                  "'head1'", ScanDaypeCities, "City data",
+                  userAgent);
 }
 
 bool DaypeSectionsStep(const std::string& userAgent) {
   return PageStep("Grabbing DA Sections", CatalogId::DaSections,
                   "Downloading " + WebName(SiteId::Daype) + " Los Angeles page for section list",
-                  kDaypeLosAngelesHost, "/classifieds.html", "class=head1", ScanDaypeSections,
-                  "Section data", userAgent);
+                  kDaypeLosAngelesHost, "/classifieds.html", "class=head1", ScanDaypeSections, "Section data",
+                  userAgent);
 }
 
 }  // namespace vemtrix::catalogs

@@ -6,8 +6,8 @@
 #include "catalogs/harvest_steps.h"
 #include "core/csv_fields.h"
 #include "core/frontend.h"
-#include "harvest/http_get.h"
 #include "core/text.h"
+#include "harvest/http_get.h"
 #include "platform/platform.h"
 
 namespace vemtrix {

@@ -6,11 +6,11 @@
 
 #include "catalogs/catalog_harvest.h"
 #include "catalogs/harvest_steps.h"
+#include "catalogs/state_codes.h"
 #include "catalogs/subdivisions.h"
 #include "core/frontend.h"
-#include "harvest/sites.h"
 #include "core/text.h"
-#include "catalogs/state_codes.h"
+#include "harvest/sites.h"
 
 namespace vemtrix {
 

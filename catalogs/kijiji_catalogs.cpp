@@ -6,8 +6,8 @@
 #include "catalogs/catalog_harvest.h"
 #include "catalogs/harvest_steps.h"
 #include "core/frontend.h"
-#include "harvest/sites.h"
 #include "core/text.h"
+#include "harvest/sites.h"
 
 namespace vemtrix {
 

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <limits>
 
+#include "core/text.h"
 #include "harvest/http_get.h"
 #include "harvest/sites.h"
-#include "core/text.h"
 #include "platform/platform.h"
 
 namespace vemtrix {

@@ -2,10 +2,10 @@
 
 #include <string_view>
 
-#include "core/csv_fields.h"
 #include "catalogs/catalog_files.h"
 #include "catalogs/catalog_harvest.h"
 #include "catalogs/harvest_steps.h"
+#include "core/csv_fields.h"
 #include "core/settings.h"
 #include "harvest/ad_text.h"
 #include "harvest/query_site.h"

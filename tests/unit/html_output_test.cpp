@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "commands/output_commands.h"
-#include "output/html_output.h"
 #include "core/html_template.h"
+#include "output/html_output.h"
 #include "support/output_fixture.h"
 
 using namespace vemtrix;
