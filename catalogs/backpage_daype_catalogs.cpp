@@ -82,7 +82,8 @@ PageScan ScanBackpageSections(std::string_view page) {
   ForEachAnchor(index, kAnchor, [&](std::string& link, std::string& label) {
     if (!link.empty() && link[0] == '/') link = base + link;
     if (Contains(link, "workStatus=Part-time")) return true;
-    label = ProperCase(ReplaceAll(ReplaceAll(ReplaceAll(label, "&nbsp;", " "), "&amp;", "&"), "/ ", "/"), WordBreak::Blank);
+    label = ProperCase(ReplaceAll(ReplaceAll(ReplaceAll(label, "&nbsp;", " "), "&amp;", "&"), "/ ", "/"),
+                       WordBreak::Blank);
 
     if (Contains(link, "section=")) {
       section = std::string(CutBefore(SplitPart(link, '=', 2), "&"));
@@ -245,8 +246,8 @@ bool BackpageCitiesStep(const std::string& userAgent) {
 bool BackpageSectionsStep(const std::string& userAgent) {
   return PageStep("Grabbing BP Sections", CatalogId::BpSections,
                   "Downloading Los Angeles " + WebName(SiteId::Backpage) + " front page for section list",
-                  kBackpageLosAngelesHost, "/online/classifieds/index", "indexSectionButtons", ScanBackpageSections, "Section data",
-                  userAgent);
+                  kBackpageLosAngelesHost, "/online/classifieds/index", "indexSectionButtons", ScanBackpageSections,
+                  "Section data", userAgent);
 }
 
 bool DaypeCitiesStep(const std::string& userAgent) {

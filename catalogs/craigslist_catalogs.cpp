@@ -156,7 +156,8 @@ bool CraigslistSectionsStep(const std::string& userAgent) {
     const MasterSection& master = kMasterSections[n - 1];
     out.Add({master.code, master.code, master.name});
     std::string page;
-    if (!FetchOrReport(kCraigslistTorontoHost, "/" + std::string(master.code) + "/", kGroupMarker, HttpRedirect::Follow, userAgent, FatalLine::Indented, page)) {
+    if (!FetchOrReport(kCraigslistTorontoHost, "/" + std::string(master.code) + "/", kGroupMarker, HttpRedirect::Follow,
+                       userAgent, FatalLine::Indented, page)) {
       return false;
     }
     Log("Scanning " + std::to_string(n) + "/9: " + master.name + "\r\n");

@@ -176,7 +176,10 @@ bool KijijiSectionsStep(const std::string& userAgent) {
   UI().SetHarvestButtonCaption("Grabbing KJ Sections");
   CatalogText out(CatalogId::KjSections);
   std::string page;
-  if (!FetchOrReport(kKijijiLosAngelesHost, "/", "<h2 class=\"title\"", HttpRedirect::Follow, userAgent, FatalLine::Plain, page)) return false;
+  if (!FetchOrReport(kKijijiLosAngelesHost, "/", "<h2 class=\"title\"", HttpRedirect::Follow, userAgent,
+                     FatalLine::Plain, page)) {
+    return false;
+  }
   KijijiSectionScan scan = ScanKijijiSections(page);
   out.Add(scan.rows);
   Log(scan.log);
@@ -213,7 +216,10 @@ bool KijijiCitiesStep(const std::string& userAgent) {
 
   Log("Canada\r\n");
   std::string page;
-  if (!FetchOrReport(kKijijiCanadaHost, "/", "<div class=\"catlist\">", HttpRedirect::Follow, userAgent, FatalLine::Plain, page)) return false;
+  if (!FetchOrReport(kKijijiCanadaHost, "/", "<div class=\"catlist\">", HttpRedirect::Follow, userAgent,
+                     FatalLine::Plain, page)) {
+    return false;
+  }
   PageScan canada = ScanKijijiCanada(page);
   out.Add(canada.rows);
   Log(canada.log);
@@ -231,7 +237,9 @@ bool KijijiCitiesStep(const std::string& userAgent) {
     std::string host;
     std::string path;
     SplitStateLink(link, host, path);
-    if (!FetchOrReport(host, path, kCitiesMarker, HttpRedirect::Follow, userAgent, FatalLine::Plain, page)) return false;
+    if (!FetchOrReport(host, path, kCitiesMarker, HttpRedirect::Follow, userAgent, FatalLine::Plain, page)) {
+      return false;
+    }
     PageScan cities = ScanKijijiStateCities(page, stateName);
     out.Add(cities.rows);
     Log(cities.log);

@@ -196,7 +196,8 @@ TEST_F(SearchRunTest, FiveFailuresGiveUpWithOneMessageAndFreeTheSlot) {
   bool countdownShown = false;
   bool slotReused = false;
   for (const auto& row : ui.WorkerRows()) {
-    countdownShown = countdownShown || (row.text == "Connect problem (Nowhere)... Restarting in 25" && row.light == WorkerLight::Problem);
+    countdownShown = countdownShown || (row.text == "Connect problem (Nowhere)... Restarting in 25" &&
+                                        row.light == WorkerLight::Problem);
     slotReused = slotReused || (row.slot == 1 && row.text == "x in bicycles in Seattle");
   }
   EXPECT_TRUE(countdownShown);

@@ -82,7 +82,8 @@ TEST_F(HtmlOutput, ScopesKeepStoreCountersAndDropExpiredRows) {
   EXPECT_EQ(HtmlPageText(OutputScope::NewOnly, settings), "[cars]2|NEW|t2|;5|NEW|t5|;(end)");
   SelectRowsForOutput({3, 6, 7});
   EXPECT_EQ(HtmlPageText(OutputScope::Selected, settings), "[cars]3||t3|;(end)");
-  EXPECT_EQ(HtmlPageText({OutputScope::QuickFilter, "t -t4"}, settings), "[cars]1||t1|;2|NEW|t2|;3||t3|;5|NEW|t5|;(end)");
+  EXPECT_EQ(HtmlPageText({OutputScope::QuickFilter, "t -t4"}, settings),
+            "[cars]1||t1|;2|NEW|t2|;3||t3|;5|NEW|t5|;(end)");
   EXPECT_EQ(HtmlPageText(OutputScope::All, settings).find("gone"), std::string::npos);
 }
 
