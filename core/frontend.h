@@ -54,7 +54,8 @@ class Frontend {
 
   // ---- search and deep-scan runs
   // A worker's status row: its text, its light and the site it works on
-  // (SiteId::None: no site). Called from search and deep-scan workers.
+  // (SiteId::None: no site). Slots are numbered 1 to 12. Called from search
+  // and deep-scan workers.
   virtual void ShowWorkerRow(WorkerBlock block, int slot, const std::string& text, WorkerLight light,
                              SiteId site) = 0;
   // The progress part of the status bar shows text; the bar shows permille.

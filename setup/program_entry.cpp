@@ -15,6 +15,7 @@
 #include "commands/start_up.h"
 #include "core/result_store.h"
 #include "core/settings.h"
+#include "platform/platform.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -59,6 +60,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   vemtrix::ui::SetVersionCode(ReadVersionCode());
 
   vemtrix::LoadSettingsAndCatalogs();
+  // The running time counts from here.
+  vemtrix::platform::LocalDateTime now = vemtrix::platform::LocalNow();
+  vemtrix::AppSettings().ProgramStartTime = static_cast<std::int64_t>(vemtrix::platform::SecondsSinceMidnight());
+  vemtrix::AppSettings().ProgramStartDay = vemtrix::JulianDayNumber(now.year, now.month, now.day);
   if (!vemtrix::AllCatalogsHaveRows()) {
     MessageBoxA(nullptr,
                 "The lists of cities and sections are missing or empty. Vemtrix needs all nine catalog files "

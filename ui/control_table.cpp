@@ -81,7 +81,8 @@ void PlaceControl(HWND parent, HWND units, int id, int x, int y, int w, int h, b
   RECT rect = DluToPixels(units, x, y, w, h);
   SetWindowPos(control, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  bool shown = IsWindowVisible(control) != FALSE;
+  // The control's own visibility, whether or not its page is showing.
+  bool shown = (GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE) != 0;
   if (shown != visible) ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
 }
 

@@ -195,10 +195,4 @@ void CloseSecondaryDialogs() {
 
 bool IsSecondaryDialogMessage(MSG*) { return false; }
 
-// Context help: the window enters the platform's help mode; the next clicked
-// control receives a help request.
-void StartContextHelp() { PostMessageA(Main().window, WM_SYSCOMMAND, SC_CONTEXTHELP, 0); }
-
-void ShowContextHelp(const HELPINFO*) {}
-
 }  // namespace vemtrix::ui

@@ -52,7 +52,7 @@ INT_PTR CALLBACK NewSearchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 void ShowNewSearchDialog() {
   DialogSpec spec{"New Search", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME, 0, 0, 256, 53};
   std::vector<ControlSpec> table = {
-      {kIdPrompt, "STATIC", "Please enter the name of your search:", SS_RIGHT, 15, 10, 125, 10},
+      {kIdPrompt, "STATIC", "Please enter the name of your search:", SS_RIGHT, 2, 10, 145, 10},
       {kIdNewName, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 150, 8, 95, 15},
       {kIdNewButton, "BUTTON", "New", BS_DEFPUSHBUTTON | WS_TABSTOP, 150, 30, 40, 15},
       {kIdCancelButton, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 200, 30, 45, 15},

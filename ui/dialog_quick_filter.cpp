@@ -1,11 +1,16 @@
-// "Search inside search results": the quick filter. The list is refilled a
-// moment after the user stops typing, so typing stays smooth on a long list.
+// "Search inside search results": the quick filter. The matches are found on
+// a thread of their own a moment after the user stops typing, and the list
+// box holds no copy of them (it draws each visible title from the matches),
+// so typing stays smooth on a million results.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
+#include <memory>
+
 #include "commands/output_commands.h"
 #include "core/settings.h"
-#include "core/frontend.h"
+#include "platform/platform.h"
 #include "ui/dialogs.h"
 #include "ui/window_state.h"
 
@@ -20,41 +25,87 @@ constexpr int kIdHtml = 5003;
 constexpr int kIdClose = 5004;
 constexpr UINT_PTR kRefillTimer = 5100;
 constexpr UINT kRefillDelayMs = 150;
+constexpr UINT kMsgMatchesReady = WM_APP + 20;
 
 HWND quickFilter = nullptr;  // kept while the window is open
 std::vector<QuickFilterListRow> shown;
+std::atomic<unsigned> generation{0};  // the latest refill asked for
 
-void Refill(HWND dialog) {
+// Finds the matches of the field's text away from the window's thread; a
+// result that a newer refill has overtaken is dropped.
+void StartRefill(HWND dialog) {
+  unsigned mine = ++generation;
+  std::string filter = GetItemText(dialog, kIdFilterBox);
+  platform::StartDetachedThread([dialog, mine, filter] {
+    auto matches = std::make_unique<std::vector<QuickFilterListRow>>(RefillQuickFilterList(filter));
+    if (mine != generation.load()) return;
+    if (PostMessageA(dialog, kMsgMatchesReady, mine, reinterpret_cast<LPARAM>(matches.get()))) matches.release();
+  });
+}
+
+void ShowMatches(HWND dialog, std::vector<QuickFilterListRow> matches) {
+  shown = std::move(matches);
   HWND list = GetDlgItem(dialog, kIdMatches);
-  shown = RefillQuickFilterList(GetItemText(dialog, kIdFilterBox));
-  SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(list, LB_RESETCONTENT, 0, 0);
-  SendMessageA(list, LB_INITSTORAGE, shown.size(), shown.size() * 32);
-  for (const QuickFilterListRow& row : shown)
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.title.c_str()));
-  SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+  SendMessageA(list, LB_SETCOUNT, shown.size(), 0);
   InvalidateRect(list, nullptr, TRUE);
   SetDlgItemTextA(dialog, kIdMatchCount, std::to_string(shown.size()).c_str());
 }
 
-INT_PTR CALLBACK QuickFilterProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+void DrawMatch(const DRAWITEMSTRUCT* item) {
+  if (item->itemID == static_cast<UINT>(-1)) return;
+  bool selected = (item->itemState & ODS_SELECTED) != 0;
+  FillRect(item->hDC, &item->rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  if (item->itemID < shown.size()) {
+    SetBkMode(item->hDC, TRANSPARENT);
+    SetTextColor(item->hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    RECT text = item->rcItem;
+    text.left += 2;
+    DrawTextA(item->hDC, shown[item->itemID].title.c_str(), -1, &text,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  }
+  if (item->itemState & ODS_FOCUS) DrawFocusRect(item->hDC, &item->rcItem);
+}
+
+INT_PTR CALLBACK QuickFilterProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       quickFilter = dialog;
-      Refill(dialog);
+      StartRefill(dialog);
+      return TRUE;
+    case WM_MEASUREITEM: {
+      auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+      HDC dc = GetDC(dialog);
+      HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
+      TEXTMETRICA metrics{};
+      GetTextMetricsA(dc, &metrics);
+      SelectObject(dc, old);
+      ReleaseDC(dialog, dc);
+      measure->itemHeight = static_cast<UINT>(metrics.tmHeight + 2);
+      return TRUE;
+    }
+    case WM_DRAWITEM:
+      DrawMatch(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
     case WM_TIMER:
       if (wParam == kRefillTimer) {
         KillTimer(dialog, kRefillTimer);
-        Refill(dialog);
+        StartRefill(dialog);
       }
       return TRUE;
+    case kMsgMatchesReady: {
+      std::unique_ptr<std::vector<QuickFilterListRow>> matches(
+          reinterpret_cast<std::vector<QuickFilterListRow>*>(lParam));
+      if (static_cast<unsigned>(wParam) == generation.load()) ShowMatches(dialog, std::move(*matches));
+      return TRUE;
+    }
     case WM_CLOSE:
       EndDialog(dialog, 0);
       return TRUE;
     case WM_DESTROY:
+      ++generation;  // a refill still running is dropped
       quickFilter = nullptr;
       shown.clear();
+      shown.shrink_to_fit();
       return FALSE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -92,12 +143,13 @@ void ShowQuickFilter() {
   DialogSpec spec{"Search inside search results", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME, 0,
                   0, 441, 237};
   std::vector<ControlSpec> table = {
-      {5007, "STATIC", "Quick filter:", SS_RIGHT, 10, 8, 40, 12},
+      {5007, "STATIC", "Quick filter:", SS_RIGHT, 2, 8, 50, 10},
       {kIdFilterBox, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 55, 5, 290, 15},
       {kIdMatchCount, "EDIT", "0", ES_READONLY | ES_RIGHT, 355, 5, 45, 15, WS_EX_CLIENTEDGE},
       {5008, "STATIC", "results.", SS_LEFT, 405, 7, 25, 8},
-      {kIdMatches, "LISTBOX", "", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 5, 25,
-       430, 180},
+      {kIdMatches, "LISTBOX", "",
+       LBS_NOTIFY | LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 5,
+       25, 430, 180},
       {kIdCsv, "BUTTON", "Output CSV", BS_PUSHBUTTON | WS_TABSTOP, 5, 215, 55, 15},
       {kIdHtml, "BUTTON", "View HTML", BS_PUSHBUTTON | WS_TABSTOP, 70, 215, 55, 15},
       {kIdClose, "BUTTON", "Close", BS_PUSHBUTTON | WS_TABSTOP, 375, 215, 55, 15},

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace vemtrix::ui {
 
 // "New Search": a fresh, empty search under a new name.
@@ -19,5 +21,15 @@ bool IsSecondaryDialogMessage(MSG* msg);
 // Context help: the icon's click, and a help request for a clicked control.
 void StartContextHelp();
 void ShowContextHelp(const HELPINFO* info);
+// Help mode: on from the icon's click until the next click or Esc.
+bool InHelpMode();
+void EndHelpMode();
+void HelpModeClick();
+// The help text pop-up at the mouse position, and our own pop-up window while
+// it is open (nullptr otherwise).
+void ShowHelpPopup(const std::string& text);
+HWND HelpPopupWindow();
+// The quick filter's window while it is open.
+HWND QuickFilterWindow();
 
 }  // namespace vemtrix::ui

@@ -333,8 +333,11 @@ void Command(HWND from, int id, int code) {
       StartDeepScan(AppSettings());
       return;
     case kIdGo:
-    case kIdGo2:
-    case kIdAbort: GoCommand(); return;
+    case kIdGo2: GoCommand(); return;
+    case kIdAbort:
+      // The Diagnostics page's button stops a run; it starts none.
+      if (SearchRunning.load() != 0) GoCommand();
+      return;
     case kIdCitySelectAll: CheckAllTrees(true, true); return;
     case kIdCityClearAll: CheckAllTrees(true, false); return;
     case kIdSectionSelectAll: CheckAllTrees(false, true); return;
@@ -522,7 +525,22 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       }
       return FALSE;
     case WM_SETCURSOR:
+      if (InHelpMode()) {
+        SetCursor(LoadCursor(nullptr, IDC_HELP));
+        SetWindowLongPtrA(window, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+      }
       NameTreeUnderPointer(reinterpret_cast<HWND>(wParam));
+      return FALSE;
+    case WM_LBUTTONDOWN:
+      if (window == state.window && InHelpMode()) {
+        HelpModeClick();
+        return TRUE;
+      }
+      return FALSE;
+    case WM_RBUTTONDOWN:
+    case WM_CAPTURECHANGED:
+      if (window == state.window) EndHelpMode();
       return FALSE;
     case WM_CONTEXTMENU:
       if (reinterpret_cast<HWND>(wParam) == Control(kIdLoad)) {
@@ -605,6 +623,10 @@ void ShowMainWindow() {
     BOOL got = GetMessageA(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) break;
     bool ours = msg.hwnd == window || IsChild(window, msg.hwnd);
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && InHelpMode()) {
+      EndHelpMode();
+      continue;
+    }
     if (ours && state.accelerators != nullptr && TranslateAcceleratorA(window, state.accelerators, &msg)) continue;
     if (IsSecondaryDialogMessage(&msg)) continue;
     if (ours && IsDialogMessageA(window, &msg)) continue;

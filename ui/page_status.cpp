@@ -4,18 +4,18 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
 #include "core/frontend.h"
-#include "harvest/sites.h"
+#include "ui/logic/progress_part.h"
+#include "ui/logic/status_layout.h"
+#include "ui/logic/window_text.h"
 #include "ui/window_state.h"
 
 namespace vemtrix::ui {
 namespace {
-
-constexpr int kSlots = 12;
-constexpr int kCompactMaxHeight = 570;
 
 const char* const kLightNames[] = {"ICONDULL", "ICONGREEN", "ICONRED"};
 
@@ -45,25 +45,21 @@ std::string SiteIconName(SiteId site) {
   }
 }
 
-// Places a control at a position in dialog units with a size in pixels.
-void PlaceMixed(int id, int xDlu, int yDlu, int xPixels, int wPx, int hPx) {
+// Places a control at a position in dialog units plus pixels, sized in pixels.
+void PlaceInPixels(int id, int xDlu, int yDlu, int xPixels, int sizePx) {
   HWND control = Control(id);
   if (control == nullptr) return;
   RECT at = DluToPixels(Main().window, xDlu, yDlu, 0, 0);
-  SetWindowPos(control, nullptr, at.left + xPixels, at.top, wPx, hPx, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(control, nullptr, at.left + xPixels, at.top, sizePx, sizePx, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void ShowBlock(bool scan, bool visible) {
-  for (int i = 0; i < kSlots; ++i) {
-    for (int id : {(scan ? 1140 : 1120) + i, (scan ? 1290 : 1160) + i, (scan ? 1200 : 1180) + i})
-      if (HWND control = Control(id)) ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
-  }
-}
+WorkerBlock ShownBlock() { return Main().statusShowsScan ? WorkerBlock::DeepScan : WorkerBlock::Search; }
 
 }  // namespace
 
 std::vector<ControlSpec> StatusPageTable() {
   const DWORD readOnly = ES_READONLY | ES_AUTOHSCROLL | WS_BORDER;
+  const DWORD icon = SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE;
   std::vector<ControlSpec> table = {
       // Wider labels than the classic layout so every caption fits on one line.
       {1113, "STATIC", "Current # of search results:", SS_RIGHT, 2, 17, 110, 10},
@@ -73,19 +69,16 @@ std::vector<ControlSpec> StatusPageTable() {
       {1117, "STATIC", "Bytes downloaded:", SS_RIGHT, 243, 17, 73, 10},
       {kIdBytes, "EDIT", "0", readOnly, 318, 15, 50, 15},
   };
-  char label[16];
-  for (int i = 0; i < kSlots; ++i) {
+  for (int i = 0; i < kWorkerSlots; ++i) {
     short y = static_cast<short>(40 + 15 * i);
-    table.push_back({1120 + i, "EDIT", "", readOnly, 70, y, 300, 15});
-    table.push_back({1140 + i, "EDIT", "", readOnly, 70, y, 300, 15});
-    std::snprintf(label, sizeof label, "Search %02d:", i + 1);
-    table.push_back({1160 + i, "STATIC", label, SS_LEFT, 25, static_cast<short>(y + 2), 40, 10});
-    std::snprintf(label, sizeof label, "Scan %02d:", i + 1);
-    table.push_back({1290 + i, "STATIC", label, SS_LEFT, 25, static_cast<short>(y + 2), 40, 10});
-    table.push_back({1180 + i, "STATIC", "HARDLYTHERE", SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE, 10, static_cast<short>(y + 2), 10, 10});
-    table.push_back({1200 + i, "STATIC", "HARDLYTHERE", SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE, 10, static_cast<short>(y + 2), 10, 10});
-    table.push_back({1220 + i, "STATIC", "ICONDULL", SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE, 70, 230, 16, 16});
-    table.push_back({1240 + i, "STATIC", "ICONDULL", SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE, 70, 250, 16, 16});
+    for (WorkerBlock block : {WorkerBlock::Search, WorkerBlock::DeepScan}) {
+      table.push_back({WorkerBoxId(block, i), "EDIT", "", readOnly, 70, y, 300, 15});
+      table.push_back({WorkerLabelId(block, i), "STATIC", SlotLabel(block == WorkerBlock::DeepScan, i), SS_LEFT, 25,
+                       static_cast<short>(y + 2), 40, 10});
+      table.push_back({WorkerIconId(block, i), "STATIC", "HARDLYTHERE", icon, 10, static_cast<short>(y + 2), 10, 10});
+      table.push_back({WorkerLightId(block, i), "STATIC", "ICONDULL", icon, 70,
+                       static_cast<short>(WorkerLightOrigin(block).y), 16, 16});
+    }
   }
   table.push_back({kIdViewSearchStatus, "BUTTON", "View Search Status", BS_PUSHBUTTON | WS_TABSTOP, 280, 230, 90, 15});
   table.push_back({kIdViewScanStatus, "BUTTON", "View Scan Status", BS_PUSHBUTTON | WS_TABSTOP, 280, 250, 90, 15});
@@ -94,57 +87,56 @@ std::vector<ControlSpec> StatusPageTable() {
 }
 
 void InitStatusPage() {
-  for (int i = 0; i < kSlots; ++i) {
-    ShowIcon(1180 + i, "HARDLYTHERE", 16);
-    ShowIcon(1200 + i, "HARDLYTHERE", 16);
-    ShowIcon(1220 + i, "ICONDULL", 24);
-    ShowIcon(1240 + i, "ICONDULL", 24);
+  for (int i = 0; i < kWorkerSlots; ++i) {
+    for (WorkerBlock block : {WorkerBlock::Search, WorkerBlock::DeepScan}) {
+      ShowIcon(WorkerIconId(block, i), "HARDLYTHERE", kWorkerIconPx);
+      ShowIcon(WorkerLightId(block, i), "ICONDULL", kWorkerLightPx);
+    }
   }
-  ShowBlock(true, false);
 }
 
-// Rows, icons and buttons for a window of width × height dialog units.
 void LayoutStatusPage(int width, int height) {
   MainWindowState& state = Main();
-  bool compact = height <= kCompactMaxHeight;
-  state.compactStatus = compact;
-  for (int i = 0; i < kSlots; ++i) {
-    int searchY = 40 + 15 * i;
-    int scanY = compact ? searchY : 280 + 15 * i;
-    PlaceControl(state.pages[kPageStatus], state.window, 1120 + i, 70, searchY, width - 110, 15);
-    PlaceControl(state.pages[kPageStatus], state.window, 1140 + i, 70, scanY, width - 110, 15);
-    PlaceControl(state.pages[kPageStatus], state.window, 1160 + i, 25, searchY + 2, 40, 10);
-    PlaceControl(state.pages[kPageStatus], state.window, 1290 + i, 25, scanY + 2, 40, 10);
-    PlaceMixed(1180 + i, 10, searchY + 2, 0, 16, 16);
-    PlaceMixed(1200 + i, 10, scanY + 2, 0, 16, 16);
-    PlaceMixed(1220 + i, 70, 230, 24 * i, 24, 24);
-    PlaceMixed(1240 + i, 70, 250, 24 * i, 24, 24);
+  state.compactStatus = DiagnosticsCompact(height);
+  HWND page = state.pages[kPageStatus];
+  RECT pageRect{};
+  GetClientRect(page, &pageRect);
+  const int pageHeightDlu = PixelsToDlu(state.window, 0, pageRect.bottom).cy;
+  for (LayoutSlot slot : DiagnosticsLayout(width, height, ShownBlock())) {
+    // Just above the smallest tall window's page edge the Abort button would
+    // be cut off: keep it whole on the page.
+    if (slot.id == kIdAbort && pageHeightDlu > 0) slot.rect.y = std::min(slot.rect.y, pageHeightDlu - slot.rect.h - 3);
+    if (slot.rect.w == 0 && slot.rect.h == 0) {
+      // A site icon keeps its pixel size.
+      PlaceInPixels(slot.id, slot.rect.x, slot.rect.y, 0, kWorkerIconPx);
+      if (HWND control = Control(slot.id)) ShowWindow(control, slot.rect.visible ? SW_SHOWNA : SW_HIDE);
+    } else {
+      PlaceControl(page, state.window, slot.id, slot.rect.x, slot.rect.y, slot.rect.w, slot.rect.h, slot.rect.visible);
+    }
   }
-  PlaceControl(state.pages[kPageStatus], state.window, kIdViewSearchStatus, width - 130, 230, 90, 15);
-  PlaceControl(state.pages[kPageStatus], state.window, kIdViewScanStatus, width - 130, 250, 90, 15);
-  PlaceControl(state.pages[kPageStatus], state.window, kIdAbort, width - 90, compact ? 270 : 465, 50, 15);
-  if (compact) {
-    ShowBlock(!state.statusShowsScan, false);
-    ShowBlock(state.statusShowsScan, true);
-  } else {
-    ShowBlock(false, true);
-    ShowBlock(true, true);
+  for (WorkerBlock block : {WorkerBlock::Search, WorkerBlock::DeepScan}) {
+    DluPoint origin = WorkerLightOrigin(block);
+    for (int i = 0; i < kWorkerSlots; ++i)
+      PlaceInPixels(WorkerLightId(block, i), origin.x, origin.y, i * kWorkerLightStepPx, kWorkerLightPx);
   }
 }
 
 void ShowWorkerBlock(bool scan) {
   MainWindowState& state = Main();
-  if (!state.compactStatus) return;
-  state.statusShowsScan = scan;
-  ShowBlock(!scan, false);
-  ShowBlock(scan, true);
+  WorkerBlock shown = SwitchWorkerBlock(ShownBlock(), scan ? WorkerBlock::DeepScan : WorkerBlock::Search,
+                                        state.compactStatus);
+  if ((shown == WorkerBlock::DeepScan) == state.statusShowsScan) return;
+  state.statusShowsScan = shown == WorkerBlock::DeepScan;
+  SIZE size = WindowSizeDlu();
+  LayoutStatusPage(size.cx, size.cy);
 }
 
 void SetWorkerRow(bool scan, int slot, const std::string& text, int light, SiteId site) {
-  if (slot < 0 || slot >= kSlots) return;
-  SetControlText((scan ? 1140 : 1120) + slot, text);
-  ShowIcon((scan ? 1200 : 1180) + slot, SiteIconName(site), 16);
-  ShowIcon((scan ? 1240 : 1220) + slot, kLightNames[light >= 0 && light < 3 ? light : 0], 24);
+  if (slot < 0 || slot >= kWorkerSlots) return;
+  WorkerBlock block = scan ? WorkerBlock::DeepScan : WorkerBlock::Search;
+  SetControlText(WorkerBoxId(block, slot), text);
+  ShowIcon(WorkerIconId(block, slot), SiteIconName(site), kWorkerIconPx);
+  ShowIcon(WorkerLightId(block, slot), kLightNames[light >= 0 && light < 3 ? light : 0], kWorkerLightPx);
 }
 
 void ShowCounters(std::int32_t newThisRun, std::int32_t total) {
@@ -179,18 +171,16 @@ void DrawProgressPart(const DRAWITEMSTRUCT* item) {
 }
 
 void DrawProgressInto(HDC dc, RECT part, int permille) {
-  RECT bar = part;
-  bar.right = part.left + static_cast<LONG>((static_cast<long long>(part.right - part.left) * permille) / 1000);
+  ProgressPartDrawing drawing =
+      LayoutProgressPart(PixelRect{part.left, part.top, part.right, part.bottom}, permille);
+  RECT bar{drawing.bar.left, drawing.bar.top, drawing.bar.right, drawing.bar.bottom};
   if (bar.right > bar.left) FillRect(dc, &bar, GetSysColorBrush(COLOR_3DLIGHT));
-  if (bar.right - bar.left > 10) {
-    RECT strip = bar;
-    strip.left = bar.right - 10;
+  if (drawing.hasHighlight) {
+    RECT strip{drawing.highlight.left, drawing.highlight.top, drawing.highlight.right, drawing.highlight.bottom};
     FillRect(dc, &strip, GetSysColorBrush(COLOR_HIGHLIGHT));
   }
-  char text[16];
-  std::snprintf(text, sizeof text, "%d.%d%%", permille / 10, permille % 10);
   int oldMode = SetBkMode(dc, TRANSPARENT);
-  DrawTextA(dc, text, -1, &part, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  DrawTextA(dc, drawing.text.c_str(), -1, &part, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   SetBkMode(dc, oldMode);
 }
 

@@ -121,7 +121,7 @@ void Win32Frontend::Drain() {
   if (work.bytes) ShowBytes(*work.bytes);
   if (work.showDeepScanRows && Main().compactStatus) ShowWorkerBlock(true);
   for (const auto& [key, row] : work.workerRows)
-    SetWorkerRow(key.first == static_cast<int>(WorkerBlock::DeepScan), key.second, row.text,
+    SetWorkerRow(key.first == static_cast<int>(WorkerBlock::DeepScan), key.second - 1, row.text,
                  static_cast<int>(row.light), row.site);
   if (work.deepScanRunning) SetDeepScanButton(*work.deepScanRunning);
   if (work.runEnded) RestoreAfterSearchRun();

@@ -32,14 +32,14 @@ TEST(StatusLayoutTest, WorkerBlocksButtonsAndAbortByWindowSize) {
   const Case cases[] = {
       // At 570 units the page is compact: one block, both in the same place.
       {414, 570, WorkerBlock::Search, true, true, false, 40, 270},
-      {414, 570, WorkerBlock::Scan, true, false, true, 40, 270},
+      {414, 570, WorkerBlock::DeepScan, true, false, true, 40, 270},
       // One unit more shows both, the scan block lower down.
-      {414, 571, WorkerBlock::Scan, false, true, true, 280, 465},
+      {414, 571, WorkerBlock::DeepScan, false, true, true, 280, 465},
       {1200, 900, WorkerBlock::Search, false, true, true, 280, 465},
   };
   for (const Case& c : cases) {
     const std::string where = std::to_string(c.width) + "x" + std::to_string(c.height) +
-                              (c.compactShows == WorkerBlock::Scan ? " showing scan" : " showing search");
+                              (c.compactShows == WorkerBlock::DeepScan ? " showing scan" : " showing search");
     EXPECT_EQ(DiagnosticsCompact(c.height), c.compact) << where;
     std::vector<LayoutSlot> layout = DiagnosticsLayout(c.width, c.height, c.compactShows);
 
@@ -67,9 +67,9 @@ TEST(StatusLayoutTest, WorkerBlocksButtonsAndAbortByWindowSize) {
 }
 
 TEST(StatusLayoutTest, BlockSwitchOnlyInCompactModeAndFixedLightRows) {
-  EXPECT_EQ(SwitchWorkerBlock(WorkerBlock::Search, WorkerBlock::Scan, true), WorkerBlock::Scan);
-  EXPECT_EQ(SwitchWorkerBlock(WorkerBlock::Search, WorkerBlock::Scan, false), WorkerBlock::Search);
+  EXPECT_EQ(SwitchWorkerBlock(WorkerBlock::Search, WorkerBlock::DeepScan, true), WorkerBlock::DeepScan);
+  EXPECT_EQ(SwitchWorkerBlock(WorkerBlock::Search, WorkerBlock::DeepScan, false), WorkerBlock::Search);
   EXPECT_EQ(WorkerLightOrigin(WorkerBlock::Search).y, 230);
-  EXPECT_EQ(WorkerLightOrigin(WorkerBlock::Scan).y, 250);
-  EXPECT_EQ(WorkerLightOrigin(WorkerBlock::Scan).x, 70);
+  EXPECT_EQ(WorkerLightOrigin(WorkerBlock::DeepScan).y, 250);
+  EXPECT_EQ(WorkerLightOrigin(WorkerBlock::DeepScan).x, 70);
 }

@@ -80,6 +80,9 @@ class InstallerTest : public ::testing::Test {
 
   void TearDown() override {
     installer_.Kill();
+    // The installed copy the installer started (it would keep the test's
+    // output pipe open).
+    EndProcessesNamed("Vemtrix.exe");
     if (install_.rfind(root_, 0) != 0) RemoveTree(install_);
     DeleteFileA(programsLink_.c_str());
     DeleteFileA(desktopLink_.c_str());

@@ -1,5 +1,7 @@
 #include "win/ui_driver.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -348,6 +350,22 @@ bool AnswerFileDialog(const std::string& title, const std::string& name, DWORD p
   SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
   return WaitForWindowGone(dialog, timeoutMs);
+}
+
+void EndProcessesNamed(const std::string& exeName) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (lstrcmpiA(entry.szExeFile, exeName.c_str()) != 0) continue;
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+      TerminateProcess(process, 1);
+      WaitForSingleObject(process, 5000);
+      CloseHandle(process);
+    }
+  }
+  CloseHandle(snapshot);
 }
 
 bool SaveWindowPng(HWND window, const std::string& path) {

@@ -82,6 +82,10 @@ std::vector<MessageBoxInfo> AnswerBoxesUntilExit(ChildProcess& process, int butt
 bool AnswerFileDialog(const std::string& title, const std::string& name, DWORD processId,
                       int timeoutMs = kWindowWaitMs);
 
+// Ends every running process whose program file is named exeName (for
+// copies a test's program started by itself, such as an installed copy).
+void EndProcessesNamed(const std::string& exeName);
+
 // Copies the window as it is on the screen into a PNG file.
 bool SaveWindowPng(HWND window, const std::string& path);
 

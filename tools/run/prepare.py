@@ -12,6 +12,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 
 CATALOGS = ["CLcitylist.csv", "CLsectlist.csv", "CLstatelist.csv", "KJcitylist.csv", "KJsectlist.csv",
             "BPcitylist.csv", "BPsectlist.csv", "DAcitylist.csv", "DAsectlist.csv"]
@@ -32,10 +33,15 @@ def harvest(cli, sim, folder):
         # The Windows build of the tool runs under Wine and sees the folder on drive Z:.
         command = ["wine", cli] if cli.endswith(".exe") else [cli]
         target = "Z:" + os.path.abspath(folder) if cli.endswith(".exe") else folder
-        done = subprocess.run(command + ["harvest-catalogs", "--dir", target, "--connect-to", "127.0.0.1:" + port,
-                               "--no-retry-wait"], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        if done.returncode != 0:
-            sys.exit("run: harvesting the catalogs failed: " + done.stderr.decode("latin-1"))
+        # Messages go to a file, not a pipe: Wine's server may outlive the
+        # tool and would hold a pipe open.
+        with tempfile.TemporaryFile() as messages:
+            done = subprocess.run(command + ["harvest-catalogs", "--dir", target, "--connect-to",
+                                             "127.0.0.1:" + port, "--no-retry-wait"],
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=messages)
+            if done.returncode != 0:
+                messages.seek(0)
+                sys.exit("run: harvesting the catalogs failed: " + messages.read().decode("latin-1"))
     finally:
         server.terminate()
         server.wait(timeout=10)

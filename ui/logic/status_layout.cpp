@@ -45,9 +45,9 @@ std::vector<LayoutSlot> DiagnosticsLayout(int width, int height, WorkerBlock com
   const bool compact = DiagnosticsCompact(height);
   std::vector<LayoutSlot> layout;
   layout.reserve(2 * 3 * kWorkerSlots + 3);
-  for (WorkerBlock block : {WorkerBlock::Search, WorkerBlock::Scan}) {
+  for (WorkerBlock block : {WorkerBlock::Search, WorkerBlock::DeepScan}) {
     const bool visible = WorkerBlockVisible(block, compact, compactShows);
-    const int top = (block == WorkerBlock::Scan && !compact) ? kScanBlockTop : kSearchBlockTop;
+    const int top = (block == WorkerBlock::DeepScan && !compact) ? kScanBlockTop : kSearchBlockTop;
     for (int i = 0; i < kWorkerSlots; ++i) {
       const int y = top + kRowStep * i;
       layout.push_back({WorkerBoxId(block, i), Rect(70, y, width - 110, 15, visible)});

@@ -13,6 +13,7 @@
 
 #include <vector>
 
+#include "core/frontend.h"
 #include "ui/logic/main_layout.h"
 
 namespace vemtrix {
@@ -44,7 +45,6 @@ inline constexpr int kWorkerIconPx = 16;
 inline constexpr int kWorkerLightPx = 24;
 inline constexpr int kWorkerLightStepPx = 24;
 
-enum class WorkerBlock { Search, Scan };
 
 // The control ids of worker slot i (0..11) of a block.
 int WorkerBoxId(WorkerBlock block, int slot);

@@ -1,0 +1,184 @@
+// The secondary dialogs, the Diagnostics page, the progress part and context
+// help, driven as a user would from a second thread while the main window
+// runs in the test program.
+#include "support/fake_sites.h"
+#include "ui/dialogs.h"
+#include "ui/window_state.h"
+#include "win/window_fixture.h"
+
+namespace vemtrix::uitest {
+namespace {
+
+class DialogsTest : public WindowTest {};
+
+// Sizes the main window to a height in dialog units, keeping its width.
+void SetHeightDlu(HWND window, int height) {
+  RECT now{};
+  GetWindowRect(window, &now);
+  RECT want{0, 0, 4, height};
+  MapDialogRect(window, &want);
+  SetWindowPos(window, nullptr, 0, 0, now.right - now.left, want.bottom, SWP_NOZORDER);  // at the top: all on screen
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+}
+
+bool Shown(HWND window, int id) { return IsWindowVisible(Find(window, id)) != FALSE; }
+
+TEST_F(DialogsTest, NewSearchQuickFilterAndAboutBox) {
+  bool emptyNameKeptDialog = false, reset = false;
+  std::string nameAfterNew, termsAfterNew, matchesText, runningBefore, runningAfter, bytesLine;
+  int page = -1;
+  bool seattleStillTicked = false, radarTurned = false, filterClosedByEsc = false;
+  Run([&](HWND window) {
+    // Quick filter: every result at first; a phrase and a negative term narrow it.
+    Click(window, 1262);
+    HWND filter = WaitForWindow("Search inside search results", GetCurrentProcessId());
+    if (filter != nullptr) {
+      WaitUntil([&] { return TextOf(filter, 5006) == "3"; }, 5000);
+      SetWindowTextA(Find(filter, 5005), "bike -cargo");
+      WaitUntil([&] { return TextOf(filter, 5006) == "1"; }, 5000);
+      matchesText = TextOf(filter, 5006);
+      SaveWindowPng(filter, Artifact("dialog-quick-filter.png"));
+      PostMessageA(Find(filter, 5005), WM_KEYDOWN, VK_ESCAPE, 0);
+      PostMessageA(filter, WM_COMMAND, IDCANCEL, 0);  // what Esc does in a dialog
+      filterClosedByEsc = WaitForWindowGone(filter, 5000);
+    }
+    // About: the running time ticks and the radar turns.
+    SelectTab(window, 2);
+    Click(window, 1031);
+    HWND about = WaitForWindow("About Vemtrix", GetCurrentProcessId());
+    if (about != nullptr) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+      runningBefore = TextOf(about, 3016);
+      HANDLE frame = reinterpret_cast<HANDLE>(SendMessageA(Find(about, 3011), STM_GETICON, 0, 0));
+      std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+      runningAfter = TextOf(about, 3016);
+      radarTurned = reinterpret_cast<HANDLE>(SendMessageA(Find(about, 3011), STM_GETICON, 0, 0)) != frame;
+      bytesLine = TextOf(about, 3012);
+      SaveWindowPng(about, Artifact("dialog-about.png"));
+      Click(about, 3009);
+      WaitForWindowGone(about, 5000);
+    }
+    // New: an empty name does nothing; a name empties the list but keeps the
+    // terms and the ticks, and shows the Search Settings page.
+    Click(window, 1281);
+    HWND dialog = WaitForWindow("New Search", GetCurrentProcessId());
+    if (dialog != nullptr) {
+      SaveWindowPng(dialog, Artifact("dialog-new-search.png"));
+      Click(dialog, 7003);
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+      emptyNameKeptDialog = IsWindow(dialog) && IsWindowVisible(dialog);
+      SetWindowTextA(Find(dialog, 7002), "fresh start");
+      Click(dialog, 7003);
+      WaitForWindowGone(dialog, 5000);
+    }
+    WaitUntil([&] { return ListCount(window) == 0; }, 3000);
+    reset = ListCount(window) == 0 && Results().Count() == 0;
+    nameAfterNew = TextOf(window, 1004);
+    termsAfterNew = TextOf(window, 1024);
+    page = static_cast<int>(SendMessageA(Find(window, 1001), TCM_GETCURSEL, 0, 0));
+    seattleStillTicked = TreeChecked(window, 1016, "Seattle");
+  });
+  EXPECT_EQ(matchesText, "1");
+  EXPECT_TRUE(filterClosedByEsc);
+  EXPECT_NE(runningBefore, runningAfter);
+  EXPECT_EQ(runningAfter.rfind("Time spent running: 0:00:0", 0), 0u) << runningAfter;
+  EXPECT_TRUE(radarTurned);
+  EXPECT_EQ(bytesLine.rfind("Total bytes downloaded: ", 0), 0u) << bytesLine;
+  EXPECT_TRUE(emptyNameKeptDialog);
+  EXPECT_TRUE(reset);
+  EXPECT_EQ(nameAfterNew, "fresh start");
+  EXPECT_EQ(termsAfterNew, "bike");
+  EXPECT_EQ(page, 1);
+  EXPECT_TRUE(seattleStillTicked);
+}
+
+TEST_F(DialogsTest, DiagnosticsRowsDuringARunCompactModeAndHelp) {
+  testing::FakeSites sites;
+  sites.delayMs = 1500;
+  AppSettings().MaxThreads = 1;
+  std::string rowDuring, rowAfter, progressPart;
+  bool compactShowsScan = true, tallShowsScan = false, popupForButton = false, popupForLabel = true;
+  Run([&](HWND window) {
+    Click(window, 1013);
+    WaitUntil([&] { return !TextOf(window, 1120).empty(); }, 10000);
+    SelectTab(window, 3);
+    rowDuring = TextOf(window, 1120);
+    SaveWindowPng(window, Artifact("page-diagnostics-during-run.png"));
+    char text[64] = {};
+    SendMessageA(Find(window, 1280), SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+    progressPart = text;
+    SelectTab(window, 0);
+    SaveWindowPng(window, Artifact("status-bar-mid-run.png"));
+    WaitUntil([&] { return TextOf(window, 1013) == "Go!"; }, 60000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    rowAfter = TextOf(window, 1120);
+    // Compact at 570 units: one block; at 571 both.
+    SelectTab(window, 3);
+    SetHeightDlu(window, 570);
+    compactShowsScan = Shown(window, 1140);
+
+    SetHeightDlu(window, 571);
+    tallShowsScan = Shown(window, 1140) && Shown(window, 1120);
+    SaveWindowPng(window, Artifact("page-diagnostics-tall.png"));
+    SetHeightDlu(window, 400);
+    // Help: the icon, then a click on a button shows its text; a label
+    // without an entry shows nothing.
+    auto askHelpOn = [&](int id) {
+      SendMessageA(window, WM_COMMAND, 1279, 0);
+      RECT rect{};
+      GetWindowRect(Find(window, id), &rect);
+      SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+      PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+      std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    };
+    askHelpOn(1261);
+    popupForButton = ui::HelpPopupWindow() != nullptr;
+    SaveWindowPng(window, Artifact("help-popup.png"));
+    PostMessageA(ui::HelpPopupWindow(), WM_KEYDOWN, VK_ESCAPE, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    askHelpOn(1160);  // a slot label: no entry
+    popupForLabel = ui::HelpPopupWindow() != nullptr;
+  });
+  EXPECT_NE(rowDuring.find("bike"), std::string::npos) << rowDuring;
+  EXPECT_EQ(rowAfter, "");
+  EXPECT_EQ(progressPart, "Searching");
+  EXPECT_FALSE(compactShowsScan);
+  EXPECT_TRUE(tallShowsScan);
+  EXPECT_TRUE(popupForButton);
+  EXPECT_FALSE(popupForLabel);
+}
+
+// The progress part drawn into a memory bitmap: no bar at 0, a full bar at
+// 1000, and a bar of at most 10 pixels without the highlight strip.
+TEST(ProgressPartTest, DrawsTheBarItsStripAndNothingAtZero) {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 20);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  RECT part{0, 0, 200, 20};
+  auto draw = [&](int permille) {
+    HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    FillRect(dc, &part, white);
+    ui::DrawProgressInto(dc, part, permille);
+  };
+  const COLORREF face = GetSysColor(COLOR_3DLIGHT) & 0xFFFFFF;
+  const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT) & 0xFFFFFF;
+  draw(0);
+  EXPECT_EQ(GetPixel(dc, 1, 1), RGB(255, 255, 255));
+  draw(1000);
+  EXPECT_EQ(GetPixel(dc, 1, 1), face);
+  EXPECT_EQ(GetPixel(dc, 195, 1), highlight);
+  draw(50);  // a 10-pixel bar
+  EXPECT_EQ(GetPixel(dc, 5, 1), face);
+  EXPECT_EQ(GetPixel(dc, 12, 1), RGB(255, 255, 255));
+  draw(100);  // 20 pixels: the last ten are the strip
+  EXPECT_EQ(GetPixel(dc, 5, 1), face);
+  EXPECT_EQ(GetPixel(dc, 15, 1), highlight);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+}
+
+}  // namespace
+}  // namespace vemtrix::uitest
