@@ -32,6 +32,8 @@ SiteId SiteOfCode(std::string_view text) {
   return SiteId::None;
 }
 
+std::string MakerPageAddress() { return std::string("http://") + kMakerHost + kMakerPagePath; }
+
 std::string NormaliseHost(std::string_view host) {
   constexpr std::string_view kScheme = "http://";
   if (host.substr(0, kScheme.size()) == kScheme) host.remove_prefix(kScheme.size());

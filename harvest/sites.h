@@ -40,8 +40,13 @@ inline constexpr const char* kBackpageHomeHost = "www.backpage.com";
 inline constexpr const char* kBackpageLosAngelesHost = "losangeles.backpage.com";
 inline constexpr const char* kDaypeHomeHost = "www.daype.com";
 inline constexpr const char* kDaypeLosAngelesHost = "losangeles.daype.com";
-// The maker's host (update check, About box).
-inline constexpr const char* kMakerHost = "www.vemtrix.com";
+// The maker's host and its product page (update check, About box).
+inline constexpr const char* kMakerHost = "www.quillfen.com";
+inline constexpr const char* kMakerPagePath = "/blog/vemtrix/";
+
+// "http://" + the maker's host + the product page's path: the address the
+// update check and the About box open in the browser.
+std::string MakerPageAddress();
 
 // Host normalisation: drops a leading "http://" and then one trailing "/".
 std::string NormaliseHost(std::string_view host);

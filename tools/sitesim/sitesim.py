@@ -945,6 +945,24 @@ def catalog_route(req):
     return Page(200, "OK", "text/html; charset=iso-8859-1", body, expect=lambda options, today: [])
 
 
+# The maker's product page, read by the client's update check: the newest
+# published version between two comment markers.
+MAKER_HOST = "www.quillfen.com"
+MAKER_PATH = "/blog/vemtrix/"
+VERSION_START, VERSION_END = "<!--vemclver-->", "<!--endvemclver-->"
+# The version the page publishes unless told otherwise: the program's own.
+PROGRAM_VERSION = "2.10"
+
+
+def maker_page(req, published):
+    if req.path != MAKER_PATH:
+        return error_page(404, "Not Found", "No such page: " + req.path)
+    body = ("<html><head><title>Vemtrix</title></head>\n<body><h1>Vemtrix</h1>\n"
+            "<p>Newest version: %s%s%s</p>\n<p>Harvests classified ads from four sites.</p>\n"
+            "</body></html>\n" % (VERSION_START, published, VERSION_END))
+    return Page(200, "OK", "text/html; charset=iso-8859-1", body, expect=lambda options, today: [])
+
+
 # Which site a host belongs to, in the client's order of recognition.
 def site_of_host(host):
     host = host.lower()
@@ -998,9 +1016,12 @@ def make_request(host, target):
                    query=parse_query(kept))
 
 
-def build_page(host, target):
-    """The page served for host and target when no fault applies."""
+def build_page(host, target, published=PROGRAM_VERSION):
+    """The page served for host and target when no fault applies; published is
+    the version the maker's page announces."""
     req = make_request(host, target)
+    if ascii_lower(req.host) == MAKER_HOST:
+        return maker_page(req, published)
     site = site_of_host(req.host)
     if site is None:
         return error_page(404, "Not Found", "No such site: " + req.host)
@@ -1099,8 +1120,10 @@ class SiteSimulator:
     """Threaded HTTP/1.0 server: one thread per connection, answer, close."""
 
     def __init__(self, bind="127.0.0.1", port=0, fault=None, latency_ms=0, drip_ms=200,
-                 drip_bytes=16, huge_mb=40.0, hang_s=600.0, refuse_s=5.0):
+                 drip_bytes=16, huge_mb=40.0, hang_s=600.0, refuse_s=5.0,
+                 published=PROGRAM_VERSION):
         self.bind, self.port = bind, port
+        self.start_published = self.published = published
         self.defaults = {"ms": drip_ms, "bytes": drip_bytes, "mb": huge_mb,
                          "hang_secs": hang_s, "refuse_secs": refuse_s}
         self.start_fault, self.start_latency = fault, latency_ms
@@ -1209,6 +1232,7 @@ class SiteSimulator:
             self.rules = ([Rule(self.start_fault)] if self.start_fault
                           and self.start_fault not in ("none", "refuse") else [])
             self.latency_ms = self.start_latency
+            self.published = self.start_published
 
     # -- one connection ------------------------------------------------------
 
@@ -1246,6 +1270,8 @@ class SiteSimulator:
                 pass
 
     def _answer(self, conn, host, target):
+        with self.lock:
+            published = self.published
         req = make_request(host, target)
         hops = parse_query(target.partition("?")[2]).get("r", "")
         if hops.isdigit() and int(hops) >= 1:
@@ -1253,7 +1279,7 @@ class SiteSimulator:
             if int(hops) >= 2:
                 send_all(conn, redirect_page(req.host, redirect_target(target, int(hops) - 1)))
             else:
-                send_all(conn, build_page(host, target).raw())
+                send_all(conn, build_page(host, target, published).raw())
             return
         rule = self._take_rule(early=False, host=req.host, target=target)
         mode = rule.mode if rule else None
@@ -1269,7 +1295,7 @@ class SiteSimulator:
         if mode in ("redirect1", "redirect2"):
             send_all(conn, redirect_page(req.host, redirect_target(target, int(mode[-1]))))
             return
-        page = build_page(host, target).raw()
+        page = build_page(host, target, published).raw()
         if mode == "hang":
             head_end = page.index(b"\r\n\r\n") + 4
             conn.sendall(page[:head_end + (len(page) - head_end) // 2])
@@ -1306,6 +1332,12 @@ class SiteSimulator:
                     send_all(conn, Page(200, "OK", "text/plain; charset=iso-8859-1", body).raw())
                     return
                 result = entries
+            elif path == "/__sim/maker":
+                if "version" not in args:
+                    raise BadControl("/__sim/maker wants version=TEXT")
+                with self.lock:
+                    self.published = args["version"]
+                result = {"published": self.published}
             elif path == "/__sim/reset":
                 self.reset()
                 result = {"reset": True}
@@ -1463,6 +1495,9 @@ def main(argv=None):
     parser.add_argument("--hang-s", type=float, default=600, help="how long a hang lasts")
     parser.add_argument("--refuse-s", type=float, default=5,
                         help="how long refuse lasts (0 = until stopped)")
+    parser.add_argument("--published-version", default=PROGRAM_VERSION, metavar="TEXT",
+                        help="what the maker's page publishes between its version markers "
+                             "(default: the program's own version, %s)" % PROGRAM_VERSION)
     parser.add_argument("--dump", nargs=2, metavar=("HOST", "PATH"),
                         help="print the raw response for HOST and PATH and exit")
     parser.add_argument("--expect", nargs=2, metavar=("HOST", "PATH"),
@@ -1480,6 +1515,10 @@ def main(argv=None):
     parser.add_argument("--expect-catalogs", metavar="DIR",
                         help="write the nine catalog files a harvest of the simulated world gives")
     args = parser.parse_args(argv)
+    try:
+        args.published_version.encode("latin-1")
+    except UnicodeEncodeError:
+        parser.error("--published-version must be Latin-1 text")
 
     if args.expect_catalogs:
         os.makedirs(args.expect_catalogs, exist_ok=True)
@@ -1489,7 +1528,7 @@ def main(argv=None):
         return 0
 
     if args.dump:
-        sys.stdout.buffer.write(build_page(*args.dump).raw())
+        sys.stdout.buffer.write(build_page(*args.dump, args.published_version).raw())
         sys.stdout.buffer.flush()
         return 0
     if args.expect_ad:
@@ -1516,7 +1555,8 @@ def main(argv=None):
     sim = SiteSimulator(bind=args.bind, port=args.port, fault=args.fault,
                         latency_ms=args.latency_ms, drip_ms=args.drip_ms,
                         drip_bytes=args.drip_bytes, huge_mb=args.huge_mb,
-                        hang_s=args.hang_s, refuse_s=args.refuse_s)
+                        hang_s=args.hang_s, refuse_s=args.refuse_s,
+                        published=args.published_version)
     stop = threading.Event()
     signal.signal(signal.SIGTERM, lambda *_: stop.set())
     signal.signal(signal.SIGINT, lambda *_: stop.set())

@@ -797,6 +797,56 @@ class ServerTest(unittest.TestCase):
             self.assertTrue(self.get("sim", target).startswith(b"HTTP/1.0 400"), target)
 
 
+class MakerPageTest(unittest.TestCase):
+    """The maker's product page that the update check reads."""
+
+    START, END = "<!--vemclver-->", "<!--endvemclver-->"
+
+    def published(self, response):
+        return between(response.decode("latin-1"), self.START, self.END)
+
+    def test_page_publishes_the_program_version_unless_told_otherwise(self):
+        page = sitesim.build_page("www.quillfen.com", "/blog/vemtrix/")
+        self.assertEqual(page.status, 200)
+        self.assertEqual(self.published(page.raw()), "2.10")
+        self.assertEqual(self.published(sitesim.build_page("WWW.QuillFen.com", "/blog/vemtrix/",
+                                                           "2.11").raw()), "2.11")
+        for host, path in (("www.quillfen.com", "/blog/"), ("www.quillfen.com", "/blog/vemtrix"),
+                           ("quillfen.com", "/blog/vemtrix/")):
+            self.assertEqual(sitesim.build_page(host, path).status, 404, (host, path))
+        dumped = run_cli("--dump", "www.quillfen.com", "/blog/vemtrix/", "--published-version", "2.1")
+        self.assertEqual(self.published(dumped), "2.1")
+
+    def test_server_switches_serves_and_logs_the_page(self):
+        proc, port = start_sim("--published-version", "2.11")
+        try:
+            def get(target, host="www.quillfen.com"):
+                return fetch(port, host, target)[0]
+
+            self.assertEqual(self.published(get("/blog/vemtrix/")), "2.11")
+            log = json.loads(body_of(get("/__sim/log", "sim")))
+            self.assertEqual(len(log), 1)
+            self.assertTrue(log[0]["raw"].startswith(
+                "GET /blog/vemtrix/ HTTP/1.0\r\nHost: www.quillfen.com\r\n"))
+            # Switched while running; a reset goes back to the command line's.
+            self.assertIn(b'"published": "2.1"', get("/__sim/maker?version=2.1", "sim"))
+            self.assertEqual(self.published(get("/blog/vemtrix/")), "2.1")
+            get("/__sim/maker?version=coming+soon", "sim")
+            self.assertEqual(self.published(get("/blog/vemtrix/")), "coming soon")
+            self.assertTrue(get("/__sim/maker", "sim").startswith(b"HTTP/1.0 400"))
+            get("/__sim/reset", "sim")
+            self.assertEqual(self.published(get("/blog/vemtrix/")), "2.11")
+            # Faults apply to it like to any page.
+            get("/__sim/fault?mode=redirect1&match=quillfen&count=1", "sim")
+            moved = get("/blog/vemtrix/")
+            self.assertTrue(moved.startswith(b"HTTP/1.0 302 Found"), moved[:100])
+            self.assertEqual(self.published(get("/blog/vemtrix/?r=1")), "2.11")
+        finally:
+            proc.send_signal(signal.SIGTERM)
+            proc.wait(10)
+            proc.stdout.close()
+
+
 class ShutdownTest(unittest.TestCase):
 
     def test_signal_ends_the_server_even_with_hanging_connections(self):

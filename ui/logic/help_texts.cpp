@@ -1,0 +1,230 @@
+#include "ui/logic/help_texts.h"
+
+#include "harvest/sites.h"
+
+namespace vemtrix {
+
+namespace {
+
+// One row of the help table: the controls first..last share one text. A text
+// that names a site is head + the site's web name + tail.
+struct HelpEntry {
+  int first;
+  int last;
+  const char* head;
+  SiteId site = SiteId::None;
+  const char* tail = "";
+};
+
+// Both "Go!" buttons (results page and search settings page).
+constexpr const char kGoHelp[] =
+    "Click this button to begin a new search, or if a search is already running, click it to abort "
+    "the current search. Keyboard shortcut is Ctrl+G (or Ctrl+Enter).";
+
+// The texts are shown to the user as they stand, slips included.
+const HelpEntry kHelpTable[] = {
+    {1113, 1114,
+     "This tells you how many search results are in your currently loaded list."},
+    {1115, 1116,
+     "This tells you how many new results have been retrieved in this session."},
+    {1117, 1118,
+     "This tells you how many bytes of data in search feeds and ads have been downloaded in this "
+     "session."},
+    {1120, 1131,
+     "This tells you the details (city, term, and section) of the search currently being performed."},
+    {1140, 1151,
+     "This tells you the URL of the current ad being downloaded by the deep scan."},
+    {1180, 1191,
+     "This is blank if nothing is happening, or shows either a Kijiji, Craigslist, Backpage, or Daype "
+     "icon depending on which site is being searched."},
+    {1200, 1211,
+     "This is blank if nothing is happening, or shows either a Kijiji, Craigslist, Backpage, or Daype "
+     "icon depending on which site is being downloaded from."},
+    {1220, 1231,
+     "These lights indicate the status of the current search: dark for inactive, green for "
+     "downloading, or red if it's experiencing a problem."},
+    {1240, 1251,
+     "These lights indicate the status of the current deep scan download: dark for inactive, green "
+     "for downloading, or red if it's experiencing a problem."},
+    {1260, 1260,
+     "This button hides the deep scan details and views information about the current searches."},
+    {1261, 1261,
+     "This button hides the search details and views information about the current deep scan ad "
+     "downloads."},
+    {1105, 1105,
+     "Click this to save your current HTML template. It will not be used for output until you save it."},
+    {1106, 1106,
+     "Click this to abort any chages you've made to your HTML template and revert to the most "
+     "recently saved version."},
+    {1107, 1107,
+     "Click this to discard your HTML template and replace it with the software's default template."},
+    {1279, 1279,
+     "Clicking this gets you context sensitive help, as you may have already figured out -- click it, "
+     "then anything else, for advice. Keyboard shortcut is Ctrl+H."},
+    {1108, 1108,
+     "Enter the HTML header and container for the HTML output. You can use the macros **ITEM** for "
+     "the location of the repeated items, **TIMESTAMP** for the time and date of the search, and "
+     "**NAME** for the name of the search."},
+    {1109, 1109,
+     "Enter the HTML for the repeated items. In the item, you can use the macros **COUNTER** for the "
+     "numeric item counter (useful for Javascripts), **ITEMTITLE** for the title of the item, "
+     "**ITEMDATE** for the item's date (when it was posted), **ITEMCITY** for the city the item was "
+     "found in, **ITEMSECTION** for the section the item was found in, **DESCRIPTION** for the text "
+     "of the item (assuming a deep scan has been done), **NEW** for the word 'New' if the item is "
+     "new, and **ITEMLINK** for a linkback to the item on Craigslist or Kijiji."},
+    {1282, 1282,
+     "Click this button to cancel an active search or an active deep scan."},
+    {1013, 1013, kGoHelp},
+    {1112, 1112, kGoHelp},
+    {1005, 1005,
+     "Click this to load the results and settings of an older search. You can also right click for a "
+     "pop-up list of recent searches. Keyboard shortcut is Ctrl+L."},
+    {1006, 1006,
+     "Click this to save the results and settings of this search so you can work on it more later. "
+     "Keyboard shortcut is Ctrl+S."},
+    {1281, 1281,
+     "Click this to start a new search with a clear list and a new name. Keyboard shortcut is Ctrl+N."},
+    {1280, 1280,
+     "This tells you the progress of the current search and other information about what Vemtrix is "
+     "doing."},
+    {1262, 1262,
+     "This allows you to easily search inside your downloaded search results to fine tune your query "
+     "very quickly."},
+    {1010, 1010,
+     "This deletes all current search results."},
+    {1011, 1011,
+     "This outputs a CSV (comma separated volume) file of the current search results (either all, "
+     "new, or selected items) for easy loading into spreadsheets, databases, and other programs."},
+    {1012, 1012,
+     "This loads the results of your search into your browser (either all, new, or selected items)."},
+    {1014, 1014,
+     "This goes through all your search results and downloads the result pages so you can view or "
+     "search them offline."},
+    {1008, 1008,
+     "This is the list of current results. You can double click an individual result to view it in "
+     "your browser. You can also select multiple items to output or view specific records with the "
+     "buttons below. Clicking on the column headers sorts the list."},
+    {1016, 1016,
+     "This lets you select which Craigslist cities or regions you'd like to search."},
+    {1103, 1103,
+     "This lets you select which Kijiji cities or regions you'd like to search."},
+    {1073, 1073,
+     "This lets you select which ",
+     SiteId::Daype,
+     " cities you'd like to search."},
+    {1071, 1071,
+     "This lets you select which ",
+     SiteId::Backpage,
+     " cities you'd like to search."},
+    {1017, 1017,
+     "Click this button to select all cities for searching."},
+    {1018, 1018,
+     "Click this button to deselect all cities from searching."},
+    {1020, 1020,
+     "This lets you select which Craigslist sections will be searched. Selecting a parent section "
+     "automatically  searches all sections within it."},
+    {1104, 1104,
+     "This lets you select which Kijiji sections will be searched. Selecting a parent section "
+     "automatically  searches all sections within it."},
+    {1074, 1074,
+     "This lets you select which ",
+     SiteId::Daype,
+     " sections will be searched. Selecting a parent section automatically  searches all sections "
+     "within it."},
+    {1072, 1072,
+     "This lets you select which ",
+     SiteId::Backpage,
+     " sections will be searched. Selecting a parent section automatically  searches all sections "
+     "within it."},
+    {1021, 1021,
+     "Click this button to select all sections for searching."},
+    {1022, 1022,
+     "Click this button to deselect all sections from searching."},
+    {1024, 1024,
+     "Enter the terms you'd like to search for in this box, separating multiple terms with commas."},
+    {1004, 1004,
+     "Enter a name for your search in this box."},
+    {1025, 1025,
+     "Check this box if you'd like to include Craigslist in your searching."},
+    {1026, 1026,
+     "Check this box if you'd like to include Kijiji in your searching."},
+    {1269, 1269,
+     "Check this box if you'd like to include ",
+     SiteId::Backpage,
+     " in your searching."},
+    {1270, 1270,
+     "Check this box if you'd like to include ",
+     SiteId::Daype,
+     " in your searching."},
+    {1263, 1263,
+     "Check this to attempt to get the full text of entries from the RSS feed (which should mean you "
+     "won't need to do deep scans)."},
+    {1275, 1275,
+     "Check this to have the software use audio prompts (ie. sound) when searches complete or fail."},
+    {1278, 1278,
+     "Check this to search all of Daype via RSS. This can find more results (pro), but it means that "
+     "you can't isolate specific sections (con)."},
+    {1266, 1266,
+     "Check this box to include a two-letter state column in the CSV files being outputted."},
+    {1267, 1267,
+     "If this box is checked you will be permitted to run multiple copies of the program at once. "
+     "Otherwise only a single copy can run at once, although it automatically try to add batch "
+     "commands from the command line to the first instance if a second is executed if unchecked."},
+    {1268, 1268,
+     "Check this to display a warning and information box before loading an ad in your web browser."},
+    {1265, 1265,
+     "Check this box to include a column indicating the search site (ie. 'Kijiji', 'Craigslist', "
+     "etc.) source in CSV files being outputted."},
+    {1264, 1264,
+     "Check this to have deep scans download entries even if they have already been preloaded from "
+     "the RSS feed. These downloads will be done at a lower priority, happening after completely "
+     "blank slots."},
+    {1027, 1027,
+     "Check this box to automatically download the entries for each item as well as just the search "
+     "results."},
+    {1028, 1028,
+     "Check this box if you'd like to have the software check for updates and tell you when they are "
+     "available. Note that no updates will be automatically performed."},
+    {1032, 1032,
+     "Check this box to automatically discard search results that are more than two months old."},
+    {1100, 1100,
+     "Check this box to only search the titles of ads (otherwise the text of the ad is searched as "
+     "well)."},
+    {1101, 1101,
+     "Check this box to only search for ads that have pictures."},
+    {1102, 1102,
+     "Check this box to have the software automatically attempt to synchronize your city and search "
+     "sections between all the sites being searched. It's not perfect, but it will save you time and "
+     "is recommended."},
+    {1034, 1034,
+     "Set the maximum number of results to allow (the more you allow, the more memory the software "
+     "will allocate). Recommended default is 25000. If you run out of space, just save your search, "
+     "increase the number and restart."},
+    {1036, 1036,
+     "Set the maximum number of simultaneous internet connects to open per search. The more you use "
+     "the faster it should go, although there is a maximum at which no gains are found."},
+    {1038, 1038,
+     "Set the maximum number of simultaneous internet connects to open per deep scan session. The "
+     "more you use the faster it should go, although there is a maximum at which no gains are found."},
+    {1040, 1040,
+     "This sets the browser user agent string that it will pretend to be."},
+    {1030, 1030,
+     "Click this to abort any changes you've made to the settings."},
+    {1029, 1029,
+     "Click this to apply/save the changes you've made to the settings (if you don't click this, the "
+     "changes will be discarded)."},
+};
+
+}  // namespace
+
+std::string HelpTextFor(int controlId) {
+  for (const HelpEntry& entry : kHelpTable) {
+    if (controlId < entry.first || controlId > entry.last) continue;
+    std::string text = entry.head;
+    if (entry.site != SiteId::None) text += Site(entry.site).webName;
+    return text + entry.tail;
+  }
+  return "";
+}
+
+}  // namespace vemtrix
