@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "harvest/sites.h"
 
 namespace vemtrix {
 namespace {

@@ -1,5 +1,7 @@
 #include "core/command_line.h"
 
+#include "core/text.h"
+
 namespace vemtrix {
 
 namespace {
@@ -19,12 +21,6 @@ bool CanBeInPath(std::string_view token) {
   return true;
 }
 
-std::string_view TrimSpaces(std::string_view text) {
-  std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  std::size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
 
 }  // namespace
 
@@ -59,7 +55,7 @@ std::vector<std::string> CommandLineTokens(std::string_view commandLine) {
 CommandLineResult ParseCommandLine(std::string_view commandLine, const std::string& programDirectory,
                                    const std::function<bool(const std::string&)>& fileExists) {
   CommandLineResult result;
-  if (TrimSpaces(commandLine).size() <= 1) return result;
+  if (Trim(commandLine).size() <= 1) return result;
   for (std::string& token : CommandLineTokens(commandLine)) {
     // Options ("-csv", "-html", "-new", "-deep", "-datename" or any other)
     // are accepted and change nothing.

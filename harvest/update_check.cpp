@@ -7,7 +7,7 @@
 #include "core/settings.h"
 #include "harvest/http_get.h"
 #include "harvest/sites.h"
-#include "harvest/text_scan.h"
+#include "core/text.h"
 
 namespace vemtrix {
 
@@ -71,8 +71,8 @@ std::string UpdateQuestion(std::int32_t newCode) {
          "). Would you like to visit the software's homepage?";
 }
 
-void CheckForUpdate(std::int32_t versionCode) {
-  std::string page = HttpGet(kMakerHost, kMakerPagePath, 1, 0);
+void CheckForUpdate(std::int32_t versionCode, const std::string& userAgent) {
+  std::string page = HttpGet(kMakerHost, kMakerPagePath, HttpRedirect::Follow, HttpDisplay::Quiet, userAgent);
   std::int32_t newCode = PublishedVersionCode(page);
   // A page without the markers, or without a number between them, gives 0,
   // which no version code falls below.
@@ -85,7 +85,7 @@ void CheckForUpdate(std::int32_t versionCode) {
 platform::Thread StartUpdateCheck(std::int32_t versionCode) {
   platform::Thread thread;
   if (AppSettings().CheckForUpdates != 1) return thread;
-  thread.Start([versionCode] { CheckForUpdate(versionCode); });
+  thread.Start([versionCode, userAgent = AppSettings().UserAgent] { CheckForUpdate(versionCode, userAgent); });
   return thread;
 }
 

@@ -34,11 +34,12 @@ std::string UpdateQuestion(std::int32_t newCode);
 // versionCode asks "Update Available" (Yes/No, no owner window) and on Yes
 // opens the product page through UI().OpenInBrowser. Ends silently on any
 // failure. Runs on the thread that calls it.
-void CheckForUpdate(std::int32_t versionCode);
+void CheckForUpdate(std::int32_t versionCode, const std::string& userAgent);
 
 // Starts CheckForUpdate on a thread of its own (1 MB stack) when the setting
 // CheckForUpdates is 1. The returned thread is not joinable when nothing was
 // started; dropping it leaves the check running on its own.
+// The user agent is taken from the settings now, on the calling thread.
 platform::Thread StartUpdateCheck(std::int32_t versionCode);
 
 }  // namespace vemtrix

@@ -72,7 +72,7 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
       SendDlgItemMessageA(dialog, kIdProduct, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont), TRUE);
       SendDlgItemMessageA(dialog, kIdContact, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont), TRUE);
       SendDlgItemMessageA(dialog, kIdWeb, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont), TRUE);
-      std::vector<std::string> lines = AboutStatisticsLines();
+      std::vector<std::string> lines = AboutStatisticsLines(AppSettings());
       for (std::size_t i = 0; i < lines.size() && i < 5; ++i)
         SetDlgItemTextA(dialog, 3012 + static_cast<int>(i), lines[i].c_str());
       radarFrame = 0;
@@ -136,7 +136,7 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         case kIdCredits: ShowTexts(dialog, false); return TRUE;
         case kIdWeb: Open(WebAddress()); return TRUE;
         case kIdContact: Open(kContact); return TRUE;
-        case kIdVisit: Open(std::string("http://") + kMakerHost + "/blog/vemtrix/"); return TRUE;
+        case kIdVisit: Open(MakerPageAddress()); return TRUE;
         case kIdOk:
         case IDCANCEL:
         case IDOK:
@@ -170,7 +170,7 @@ void ShowAboutBox() {
        215, 10},
       {kIdContact, "STATIC", "Write to us", SS_LEFT | SS_NOTIFY, 45, 65, 70, 10},
       {kIdWeb, "STATIC", WebAddress(), SS_LEFT | SS_NOTIFY, 45, 75, 95, 10},
-      {3006, "STATIC", "Software homepage is at " + std::string("http://") + kMakerHost + "/blog/vemtrix/", SS_LEFT,
+      {3006, "STATIC", "Software homepage is at " + MakerPageAddress(), SS_LEFT,
        10, 90, 215, 10},
       {3007, "STATIC",
        "Provided as is, without warranty. Not affiliated with the sites it searches. Use it at your own risk.",

@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "output/csv_export.h"
-#include "output/html_output.h"
+#include "commands/output_commands.h"
+#include "core/settings.h"
 #include "core/frontend.h"
 #include "ui/dialogs.h"
 #include "ui/window_state.h"
@@ -65,14 +65,14 @@ INT_PTR CALLBACK QuickFilterProc(HWND dialog, UINT message, WPARAM wParam, LPARA
           if (HIWORD(wParam) == LBN_DBLCLK) {
             LRESULT index = SendDlgItemMessageA(dialog, kIdMatches, LB_GETCURSEL, 0, 0);
             if (index >= 0 && static_cast<std::size_t>(index) < shown.size())
-              OpenResultInBrowser(shown[static_cast<std::size_t>(index)].row);
+              OpenResultInBrowser(shown[static_cast<std::size_t>(index)].row, AppSettings().ConfirmSpawn == 1);
           }
           return TRUE;
         case kIdCsv:
-          QuickFilterCsvCommand(GetItemText(dialog, kIdFilterBox));
+          QuickFilterCsvCommand(GetItemText(dialog, kIdFilterBox), AppSettings());
           return TRUE;
         case kIdHtml:
-          QuickFilterHtmlCommand(GetItemText(dialog, kIdFilterBox));
+          QuickFilterHtmlCommand(GetItemText(dialog, kIdFilterBox), AppSettings());
           return TRUE;
         case kIdClose:
         case IDCANCEL:

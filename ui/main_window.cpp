@@ -13,12 +13,11 @@
 #include "core/current_search.h"
 #include "core/recent_searches.h"
 #include "core/result_store.h"
-#include "core/saved_search.h"
 #include "core/settings.h"
 #include "harvest/deep_scan.h"
 #include "harvest/search_run.h"
-#include "output/csv_export.h"
-#include "output/html_output.h"
+#include "commands/output_commands.h"
+#include "commands/search_commands.h"
 #include "platform/platform.h"
 #include "ui/app_messages.h"
 #include "ui/dialogs.h"
@@ -165,7 +164,7 @@ HWND ParentOf(int id) {
 void LoadSearchNamed(const std::string& name) {
   SetControlText(kIdName, name);
   CurrentSearch().name = name;
-  if (LoadSearch(false)) {
+  if (LoadSearch(false, AppSettings())) {
     ShowMarksInTrees();
   }
 }
@@ -237,13 +236,13 @@ void SaveCommand() {
   MarksFromTrees(false);
   // Dirty is cleared, and the search recorded, only when the file was really
   // written: a failed save must still be caught by the question at exit.
-  if (!SaveSearch()) return;
+  if (!SaveSearch(AppSettings())) return;
   SaveWindowSettings();
-  AddRecentSearch(CurrentSearch().name);
+  AddRecentSearch(AppSettings().RecentSearches, CurrentSearch().name);
 }
 
 void RecentMenu() {
-  std::vector<MenuItem> items = BuildRecentMenu();
+  std::vector<MenuItem> items = BuildRecentMenu(AppSettings().RecentSearches);
   HMENU menu = CreatePopupMenu();
   for (const MenuItem& item : items) {
     if (item.text == "-") {
@@ -259,7 +258,7 @@ void RecentMenu() {
       TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, Main().window, nullptr));
   DestroyMenu(menu);
   if (command >= kCmdRecentFirst && command <= kCmdRecentLast) {
-    std::string name = RecentSearchName(command);
+    std::string name = RecentSearchName(AppSettings().RecentSearches, command);
     if (!name.empty()) LoadCommand(name);
   }
 }
@@ -328,10 +327,10 @@ void Command(HWND from, int id, int code) {
       if (Results().Count() > 1) ShowQuickFilter();
       return;
     case kIdClear: ClearCommand(); return;
-    case kIdOutputCsv: ExportCsvCommand(SelectedStoreRows()); return;
-    case kIdViewHtml: ViewHtmlCommand(SelectedStoreRows()); return;
+    case kIdOutputCsv: ExportCsvCommand(SelectedStoreRows(), AppSettings()); return;
+    case kIdViewHtml: ViewHtmlCommand(SelectedStoreRows(), AppSettings()); return;
     case kIdDeepScan:
-      StartDeepScan();
+      StartDeepScan(AppSettings());
       return;
     case kIdGo:
     case kIdGo2:
@@ -350,7 +349,7 @@ void Command(HWND from, int id, int code) {
     default: break;
   }
   if (id >= kCmdRecentFirst && id <= kCmdRecentLast) {
-    std::string name = RecentSearchName(id);
+    std::string name = RecentSearchName(AppSettings().RecentSearches, id);
     if (!name.empty()) LoadCommand(name);
     return;
   }
@@ -590,7 +589,7 @@ void ShowMainWindow() {
   ShowTemplateInControls();
   CurrentSearch().name = settings.CurrentSearchName;
   SetControlText(kIdName, CurrentSearch().name);
-  LoadSearch(true);
+  LoadSearch(true, settings);
   ShowMarksInTrees();
 
   HICON icon = LoadIconA(GetModuleHandleA(nullptr), "0L");

@@ -13,6 +13,8 @@
 #include "core/text.h"
 #include "harvest/deep_scan.h"
 #include "harvest/search_run.h"
+#include "catalogs/search_plan.h"
+#include "commands/search_commands.h"
 #include "ui/logic/window_text.h"
 #include "ui/window_state.h"
 
@@ -240,7 +242,7 @@ void GoCommand() {
   CurrentSearch().name = name;
   CurrentSearch().terms = terms;
   MarksFromTrees(true);
-  SearchInputs inputs = SelectionsFromCatalogs(terms);
+  SearchInputs inputs = SelectionsFromCatalogs(terms, AppSettings());
   if (inputs.SelectedCities.empty()) {
     ErrorBox("You have not selected any cities or regions to search. Please do that first.");
     SelectPage(kPageSearch);
@@ -260,7 +262,7 @@ void GoCommand() {
   EnableControl(kIdAbort, true);
   SendMessageA(Main().status, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>("Searching"));
   EnableRunControls(false);
-  if (!StartSearchRun(inputs)) RestoreAfterSearchRun();
+  if (!StartSearchRun(inputs, AppSettings())) RestoreAfterSearchRun();
 }
 
 void RestoreAfterSearchRun() {

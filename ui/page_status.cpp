@@ -34,8 +34,15 @@ void ShowIcon(int id, const std::string& name, int size) {
   if (HWND control = Control(id)) SendMessageA(control, STM_SETICON, reinterpret_cast<WPARAM>(IconOf(name, size)), 0);
 }
 
+// The site icons' resource names.
 std::string SiteIconName(SiteId site) {
-  return site == SiteId::None ? std::string("HARDLYTHERE") : std::string(Site(site).iconName);
+  switch (site) {
+    case SiteId::Craigslist: return "CRAIGSLIST";
+    case SiteId::Kijiji: return "KIJIJI";
+    case SiteId::Backpage: return "BACKPAGE";
+    case SiteId::Daype: return "DAYPE";
+    default: return "HARDLYTHERE";
+  }
 }
 
 // Places a control at a position in dialog units with a size in pixels.
@@ -165,8 +172,9 @@ void SetProgress(int permille) {
 }
 
 void DrawProgressPart(const DRAWITEMSTRUCT* item) {
-  int permille = Main().progressShown ? Main().progressPermille : 0;
-  DrawProgressInto(item->hDC, item->rcItem, permille);
+  // Nothing until a search or deep scan reports progress.
+  if (!Main().progressShown) return;
+  DrawProgressInto(item->hDC, item->rcItem, Main().progressPermille);
 }
 
 void DrawProgressInto(HDC dc, RECT part, int permille) {

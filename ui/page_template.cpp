@@ -1,7 +1,7 @@
 // The "HTML Template" page: the two template parts, saved, reverted or reset
 // to the built-in template.
 #include "core/settings.h"
-#include "output/html_template.h"
+#include "core/html_template.h"
 #include "ui/main_window.h"
 #include "ui/window_state.h"
 

@@ -13,9 +13,10 @@
 #include <thread>
 
 #include "catalogs/catalog_files.h"
+#include "commands/start_up.h"
 #include "core/current_search.h"
 #include "core/result_store.h"
-#include "core/saved_search.h"
+#include "commands/search_commands.h"
 #include "core/settings.h"
 #include "platform/platform.h"
 #include "ui/main_window.h"
@@ -111,7 +112,7 @@ int main() {
   Results().Create();
   CurrentSearch().name = "big";
   Clock::time_point start = Clock::now();
-  LoadSearch(true);
+  LoadSearch(true, AppSettings());
   double loadAlone = Ms(start, Clock::now());
   Results().Create();
 

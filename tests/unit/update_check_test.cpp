@@ -93,11 +93,11 @@ TEST(UpdateCheckText, ReadsThePublishedVersionAsHundredths) {
 
 TEST_F(UpdateCheckTest, AsksOnlyWhenThePageAnnouncesANewerVersion) {
   page.Publish("2.10");
-  CheckForUpdate(210);
+  CheckForUpdate(210, AppSettings().UserAgent);
   page.Publish("2.1");
-  CheckForUpdate(210);
+  CheckForUpdate(210, AppSettings().UserAgent);
   page.Publish("2.09");
-  CheckForUpdate(210);
+  CheckForUpdate(210, AppSettings().UserAgent);
   EXPECT_TRUE(frontend.Messages().empty());
 
   auto requests = page.Server().Requests();
@@ -106,7 +106,7 @@ TEST_F(UpdateCheckTest, AsksOnlyWhenThePageAnnouncesANewerVersion) {
   EXPECT_EQ(HeaderValue(requests[0], "Host"), "www.quillfen.com");
 
   page.Publish("2.11");
-  CheckForUpdate(210);
+  CheckForUpdate(210, AppSettings().UserAgent);
   auto messages = frontend.Messages();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].caption, "Update Available");
@@ -119,10 +119,10 @@ TEST_F(UpdateCheckTest, AsksOnlyWhenThePageAnnouncesANewerVersion) {
 
   // Without a readable version block the program compares against 6.66.
   page.Publish("6.66");
-  CheckForUpdate(666);
+  CheckForUpdate(666, AppSettings().UserAgent);
   EXPECT_EQ(frontend.Messages().size(), 1u);
   page.Publish("6.7");
-  CheckForUpdate(666);
+  CheckForUpdate(666, AppSettings().UserAgent);
   ASSERT_EQ(frontend.Messages().size(), 2u);
   EXPECT_EQ(frontend.Messages()[1].text,
             "A new version exists (6.70). Would you like to visit the software's homepage?");
@@ -131,7 +131,7 @@ TEST_F(UpdateCheckTest, AsksOnlyWhenThePageAnnouncesANewerVersion) {
 TEST_F(UpdateCheckTest, YesOpensTheProductPage) {
   page.Publish("3.0");
   frontend.AnswerQuestionsWith(MessageAnswer::Yes);
-  CheckForUpdate(210);
+  CheckForUpdate(210, AppSettings().UserAgent);
   ASSERT_EQ(frontend.Messages().size(), 1u);
   EXPECT_EQ(frontend.Opened(), std::vector<std::string>{"http://www.quillfen.com/blog/vemtrix/"});
   EXPECT_EQ(MakerPageAddress(), "http://www.quillfen.com/blog/vemtrix/");
@@ -146,7 +146,7 @@ TEST_F(UpdateCheckTest, FollowsOneRedirectToThePage) {
     }
   });
   SetHttpConnectTo("127.0.0.1", moved.Port());
-  CheckForUpdate(210);
+  CheckForUpdate(210, AppSettings().UserAgent);
   ASSERT_EQ(moved.Requests().size(), 2u);
   ASSERT_EQ(frontend.Messages().size(), 1u);
   EXPECT_NE(frontend.Messages()[0].text.find("(2.20)"), std::string::npos);
@@ -162,7 +162,7 @@ TEST_F(UpdateCheckTest, FailuresAndPagesWithoutAVersionAskNothing) {
   };
   for (const char* answer : answers) {
     page.Answer(answer);
-    CheckForUpdate(210);
+    CheckForUpdate(210, AppSettings().UserAgent);
   }
   EXPECT_EQ(page.Server().Requests().size(), std::size(answers));
   // Nobody listening at all.
@@ -171,7 +171,7 @@ TEST_F(UpdateCheckTest, FailuresAndPagesWithoutAVersionAskNothing) {
   int port = closed.Port();
   closed.Close();
   SetHttpConnectTo("127.0.0.1", port);
-  CheckForUpdate(210);
+  CheckForUpdate(210, AppSettings().UserAgent);
   EXPECT_TRUE(frontend.Messages().empty());
 }
 

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "catalogs/catalog_files.h"
+#include "commands/start_up.h"
 #include "core/current_search.h"
 #include "core/result_store.h"
 #include "core/settings.h"

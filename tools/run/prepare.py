@@ -43,11 +43,14 @@ def harvest(cli, sim, folder):
 
 def sample_search(folder):
     cl_cities = [r["CityURL"] for r in rows(folder, "CLcitylist.csv") if r["CountryCode"] == "US"][:3]
-    cl_sections = [r["SectionCode"] for r in rows(folder, "CLsectlist.csv")
-                   if r["SectionCode"] != r["MasterSectionCode"]][:2]
+    # Bicycles first when the site has them, the term being "bike".
+    def bikes_first(entries):
+        return sorted(entries, key=lambda e: 0 if "bik" in e.lower() else 1)
+    cl_sections = bikes_first([r["SectionCode"] for r in rows(folder, "CLsectlist.csv")
+                               if r["SectionCode"] != r["MasterSectionCode"]])[:2]
     kj_cities = [r["URL"] for r in rows(folder, "KJcitylist.csv")][:2]
-    kj_sections = [r["SectionID"] + "\\" + r["SectionDir"] for r in rows(folder, "KJsectlist.csv")
-                   if r["SectionName"] != r["MasterSectionName"]][:2]
+    kj_sections = bikes_first([r["SectionID"] + "\\" + r["SectionDir"] for r in rows(folder, "KJsectlist.csv")
+                               if r["SectionName"] != r["MasterSectionName"]])[:2]
     lines = ["Vemtrix Saved Search", "CurrentSearchname: sample", "SearchTerms: bike",
              "CLcityList: " + ",".join(cl_cities), "KJcityList: " + ",".join(kj_cities), "BPcityList: ",
              "DAcityList: ", "CLsectionList: " + ",".join(cl_sections), "KJsectionList: " + ",".join(kj_sections),
