@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "resources/version.h"
+#include "win/sample_catalogs.h"
 #include "win/test_files.h"
 #include "win/ui_driver.h"
 
@@ -18,26 +19,6 @@ namespace {
 const std::string kMainTitle = std::string("Vemtrix v") + VEMTRIX_VERSION_TEXT;
 const char kDownloadCaption[] = "Download Sections and Cities";
 constexpr int kIdLog = 2001, kIdBegin = 2002, kIdCancel = 2003, kIdPicture = 2004;
-
-// One row in each of the nine catalogs: enough for the main window's road.
-const char* const kCatalogs[][2] = {
-    {"CLcitylist.csv", "\"Region\",\"CountryCode\",\"CountryName\",\"StateCode\",\"CityName\",\"CityURL\"\r\n"
-                       "\"North America\",\"US\",\"United States\",\"WA\",\"Seattle\",\"http://seattle.craigslist.org/\"\r\n"},
-    {"CLsectlist.csv", "\"MasterSectionCode\",\"SectionCode\",\"SectionName\"\r\n\"sss\",\"bik\",\"Bicycles\"\r\n"},
-    {"CLstatelist.csv", "\"CityURI\",\"StateName\",\"StateCode\"\r\n"
-                        "\"http://seattle.craigslist.org/\",\"Washington\",\"WA\"\r\n"},
-    {"KJcitylist.csv", "\"Country\",\"State\",\"City\",\"URL\"\r\n\"Canada\",\"Ontario\",\"Toronto\",\"http://toronto.kijiji.ca\"\r\n"},
-    {"KJsectlist.csv", "\"MasterSectionName\",\"SectionID\",\"SectionDir\",\"SectionName\"\r\n"
-                       "\"Buy And Sell\",\"644\",\"bikes\",\"Bicycles\"\r\n"},
-    {"BPcitylist.csv", "\"Country\",\"StateCode\",\"StateName\",\"CityName\",\"CityURL\"\r\n"
-                       "\"United States\",\"WA\",\"Washington\",\"Seattle\",\"http://seattle.backpage.com/\"\r\n"},
-    {"BPsectlist.csv", "\"Section\",\"SectionName\",\"Category\",\"CategoryName\",\"DirectoryName\"\r\n"
-                       "\"4378\",\"Buy, Sell, Trade\",\"4381\",\"Bicycles\",\"Bikes\"\r\n"},
-    {"DAcitylist.csv", "\"Country\",\"StateCode\",\"StateName\",\"CityName\",\"CityURL\"\r\n"
-                       "\"United States\",\"WA\",\"Washington\",\"Seattle\",\"http://seattle.daype.com/\"\r\n"},
-    {"DAsectlist.csv", "\"SectionName\",\"Category\",\"CategoryName\",\"SectionURL\"\r\n"
-                       "\"For Sale\",\"13\",\"Bicycles\",\"bikes\"\r\n"},
-};
 
 const char kWelcomeText[] =
     "This seems to be the first time you've run this program. Would you like to install it properly? Select "
@@ -90,11 +71,7 @@ class ProgramStartTest : public ::testing::Test {
   }
 
   void WriteCatalogs(const std::string& leftEmpty = "") {
-    for (const auto& catalog : kCatalogs) {
-      std::string text = catalog[1];
-      if (leftEmpty == catalog[0]) text = text.substr(0, text.find("\r\n") + 2);
-      ASSERT_TRUE(WriteBytes(folder_ + catalog[0], text));
-    }
+    ASSERT_TRUE(WriteSampleCatalogs(folder_, leftEmpty));
   }
 
   // Starts a copy from another folder, so that a search file named on its
