@@ -45,8 +45,11 @@ def outside():
     try:
         return subprocess.run(command, env=env).returncode
     finally:
-        # Later tests get a wineserver outside the namespace again.
-        subprocess.run(["wineserver", "-p"], stderr=subprocess.DEVNULL)
+        # Later tests get a warm wineserver outside the namespace again, one
+        # that holds none of their output pipes open.
+        quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-p"], **quiet)
+        subprocess.run(["wine", "cmd", "/c", "exit"], **quiet)
 
 
 def compare_catalogs(sim, folder):
