@@ -194,6 +194,21 @@ TEST_F(SimulatedSitesTest, AFailedDownloadEndsWithExitTryLater) {
   EXPECT_EQ(WaitForWindow(kMainTitle, copy_.Id(), 0), nullptr);
 }
 
+TEST_F(SimulatedSitesTest, ClosingTheDialogDuringTheRunEndsTheProgram) {
+  std::string folder = FreshProgramFolder("closed");
+  ASSERT_TRUE(WriteBytes(folder + "vemtrix.ini", "CurrentSearchName: default\r\nCheckForUpdates: 0\r\n"));
+  Simulator("/__sim/latency?ms=100");
+  Start(folder);
+  HWND dialog = WaitForWindow(kDownloadCaption, copy_.Id(), 30000);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(PressButton(dialog, kIdBegin));
+  ASSERT_TRUE(WaitUntil([&] { return ControlText(dialog, kIdBegin).rfind("Grabbing ", 0) == 0; }, 20000));
+  ASSERT_TRUE(CloseWithCloseBox(dialog));
+  EXPECT_TRUE(copy_.WaitForExit(5000)) << "the program goes on after its dialog closed";
+  EXPECT_EQ(copy_.ExitCode(), 0u) << "the run left behind must not crash the program's end";
+  EXPECT_EQ(WaitForWindow(kMainTitle, copy_.Id(), 0), nullptr);
+}
+
 // The update check against the maker's page: a question only for a version
 // above the program's own; no request at all when switched off.
 TEST_F(SimulatedSitesTest, TheUpdateCheckAsksOnlyAboutANewerVersion) {
