@@ -1,7 +1,7 @@
 // The first-run download dialog run in this process (the test program
 // carries the drawn icons), driven from a second thread the way the
-// harvesting thread drives it: the site picture's frames, how fast it stops,
-// the button's captions, the log kept at its end.
+// harvesting thread drives it: the site picture's frames and how fast it
+// stops. The whole dialog meets the simulated sites in netns/.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -99,46 +99,6 @@ TEST(HarvestDialog, PictureShowsTheSitesFramesAndStopsWithinFiftyMilliseconds) {
   // The thread notices within 50 ms; the picture reaches the dialog through its queue.
   EXPECT_GE(stopMs, 0);
   EXPECT_LE(stopMs, 120);
-}
-
-TEST(HarvestDialog, RunUpdatesReachTheButtonsAndTheLogStaysAtItsEnd) {
-  FirstRunResult = 0;
-  std::string caption, logText;
-  bool beginEnabled = true, cancelEnabled = true;
-  int firstVisible = 0, lines = 0;
-  RunDialogDrivenBy([&](HWND dialog) {
-    // What HarvestCatalogs says, from another thread.
-    UI().EnableHarvestButtons(false, false);
-    UI().SetHarvestButtonCaption("Grabbing CL Cities");
-    for (int i = 1; i <= 300; ++i) AppendHarvestLog("line " + std::to_string(i) + "\r\n");
-    Sleep(500);
-    caption = ControlText(dialog, setup::kIdBeginDownload);
-    beginEnabled = IsWindowEnabled(GetDlgItem(dialog, setup::kIdBeginDownload));
-    cancelEnabled = IsWindowEnabled(GetDlgItem(dialog, setup::kIdHarvestCancel));
-    logText = ControlText(dialog, setup::kIdHarvestLog);
-    lines = static_cast<int>(SendDlgItemMessageA(dialog, setup::kIdHarvestLog, EM_GETLINECOUNT, 0, 0));
-    firstVisible = static_cast<int>(SendDlgItemMessageA(dialog, setup::kIdHarvestLog, EM_GETFIRSTVISIBLELINE, 0, 0));
-
-    // The end of a failed run: only the one button, which closes the dialog.
-    FirstRunResult = -1;
-    UI().EnableHarvestButtons(true, false);
-    UI().SetHarvestButtonCaption("Exit (Try Later)");
-    Sleep(300);
-    PressButton(dialog, setup::kIdBeginDownload);
-    WaitForWindowGone(dialog, 5000);
-  });
-  FirstRunResult = 0;
-
-  EXPECT_EQ(caption, "Grabbing CL Cities");
-  EXPECT_FALSE(beginEnabled);
-  EXPECT_FALSE(cancelEnabled);
-  EXPECT_EQ(logText, std::string(setup::kHarvestOpeningText) + [] {
-    std::string appended;
-    for (int i = 1; i <= 300; ++i) appended += "line " + std::to_string(i) + "\r\n";
-    return appended;
-  }());
-  EXPECT_GT(lines, 300);
-  EXPECT_GE(firstVisible, lines - 40) << "the log is not scrolled to its end";
 }
 
 }  // namespace

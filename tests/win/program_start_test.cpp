@@ -248,15 +248,6 @@ TEST_F(ProgramStartTest, TheInstallationOfferCanBeDeclinedOrCancelled) {
     EXPECT_TRUE(copy.WaitForExit(10000));
   }
   EXPECT_FALSE(FileExists(folder_ + "vemtrix.ini"));
-  {
-    SCOPED_TRACE("No goes on to the download dialog");
-    ChildProcess& copy = StartCopy();
-    ExpectBox(copy, "Welcome to Vemtrix", welcome, IDNO);
-    HWND dialog = WaitForWindow(kDownloadCaption, copy.Id(), 30000);
-    ASSERT_NE(dialog, nullptr);
-    ASSERT_TRUE(PressButton(dialog, kIdCancel));
-    EXPECT_TRUE(copy.WaitForExit(5000));
-  }
 }
 
 // Yes, Yes: the installer is written to C:\Vemtrix\ and started with the
