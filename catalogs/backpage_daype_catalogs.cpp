@@ -7,10 +7,10 @@
 #include "catalogs/harvest_steps.h"
 #include "catalogs/subdivisions.h"
 #include "core/frontend.h"
-#include "harvest/sites.h"
 #include "core/text.h"
+#include "harvest/sites.h"
 
-namespace vemtrix::harvest {
+namespace vemtrix::catalogs {
 namespace {
 
 // Region labels of Backpage's front page that name no state the way the
@@ -82,7 +82,8 @@ PageScan ScanBackpageSections(std::string_view page) {
   ForEachAnchor(index, kAnchor, [&](std::string& link, std::string& label) {
     if (!link.empty() && link[0] == '/') link = base + link;
     if (Contains(link, "workStatus=Part-time")) return true;
-    label = ProperCase(ReplaceAll(ReplaceAll(ReplaceAll(label, "&nbsp;", " "), "&amp;", "&"), "/ ", "/"), WordBreak::Blank);
+    label = ProperCase(ReplaceAll(ReplaceAll(ReplaceAll(label, "&nbsp;", " "), "&amp;", "&"), "/ ", "/"),
+                       WordBreak::Blank);
 
     if (Contains(link, "section=")) {
       section = std::string(CutBefore(SplitPart(link, '=', 2), "&"));
@@ -112,86 +113,101 @@ PageScan ScanBackpageSections(std::string_view page) {
   return scan;
 }
 
+namespace {
+
+// A Daype page's list: from `back` characters before the first opening
+// marker up to and including the first character of "bg_footer".
+std::string_view DaypeList(std::string_view page, std::string_view opening, std::size_t back) {
+  const std::size_t first = page.find(opening);
+  const std::string_view list = first == npos ? std::string_view() : page.substr(first >= back ? first - back : 0);
+  return KeepThroughFirstCharOf(list, "bg_footer");
+}
+
+// Walks a Daype list in order: a heading marker before the next "href=" is
+// a heading, named by the text from one character after the marker up to
+// the next "<"; otherwise an "href=" is a link, which onLink(position) reads,
+// returning where the walk goes on (npos: it stops).
+template <typename Heading, typename Link>
+void WalkDaypeList(std::string_view list, std::string_view heading, Heading onHeading, Link onLink) {
+  std::size_t pos = 0;
+  while (pos < list.size()) {
+    const std::size_t h = list.find(heading, pos);
+    const std::size_t a = list.find("href=", pos);
+    if (h != npos && a != npos && a > h) {
+      const std::size_t nameStart = h + heading.size() + 1;
+      std::size_t lt = nameStart < list.size() ? list.find('<', nameStart) : npos;
+      if (lt == npos) lt = list.size();
+      onHeading(nameStart < lt ? std::string(list.substr(nameStart, lt - nameStart)) : std::string());
+      pos = lt;
+    } else if (a != npos) {
+      pos = onLink(a);
+      if (pos == npos) return;
+    } else {
+      return;
+    }
+  }
+}
+
+}  // namespace
+
 PageScan ScanDaypeCities(std::string_view page) {
   PageScan scan;
-  const std::size_t first = page.find("<span class='head1'>");
-  std::string_view list = first == npos ? std::string_view() : page.substr(first >= 5 ? first - 5 : 0);
-  list = KeepThroughFirstCharOf(list, "bg_footer");
-
+  const std::string_view list = DaypeList(page, "<span class='head1'>", 5);
   std::string state = "Error";
   int states = 0;
   int cities = 0;
-  std::size_t pos = 0;
-  while (pos < list.size()) {
-    const std::size_t h = list.find("'head1'", pos);
-    const std::size_t a = list.find("href=", pos);
-    if (h != npos && a != npos && a > h) {
-      ++states;
-      const std::size_t nameStart = h + 8;
-      std::size_t lt = nameStart < list.size() ? list.find('<', nameStart) : npos;
-      if (lt == npos) lt = list.size();
-      state = nameStart < lt ? std::string(list.substr(nameStart, lt - nameStart)) : std::string();
-      pos = lt;
-    } else if (a != npos) {
-      ++cities;
-      // The city's site root: up to the first "/" after "http://", as long
-      // as that "/" belongs to the link.
-      const std::string_view rest = CutAt(list, a + 6);
-      std::size_t linkEnd = rest.find_first_of("\"'> ");
-      if (linkEnd == npos) linkEnd = rest.size();
-      const std::size_t slash = rest.find('/', 7);
-      const std::string_view link = slash < linkEnd ? rest.substr(0, slash + 1) : rest.substr(0, linkEnd);
-      std::string city;
-      std::size_t gt = 0;
-      if (!LabelAt(list, a + 6 + linkEnd, city, gt)) break;
-      pos = gt + 1;
-      if (ToLower(city) == "washington dc") {
-        city = "Washington";
-        state = "District of Columbia";
-      }
-      scan.rows.push_back({"United States", SubdivisionConvert(state, false), state, city, std::string(link)});
-    } else {
-      break;
-    }
-  }
+  WalkDaypeList(
+      list, "'head1'",
+      [&](std::string name) {
+        ++states;
+        state = std::move(name);
+      },
+      [&](std::size_t a) -> std::size_t {
+        ++cities;
+        // The city's site root: up to the first "/" after "http://", as long
+        // as that "/" belongs to the link.
+        const std::string_view rest = CutAt(list, a + 6);
+        std::size_t linkEnd = rest.find_first_of("\"'> ");
+        if (linkEnd == npos) linkEnd = rest.size();
+        const std::size_t slash = rest.find('/', 7);
+        const std::string_view link = slash < linkEnd ? rest.substr(0, slash + 1) : rest.substr(0, linkEnd);
+        std::string city;
+        std::size_t gt = 0;
+        if (!LabelAt(list, a + 6 + linkEnd, city, gt)) return npos;
+        if (ToLower(city) == "washington dc") {
+          city = "Washington";
+          state = "District of Columbia";
+        }
+        scan.rows.push_back({"United States", SubdivisionConvert(state, false), state, city, std::string(link)});
+        return gt + 1;
+      });
   scan.log = "  Found " + std::to_string(cities) + " cities in " + std::to_string(states) + " states.\r\n";
   return scan;
 }
 
 PageScan ScanDaypeSections(std::string_view page) {
   PageScan scan;
-  const std::size_t first = page.find("class=head1");
-  std::string_view list = first == npos ? std::string_view() : page.substr(first >= 10 ? first - 10 : 0);
-  list = KeepThroughFirstCharOf(list, "bg_footer");
-
+  const std::string_view list = DaypeList(page, "class=head1", 10);
   std::string super = "Error";
   int supers = 0;
   int sections = 0;
-  std::size_t pos = 0;
-  while (pos < list.size()) {
-    const std::size_t h = list.find("head1", pos);
-    const std::size_t a = list.find("href=", pos);
-    if (h != npos && a != npos && a > h) {
-      ++supers;
-      const std::size_t nameStart = h + 6;
-      std::size_t lt = nameStart < list.size() ? list.find('<', nameStart) : npos;
-      if (lt == npos) lt = list.size();
-      super = nameStart < lt ? std::string(list.substr(nameStart, lt - nameStart)) : std::string();
-      pos = lt;
-    } else if (a != npos) {
-      ++sections;
-      std::size_t linkEnd = 0;
-      const std::string link(LinkAt(list, a + 5, &linkEnd));
-      std::string label;
-      std::size_t gt = 0;
-      if (!LabelAt(list, linkEnd, label, gt)) break;
-      pos = gt + 1;
-      scan.rows.push_back({super, std::string(SplitPart(link, '/', 6)), ReplaceAll(label, "&amp;", "&"),
-                           std::string(SplitPart(link, '/', 5))});
-    } else {
-      break;
-    }
-  }
+  WalkDaypeList(
+      list, "head1",
+      [&](std::string name) {
+        ++supers;
+        super = std::move(name);
+      },
+      [&](std::size_t a) -> std::size_t {
+        ++sections;
+        std::size_t linkEnd = 0;
+        const std::string link(LinkAt(list, a + 5, &linkEnd));
+        std::string label;
+        std::size_t gt = 0;
+        if (!LabelAt(list, linkEnd, label, gt)) return npos;
+        scan.rows.push_back({super, std::string(SplitPart(link, '/', 6)), ReplaceAll(label, "&amp;", "&"),
+                             std::string(SplitPart(link, '/', 5))});
+        return gt + 1;
+      });
   scan.log = "  Found " + std::to_string(sections) + " sections in " + std::to_string(supers) +
              " supersections.\r\n";
   return scan;
@@ -223,8 +239,8 @@ std::string WebName(SiteId site) { return Site(site).webName; }
 bool BackpageCitiesStep(const std::string& userAgent) {
   return PageStep("Grabbing BP Cities", CatalogId::BpCities,
                   "Downloading " + WebName(SiteId::Backpage) + " front page for city list", kBackpageHomeHost, "/",
-                  "cityLinkList", ScanBackpageCities,
-                  "City data", userAgent);
+                  "cityLinkList", ScanBackpageCities, "City data",
+                  userAgent);
 }
 
 bool BackpageSectionsStep(const std::string& userAgent) {
@@ -237,15 +253,15 @@ bool BackpageSectionsStep(const std::string& userAgent) {
 bool DaypeCitiesStep(const std::string& userAgent) {
   return PageStep("Grabbing DA Cities", CatalogId::DaCities,
                   "Downloading " + WebName(SiteId::Daype) + " front page for city list", kDaypeHomeHost, "/",
-                  "'head1'", ScanDaypeCities,
-                  "City data", userAgent);
+                  "'head1'", ScanDaypeCities, "City data",
+                  userAgent);
 }
 
 bool DaypeSectionsStep(const std::string& userAgent) {
   return PageStep("Grabbing DA Sections", CatalogId::DaSections,
                   "Downloading " + WebName(SiteId::Daype) + " Los Angeles page for section list",
-                  kDaypeLosAngelesHost, "/classifieds.html", "class=head1", ScanDaypeSections,
-                  "Section data", userAgent);
+                  kDaypeLosAngelesHost, "/classifieds.html", "class=head1", ScanDaypeSections, "Section data",
+                  userAgent);
 }
 
-}  // namespace vemtrix::harvest
+}  // namespace vemtrix::catalogs

@@ -95,7 +95,8 @@ constexpr SiteCatalogs kSiteCatalogs[] = {
     {SiteId::Craigslist, CatalogId::ClCities, CatalogId::ClSections, ClCityColumn::CityURL, ClCityColumn::CityName,
      {ClSectionColumn::SectionCode, 0}, {ClSectionColumn::SectionCode, 0}},
     {SiteId::Kijiji, CatalogId::KjCities, CatalogId::KjSections, KjCityColumn::URL, KjCityColumn::City,
-     {KjSectionColumn::SectionID, KjSectionColumn::SectionDir}, {KjSectionColumn::SectionID, KjSectionColumn::SectionDir}},
+     {KjSectionColumn::SectionID, KjSectionColumn::SectionDir},
+     {KjSectionColumn::SectionID, KjSectionColumn::SectionDir}},
     {SiteId::Backpage, CatalogId::BpCities, CatalogId::BpSections, BpCityColumn::CityURL, BpCityColumn::CityName,
      {BpSectionColumn::Section, BpSectionColumn::Category}, {BpSectionColumn::Section, BpSectionColumn::Category}},
     {SiteId::Daype, CatalogId::DaCities, CatalogId::DaSections, DaCityColumn::CityURL, DaCityColumn::CityName,
@@ -112,8 +113,8 @@ CatalogTable& NoTable() {
 }  // namespace
 
 const SiteCatalogs* CatalogsOfSite(SiteId site) {
-  for (const SiteCatalogs& catalogs : kSiteCatalogs) {
-    if (catalogs.site == site) return &catalogs;
+  for (const SiteCatalogs& tables : kSiteCatalogs) {
+    if (tables.site == site) return &tables;
   }
   return nullptr;
 }
@@ -125,13 +126,13 @@ std::string JoinedColumns(const CatalogTable& table, int row, const std::array<i
 }
 
 CatalogTable& CityCatalog(SiteId site) {
-  const SiteCatalogs* catalogs = CatalogsOfSite(site);
-  return catalogs != nullptr ? Catalog(catalogs->cities) : NoTable();
+  const SiteCatalogs* tables = CatalogsOfSite(site);
+  return tables != nullptr ? Catalog(tables->cities) : NoTable();
 }
 
 CatalogTable& SectionCatalog(SiteId site) {
-  const SiteCatalogs* catalogs = CatalogsOfSite(site);
-  return catalogs != nullptr ? Catalog(catalogs->sections) : NoTable();
+  const SiteCatalogs* tables = CatalogsOfSite(site);
+  return tables != nullptr ? Catalog(tables->sections) : NoTable();
 }
 
 CatalogTable& StateTable() { return Catalog(CatalogId::ClStates); }

@@ -6,8 +6,8 @@
 #include "catalogs/harvest_steps.h"
 #include "core/csv_fields.h"
 #include "core/frontend.h"
-#include "harvest/http_get.h"
 #include "core/text.h"
+#include "harvest/http_get.h"
 #include "platform/platform.h"
 
 namespace vemtrix {
@@ -45,7 +45,7 @@ void ResetHarvestLog(std::string_view initial) {
 }
 
 void HarvestCatalogs(const std::string& userAgent) {
-  using namespace harvest;
+  using namespace catalogs;
   UI().EnableHarvestButtons(false, false);
   // Craigslist starts the picture animation; the run itself begins with Backpage.
   SetHarvestPhase(SiteId::Craigslist);
@@ -78,7 +78,7 @@ void HarvestCatalogs(const std::string& userAgent) {
   UI().SetHarvestButtonCaption(FirstRunResult == 1 ? "Start" : "Exit (Try Later)");
 }
 
-namespace harvest {
+namespace catalogs {
 
 void SetHarvestPhase(SiteId site) {
   HarvestPhase = site;
@@ -143,6 +143,13 @@ bool WriteCatalog(const CatalogText& catalog, FatalLine fatal) {
   return false;
 }
 
+bool FinishStep(const CatalogText& catalog, FatalLine fatal, std::string_view doneLine) {
+  Log("\r\nDone\r\n");
+  if (!WriteCatalog(catalog, fatal)) return false;
+  Log(doneLine);
+  return true;
+}
+
 std::string_view LinkAt(std::string_view text, std::size_t offset, std::size_t* end) {
   if (offset >= text.size()) {
     if (end) *end = text.size();
@@ -169,5 +176,5 @@ bool LabelAt(std::string_view text, std::size_t offset, std::string& label, std:
 
 std::size_t Nearer(std::size_t a, std::size_t b) { return a < b ? a : b; }
 
-}  // namespace harvest
+}  // namespace catalogs
 }  // namespace vemtrix

@@ -6,11 +6,11 @@
 
 #include "catalogs/catalog_harvest.h"
 #include "catalogs/harvest_steps.h"
+#include "catalogs/state_codes.h"
 #include "catalogs/subdivisions.h"
 #include "core/frontend.h"
-#include "harvest/sites.h"
 #include "core/text.h"
-#include "catalogs/state_codes.h"
+#include "harvest/sites.h"
 
 namespace vemtrix {
 
@@ -61,7 +61,7 @@ const char* const CountryCodeList[kCountryCodeCount] = {
     "WS Samoa", "YE Yemen", "YT Mayotte", "ZA South Africa", "ZM Zambia", "ZW Zimbabwe",
 };
 
-namespace harvest {
+namespace catalogs {
 namespace {
 
 struct MasterSection {
@@ -80,6 +80,29 @@ constexpr std::string_view kGroupMarker = "<option disabled value=\"\">--";
 // The location as logged: with a trailing "/".
 std::string WithSlash(const std::string& location) {
   return !location.empty() && location.back() == '/' ? location : location + "/";
+}
+
+// Fetches a geography page (no redirect followed) and calls
+// city(link, label, redirected) for each city it names: the one a redirect
+// points to (a location of one character names none), or each listed link
+// with its label. A place not in use logs notInUseLine. False when the page
+// could not be downloaded (reported; the run ends).
+template <typename City>
+bool ForEachGeographyCity(const std::string& path, const std::string& userAgent, const std::string& notInUseLine,
+                          City city) {
+  std::string response;
+  if (!FetchOrReport(kCraigslistGeoHost, path, "", HttpRedirect::Return, userAgent, FatalLine::Indented, response)) {
+    return false;
+  }
+  const GeographyPage geo = ReadGeographyPage(response);
+  if (geo.kind == GeographyPage::NotInUse) {
+    Log(notInUseLine);
+  } else if (geo.kind == GeographyPage::Redirect) {
+    if (geo.location.size() > 1) city(geo.location, std::string(), true);
+  } else {
+    for (const auto& [link, label] : geo.links) city(link, label, false);
+  }
+  return true;
 }
 
 }  // namespace
@@ -133,7 +156,8 @@ bool CraigslistSectionsStep(const std::string& userAgent) {
     const MasterSection& master = kMasterSections[n - 1];
     out.Add({master.code, master.code, master.name});
     std::string page;
-    if (!FetchOrReport(kCraigslistTorontoHost, "/" + std::string(master.code) + "/", kGroupMarker, HttpRedirect::Follow, userAgent, FatalLine::Indented, page)) {
+    if (!FetchOrReport(kCraigslistTorontoHost, "/" + std::string(master.code) + "/", kGroupMarker, HttpRedirect::Follow,
+                       userAgent, FatalLine::Indented, page)) {
       return false;
     }
     Log("Scanning " + std::to_string(n) + "/9: " + master.name + "\r\n");
@@ -141,10 +165,7 @@ bool CraigslistSectionsStep(const std::string& userAgent) {
     out.Add(scan.rows);
     Log(scan.log);
   }
-  Log("\r\nDone\r\n");
-  if (!WriteCatalog(out, FatalLine::Indented)) return false;
-  Log("Section data written to CLsectlist.csv\r\n\r\n");
-  return true;
+  return FinishStep(out, FatalLine::Indented, "Section data written to CLsectlist.csv\r\n\r\n");
 }
 
 bool CraigslistStatesStep(const std::string& userAgent) {
@@ -169,34 +190,21 @@ bool CraigslistStatesStep(const std::string& userAgent) {
       const std::string name = SubdivisionName(*country.table, i);
       const std::string code = SubdivisionCode(*country.table, i);
       Log("    " + std::to_string(i) + "/" + std::to_string(count) + " " + name + "...\r\n");
-      std::string response;
-      if (!FetchOrReport(kCraigslistGeoHost, "/iso/" + std::string(country.path) + "/" + ToLower(code), "", HttpRedirect::Return, userAgent, FatalLine::Indented, response)) {
-        return false;
-      }
       // The table holds 1200 rows; rows past that are left out of it (the
       // file keeps them, and loading it stops at the same limit).
-      const GeographyPage geo = ReadGeographyPage(response);
-      if (geo.kind == GeographyPage::NotInUse) {
-        Log("      " + name + " is not in use on Craigslist.\r\n");
-      } else if (geo.kind == GeographyPage::Redirect) {
-        if (geo.location.size() > 1) {
-          out.Add({geo.location, name, code});
-          AppendCatalogRow(states, {geo.location, name, code});
-          Log("      Default city redirects to " + WithSlash(geo.location) + "\r\n");
-        }
-      } else {
-        for (const auto& [link, label] : geo.links) {
-          out.Add({link, name, code});
-          AppendCatalogRow(states, {link, name, code});
-          Log("      Found: " + link + " (" + label + ")\r\n");
-        }
-      }
+      const bool fetched = ForEachGeographyCity(
+          "/iso/" + std::string(country.path) + "/" + ToLower(code), userAgent,
+          "      " + name + " is not in use on Craigslist.\r\n",
+          [&](const std::string& link, const std::string& label, bool redirected) {
+            out.Add({link, name, code});
+            AppendCatalogRow(states, {link, name, code});
+            Log(redirected ? "      Default city redirects to " + WithSlash(link) + "\r\n"
+                           : "      Found: " + link + " (" + label + ")\r\n");
+          });
+      if (!fetched) return false;
     }
   }
-  Log("\r\nDone\r\n");
-  if (!WriteCatalog(out, FatalLine::Indented)) return false;
-  Log("Output written to CLstatelist.csv\r\n\r\n");
-  return true;
+  return FinishStep(out, FatalLine::Indented, "Output written to CLstatelist.csv\r\n\r\n");
 }
 
 bool CraigslistCitiesStep(const std::string& userAgent) {
@@ -208,31 +216,19 @@ bool CraigslistCitiesStep(const std::string& userAgent) {
     const std::string name(entry.substr(3));
     const std::string region = RegionOfCountry(code);
     Log(std::to_string(i) + "/" + std::to_string(kCountryCodeCount) + ": " + name + "...\r\n");
-    std::string response;
-    if (!FetchOrReport(kCraigslistGeoHost, "/iso/" + ToLower(code), "", HttpRedirect::Return, userAgent, FatalLine::Indented, response)) {
-      return false;
-    }
-    const GeographyPage geo = ReadGeographyPage(response);
-    if (geo.kind == GeographyPage::NotInUse) {
-      Log("  " + name + " is not in use on Craigslist.\r\n");
-    } else if (geo.kind == GeographyPage::Redirect) {
-      if (geo.location.size() > 1) {
-        out.Add({region, code, name, StateCodeForLink(geo.location), "Default", geo.location});
-        Log("   Default city redirects to " + WithSlash(geo.location) + "\r\n");
-      }
-    } else {
-      for (const auto& [link, label] : geo.links) {
-        out.Add({region, code, name, StateCodeForLink(link), label, link});
-        Log("   " + label + " at " + link + "\r\n");
-      }
-    }
+    const bool fetched = ForEachGeographyCity(
+        "/iso/" + ToLower(code), userAgent, "  " + name + " is not in use on Craigslist.\r\n",
+        [&](const std::string& link, const std::string& label, bool redirected) {
+          out.Add({region, code, name, StateCodeForLink(link), redirected ? "Default" : label, link});
+          Log(redirected ? "   Default city redirects to " + WithSlash(link) + "\r\n"
+                         : "   " + label + " at " + link + "\r\n");
+        });
+    if (!fetched) return false;
   }
-  Log("\r\nDone\r\n");
-  if (!WriteCatalog(out, FatalLine::Indented)) return false;
-  Log("Output written to CLcitylist.csv\r\n");
+  if (!FinishStep(out, FatalLine::Indented, "Output written to CLcitylist.csv\r\n")) return false;
   ClearCatalog(StateTable());
   return true;
 }
 
-}  // namespace harvest
+}  // namespace catalogs
 }  // namespace vemtrix

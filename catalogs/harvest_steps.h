@@ -1,7 +1,7 @@
 // The pieces the catalog harvesting steps share (fetching with retries, the
 // catalog text, writing, the marker scanning), the nine steps, and the page
-// scanners they use. The scanners are pure functions of a page's text so the
-// tests can feed them pages directly.
+// scanners they use, in namespace catalogs. The scanners are pure functions
+// of a page's text so the tests can feed them pages directly.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +13,7 @@
 #include "catalogs/catalog_files.h"
 #include "harvest/http_get.h"
 
-namespace vemtrix::harvest {
+namespace vemtrix::catalogs {
 
 using Row = std::vector<std::string>;
 
@@ -32,7 +32,7 @@ inline constexpr int kFetchAttempts = 6;
 inline constexpr int kFetchRetryWaitMs = 4000;
 inline constexpr std::size_t kMinimumPageLength = 50;
 
-// Fetches http://host + path (showStatus 0) until the page is at least 50
+// Fetches http://host + path (quietly) until the page is at least 50
 // characters long and holds marker (an empty marker: any page), six attempts
 // four seconds apart. False when every attempt failed.
 bool FetchGoodPage(const std::string& host, const std::string& path, std::string_view marker, HttpRedirect redirect,
@@ -68,6 +68,9 @@ std::string CsvRow(const Row& row);
 // Writes the catalog's file in ProgramDirectory() whole. A file that cannot
 // be written ends the run like a failed download (FirstRunResult -1).
 bool WriteCatalog(const CatalogText& catalog, FatalLine fatal);
+// The end of a Craigslist or Kijiji step: "Done" logged, the file written,
+// then doneLine logged. False when the file could not be written.
+bool FinishStep(const CatalogText& catalog, FatalLine fatal, std::string_view doneLine);
 
 // ---------------------------------------------------------------- scanning
 
@@ -158,4 +161,4 @@ std::vector<std::pair<std::string, std::string>> ScanKijijiStates(std::string_vi
 // One Kijiji US state page: rows Country, State, City, URL.
 PageScan ScanKijijiStateCities(std::string_view page, std::string_view stateName);
 
-}  // namespace vemtrix::harvest
+}  // namespace vemtrix::catalogs

@@ -6,8 +6,8 @@
 #include "catalogs/catalog_harvest.h"
 #include "catalogs/harvest_steps.h"
 #include "core/frontend.h"
-#include "harvest/sites.h"
 #include "core/text.h"
+#include "harvest/sites.h"
 
 namespace vemtrix {
 
@@ -64,7 +64,7 @@ bool SplitKijijiSectionUrl(std::string_view url, std::string& dir, std::string& 
   return true;
 }
 
-namespace harvest {
+namespace catalogs {
 namespace {
 
 constexpr std::string_view kSectionTitle = "<h2 class=\"title\">";
@@ -176,7 +176,10 @@ bool KijijiSectionsStep(const std::string& userAgent) {
   UI().SetHarvestButtonCaption("Grabbing KJ Sections");
   CatalogText out(CatalogId::KjSections);
   std::string page;
-  if (!FetchOrReport(kKijijiLosAngelesHost, "/", "<h2 class=\"title\"", HttpRedirect::Follow, userAgent, FatalLine::Plain, page)) return false;
+  if (!FetchOrReport(kKijijiLosAngelesHost, "/", "<h2 class=\"title\"", HttpRedirect::Follow, userAgent,
+                     FatalLine::Plain, page)) {
+    return false;
+  }
   KijijiSectionScan scan = ScanKijijiSections(page);
   out.Add(scan.rows);
   Log(scan.log);
@@ -184,10 +187,7 @@ bool KijijiSectionsStep(const std::string& userAgent) {
     ReportFailedDownload(kKijijiLosAngelesHost, "/", FatalLine::Plain);
     return false;
   }
-  Log("\r\nDone\r\n");
-  if (!WriteCatalog(out, FatalLine::Plain)) return false;
-  Log("Output written to KJsectlist.csv\r\n\r\n");
-  return true;
+  return FinishStep(out, FatalLine::Plain, "Output written to KJsectlist.csv\r\n\r\n");
 }
 
 namespace {
@@ -216,7 +216,10 @@ bool KijijiCitiesStep(const std::string& userAgent) {
 
   Log("Canada\r\n");
   std::string page;
-  if (!FetchOrReport(kKijijiCanadaHost, "/", "<div class=\"catlist\">", HttpRedirect::Follow, userAgent, FatalLine::Plain, page)) return false;
+  if (!FetchOrReport(kKijijiCanadaHost, "/", "<div class=\"catlist\">", HttpRedirect::Follow, userAgent,
+                     FatalLine::Plain, page)) {
+    return false;
+  }
   PageScan canada = ScanKijijiCanada(page);
   out.Add(canada.rows);
   Log(canada.log);
@@ -234,17 +237,16 @@ bool KijijiCitiesStep(const std::string& userAgent) {
     std::string host;
     std::string path;
     SplitStateLink(link, host, path);
-    if (!FetchOrReport(host, path, kCitiesMarker, HttpRedirect::Follow, userAgent, FatalLine::Plain, page)) return false;
+    if (!FetchOrReport(host, path, kCitiesMarker, HttpRedirect::Follow, userAgent, FatalLine::Plain, page)) {
+      return false;
+    }
     PageScan cities = ScanKijijiStateCities(page, stateName);
     out.Add(cities.rows);
     Log(cities.log);
   }
 
-  Log("\r\nDone\r\n");
-  if (!WriteCatalog(out, FatalLine::Plain)) return false;
-  Log("Output written to KJcitylist.csv\r\n\r\n");
-  return true;
+  return FinishStep(out, FatalLine::Plain, "Output written to KJcitylist.csv\r\n\r\n");
 }
 
-}  // namespace harvest
+}  // namespace catalogs
 }  // namespace vemtrix

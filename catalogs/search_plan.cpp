@@ -94,7 +94,8 @@ SearchInputs SelectionsFromCatalogs(const std::string& terms, const Settings& se
     const CatalogTable& sections = SectionCatalog(site->id);
     for (int row = 1; row <= sections.Count(); ++row) {
       if (sections.Mark(row)) {
-        append(inputs.SelectedSections, std::string(site->code) + ":" + JoinedColumns(sections, row, columns.sectionEntry));
+        append(inputs.SelectedSections,
+               std::string(site->code) + ":" + JoinedColumns(sections, row, columns.sectionEntry));
       }
     }
   }

@@ -123,8 +123,8 @@ void ResultStore::EnsureIndexedLocked() {
   }
 }
 
-bool ResultStore::AddFromSearch(const AppendOptions& options, std::string_view date, std::string_view title, std::string_view link,
-                                std::string_view description, std::string_view city,
+bool ResultStore::AddFromSearch(const AppendOptions& options, std::string_view date, std::string_view title,
+                                std::string_view link, std::string_view description, std::string_view city,
                                 std::string_view section, bool* addedRow) {
   if (addedRow != nullptr) *addedRow = false;
   std::string_view trimmedTitle = Trim(title);

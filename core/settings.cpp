@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <limits>
 
-#include "core/text.h"
 #include "core/html_template.h"
+#include "core/text.h"
 #include "platform/platform.h"
 
 namespace vemtrix {

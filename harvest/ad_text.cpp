@@ -1,7 +1,7 @@
 #include "harvest/ad_text.h"
 
-#include "harvest/sites.h"
 #include "core/text.h"
+#include "harvest/sites.h"
 
 namespace vemtrix {
 namespace {

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <limits>
 
+#include "core/text.h"
 #include "harvest/http_get.h"
 #include "harvest/sites.h"
-#include "core/text.h"
 #include "platform/platform.h"
 
 namespace vemtrix {
@@ -117,6 +117,21 @@ std::size_t RssItemCount(std::string_view page, std::string_view startMarker, st
   return CountOccurrences(page.substr(start), "<title>");
 }
 
+// Calls item(finder, start) for each RSS item of the page (as many as there
+// are "<title>"s from startMarker on), start being where the item's text
+// begins, then moves to just after the item's "</item>". Stops early when
+// item returns false or the page ends.
+template <typename Item>
+void ForEachRssItem(std::string_view page, std::string_view startMarker, Item item) {
+  std::size_t rest = 0;
+  const std::size_t count = RssItemCount(page, startMarker, rest);
+  MarkerFinder finder(page);
+  for (std::size_t i = 0; i < count && rest < page.size(); ++i) {
+    if (!item(finder, rest)) return;
+    rest = AfterItem(finder, rest);
+  }
+}
+
 }  // namespace
 
 bool AdLists::Add(std::string_view title, std::string_view link, std::string_view date,
@@ -203,35 +218,26 @@ std::string RequestPath(std::string_view term, std::string_view host, std::strin
 }
 
 int ParseCraigslistRss(std::string_view page, AdLists& out) {
-  std::size_t rest = 0;
-  const std::size_t count = RssItemCount(page, "</channel>", rest);
-  MarkerFinder finder(page);
   const std::size_t before = out.Count();
-  for (std::size_t i = 0; i < count && rest < page.size(); ++i) {
+  ForEachRssItem(page, "</channel>", [&out](MarkerFinder& finder, std::size_t rest) {
     const std::string_view title = UnwrapCdata(finder.Between(rest, "<title>", "</title>"));
     const std::string_view date = finder.Between(rest, "<dc:date>", "</dc:date>").substr(0, 10);
     const std::string description = ReplaceAll(
         UnwrapCdata(finder.Between(rest, "<description>", "</description>")), "&amp;", "&");
     const std::string_view link = finder.Between(rest, "<link>", "</link>");
-    if (!out.Add(title, link, date, description)) break;
-    rest = AfterItem(finder, rest);
-  }
+    return out.Add(title, link, date, description);
+  });
   return static_cast<int>(out.Count() - before);
 }
 
 int ParseKijijiRss(std::string_view page, std::string_view term, const QueryOptions& options,
                    AdLists& out) {
   const std::string key = MatchKey(term);
-  std::size_t rest = 0;
-  const std::size_t count = RssItemCount(page, "</image>", rest);
-  MarkerFinder finder(page);
   const std::size_t before = out.Count();
-  for (std::size_t i = 0; i < count && rest < page.size() && !out.Full(); ++i) {
+  ForEachRssItem(page, "</image>", [&](MarkerFinder& finder, std::size_t rest) {
+    if (out.Full()) return false;
     const std::string_view title = UnwrapCdata(finder.Between(rest, "<title>", "</title>"));
-    if (options.SearchTitles != 0 && !TitleMatches(title, key)) {
-      rest = AfterItem(finder, rest);
-      continue;
-    }
+    if (options.SearchTitles != 0 && !TitleMatches(title, key)) return true;
     // "Sat, 03 Mar 2012 10:15:00 EST": day, month name and year are words 2 to 4.
     const std::string_view published = finder.Between(rest, "<pubDate>", "</pubDate>");
     const std::string date =
@@ -241,9 +247,8 @@ int ParseKijijiRss(std::string_view page, std::string_view term, const QueryOpti
     const std::string_view description =
         UnwrapCdata(finder.Between(rest, "<description>", "</description>"));
     const std::string_view link = finder.Between(rest, "<link>", "</link>");
-    if (!out.Add(title, link, date, description)) break;
-    rest = AfterItem(finder, rest);
-  }
+    return out.Add(title, link, date, description);
+  });
   return static_cast<int>(out.Count() - before);
 }
 
@@ -362,20 +367,16 @@ int ParseDaypeHtml(std::string_view page, const ScanDate& today, AdLists& out) {
 
 int ParseDaypeRss(std::string_view page, const ScanDate& today, AdLists& out) {
   const std::string date = FormatScanDate(today.year, today.month, today.day);
-  std::size_t rest = 0;
-  const std::size_t count = RssItemCount(page, "<item>", rest);
-  MarkerFinder finder(page);
   const std::size_t before = out.Count();
-  for (std::size_t i = 0; i < count && rest < page.size(); ++i) {
+  ForEachRssItem(page, "<item>", [&](MarkerFinder& finder, std::size_t rest) {
     const std::string_view title = UnwrapCdata(finder.Between(rest, "<title>", "</title>"));
     std::string description(UnwrapCdata(finder.Between(rest, "<description>", "</description>")));
     description = ReplaceAll(description, "&amp;", "&");
     description = ReplaceAll(description, "&lt;", "<");
     description = ReplaceAll(description, "&gt;", ">");
     const std::string_view link = finder.Between(rest, "<link>", "</link>");
-    if (!out.Add(title, link, date, description)) break;
-    rest = AfterItem(finder, rest);
-  }
+    return out.Add(title, link, date, description);
+  });
   return static_cast<int>(out.Count() - before);
 }
 

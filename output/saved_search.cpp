@@ -26,9 +26,9 @@ struct SavedList {
 
 SavedList ListAt(int index) {
   const SiteInfo& site = AllSites()[index % kSiteCount];
-  const SiteCatalogs& catalogs = *CatalogsOfSite(site.id);
-  if (index < kSiteCount) return {std::string(site.code) + "cityList", catalogs.cities, {catalogs.cityKey, 0}};
-  return {std::string(site.code) + "sectionList", catalogs.sections, catalogs.savedSection};
+  const SiteCatalogs& tables = *CatalogsOfSite(site.id);
+  if (index < kSiteCount) return {std::string(site.code) + "cityList", tables.cities, {tables.cityKey, 0}};
+  return {std::string(site.code) + "sectionList", tables.sections, tables.savedSection};
 }
 
 int ListIndex(SiteId site, bool sections) { return static_cast<int>(site) - 1 + (sections ? kSiteCount : 0); }

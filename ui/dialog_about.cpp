@@ -182,7 +182,7 @@ void ShowAboutBox() {
       {kIdRunning, "STATIC", "", SS_LEFT, 10, 180, 215, 10},
       {kIdOk, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 45, 200, 65, 15},
       {kIdVisit, "BUTTON", "Visit Website", BS_PUSHBUTTON | WS_TABSTOP, 120, 200, 65, 15},
-      {kIdRadar, "STATIC", "", SS_ICON | SS_CENTERIMAGE, 190, 10, 22, 22},
+      {kIdRadar, "STATIC", "HARDLYTHERE", SS_ICON | SS_CENTERIMAGE, 190, 10, 22, 22},
   };
   std::vector<WORD> bytes = BuildDialogTemplate(spec, table);
   DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()), Main().window,

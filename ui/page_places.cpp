@@ -64,6 +64,14 @@ class TreeView : public SyncTree {
     if (on) InvalidateRect(control_, nullptr, TRUE);
   }
 
+  // Opens the branches that hold a ticked item, so a reopened search shows
+  // what it searches.
+  void RevealChecked() {
+    for (std::size_t i = 0; i < items_.size(); ++i)
+      if (items_[i] != nullptr && Checked(static_cast<int>(i))) TreeView_EnsureVisible(control_, items_[i]);
+    if (!items_.empty() && items_[0] != nullptr) TreeView_EnsureVisible(control_, items_[0]);
+  }
+
   void CheckAll(bool checked) {
     SetRedraw(false);
     for (std::size_t i = 0; i < items_.size(); ++i) SetChecked(static_cast<int>(i), checked);
@@ -130,8 +138,8 @@ std::vector<ControlSpec> SearchPageTable() {
       {kIdCityClearAll, "BUTTON", "Clear All", BS_PUSHBUTTON | WS_TABSTOP, 57, 175, 50, 15},
       {kIdSectionSelectAll, "BUTTON", "Select All", BS_PUSHBUTTON | WS_TABSTOP, 187, 175, 50, 15},
       {kIdSectionClearAll, "BUTTON", "Clear All", BS_PUSHBUTTON | WS_TABSTOP, 242, 175, 50, 15},
-      {kIdCityTreeName, "STATIC", "", SS_LEFT, 117, 178, 100, 10},
-      {kIdSectionTreeName, "STATIC", "", SS_LEFT, 302, 178, 100, 10},
+      {kIdCityTreeName, "STATIC", "", SS_LEFT | SS_ENDELLIPSIS, 110, 178, 74, 10},
+      {kIdSectionTreeName, "STATIC", "", SS_LEFT | SS_ENDELLIPSIS, 295, 178, 72, 10},
       {kIdTermsLabel, "STATIC", "Search terms:", SS_RIGHT, 2, 197, 50, 15},
       {kIdTerms, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 55, 195, 252, 15},
       {kIdGo2, "BUTTON", "Go!", BS_PUSHBUTTON | WS_TABSTOP, 317, 195, 50, 15},
@@ -183,6 +191,7 @@ void ShowMarksInTrees() {
       int node = tree.nodeOfRow[static_cast<std::size_t>(row - 1)];
       if (node >= 0 && table.Mark(row)) view->SetChecked(node, true);
     }
+    view->RevealChecked();
     view->SetRedraw(true);
   }
   RefreshSyncCaches();

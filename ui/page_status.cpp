@@ -65,12 +65,13 @@ void ShowBlock(bool scan, bool visible) {
 std::vector<ControlSpec> StatusPageTable() {
   const DWORD readOnly = ES_READONLY | ES_AUTOHSCROLL | WS_BORDER;
   std::vector<ControlSpec> table = {
-      {1113, "STATIC", "Current # of search results:", SS_RIGHT, 10, 17, 90, 15},
-      {kIdResultCount, "EDIT", "0", readOnly, 105, 15, 35, 15},
-      {1115, "STATIC", "New resultss:", SS_RIGHT, 150, 17, 50, 16},
-      {kIdNewCount, "EDIT", "0", readOnly, 205, 15, 35, 15},
-      {1117, "STATIC", "Bytes downloaded:", SS_RIGHT, 250, 17, 65, 11},
-      {kIdBytes, "EDIT", "0", readOnly, 320, 15, 50, 15},
+      // Wider labels than the classic layout so every caption fits on one line.
+      {1113, "STATIC", "Current # of search results:", SS_RIGHT, 2, 17, 110, 10},
+      {kIdResultCount, "EDIT", "0", readOnly, 114, 15, 35, 15},
+      {1115, "STATIC", "New resultss:", SS_RIGHT, 150, 17, 55, 10},
+      {kIdNewCount, "EDIT", "0", readOnly, 207, 15, 35, 15},
+      {1117, "STATIC", "Bytes downloaded:", SS_RIGHT, 243, 17, 73, 10},
+      {kIdBytes, "EDIT", "0", readOnly, 318, 15, 50, 15},
   };
   char label[16];
   for (int i = 0; i < kSlots; ++i) {
@@ -81,10 +82,10 @@ std::vector<ControlSpec> StatusPageTable() {
     table.push_back({1160 + i, "STATIC", label, SS_LEFT, 25, static_cast<short>(y + 2), 40, 10});
     std::snprintf(label, sizeof label, "Scan %02d:", i + 1);
     table.push_back({1290 + i, "STATIC", label, SS_LEFT, 25, static_cast<short>(y + 2), 40, 10});
-    table.push_back({1180 + i, "STATIC", "", SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE, 10, static_cast<short>(y + 2), 10, 10});
-    table.push_back({1200 + i, "STATIC", "", SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE, 10, static_cast<short>(y + 2), 10, 10});
-    table.push_back({1220 + i, "STATIC", "", SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE, 70, 230, 16, 16});
-    table.push_back({1240 + i, "STATIC", "", SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE, 70, 250, 16, 16});
+    table.push_back({1180 + i, "STATIC", "HARDLYTHERE", SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE, 10, static_cast<short>(y + 2), 10, 10});
+    table.push_back({1200 + i, "STATIC", "HARDLYTHERE", SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE, 10, static_cast<short>(y + 2), 10, 10});
+    table.push_back({1220 + i, "STATIC", "ICONDULL", SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE, 70, 230, 16, 16});
+    table.push_back({1240 + i, "STATIC", "ICONDULL", SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE, 70, 250, 16, 16});
   }
   table.push_back({kIdViewSearchStatus, "BUTTON", "View Search Status", BS_PUSHBUTTON | WS_TABSTOP, 280, 230, 90, 15});
   table.push_back({kIdViewScanStatus, "BUTTON", "View Scan Status", BS_PUSHBUTTON | WS_TABSTOP, 280, 250, 90, 15});

@@ -106,9 +106,10 @@ void Win32Frontend::Drain() {
   } else {
     for (std::int32_t row : work.changedRows) RefreshResultRow(row);
   }
-  for (int part = 0; part < 2; ++part) {
-    const auto& text = work.statusParts[static_cast<std::size_t>(part)];
-    if (text) SendMessageA(Main().status, SB_SETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text->c_str()));
+  // The engine's messages, the request being fetched among them, go to the
+  // wide first part; the narrow second part keeps the run state.
+  for (const auto& text : work.statusParts) {
+    if (text) SendMessageA(Main().status, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text->c_str()));
   }
   if (work.progress) {
     SetProgress(work.progress->first);

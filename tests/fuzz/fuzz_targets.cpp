@@ -2,10 +2,10 @@
 
 #include <string_view>
 
-#include "core/csv_fields.h"
 #include "catalogs/catalog_files.h"
 #include "catalogs/catalog_harvest.h"
 #include "catalogs/harvest_steps.h"
+#include "core/csv_fields.h"
 #include "core/settings.h"
 #include "harvest/ad_text.h"
 #include "harvest/query_site.h"
@@ -61,16 +61,16 @@ void FuzzCatalogScanners(const std::uint8_t* data, std::size_t size) {
   const std::uint8_t choice = size > 0 ? data[0] : 0;
   const std::string_view page = Page(data, size);
   switch (choice % 10) {
-    case 0: harvest::ScanBackpageCities(page); break;
-    case 1: harvest::ScanBackpageSections(page); break;
-    case 2: harvest::ScanDaypeCities(page); break;
-    case 3: harvest::ScanDaypeSections(page); break;
-    case 4: harvest::ScanCraigslistSections(page, "sss"); break;
-    case 5: harvest::ReadGeographyPage(page); break;
-    case 6: harvest::ScanKijijiSections(page); break;
-    case 7: harvest::ScanKijijiCanada(page); break;
-    case 8: harvest::ScanKijijiStates(page); break;
-    default: harvest::ScanKijijiStateCities(page, "Ohio"); break;
+    case 0: catalogs::ScanBackpageCities(page); break;
+    case 1: catalogs::ScanBackpageSections(page); break;
+    case 2: catalogs::ScanDaypeCities(page); break;
+    case 3: catalogs::ScanDaypeSections(page); break;
+    case 4: catalogs::ScanCraigslistSections(page, "sss"); break;
+    case 5: catalogs::ReadGeographyPage(page); break;
+    case 6: catalogs::ScanKijijiSections(page); break;
+    case 7: catalogs::ScanKijijiCanada(page); break;
+    case 8: catalogs::ScanKijijiStates(page); break;
+    default: catalogs::ScanKijijiStateCities(page, "Ohio"); break;
   }
   (void)FoldAccents(page);
   std::string dir, id;

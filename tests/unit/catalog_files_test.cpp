@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "catalogs/catalog_files.h"
 #include "commands/start_up.h"
 #include "core/csv_fields.h"
-#include "catalogs/catalog_files.h"
 #include "core/settings.h"
 #include "platform/platform.h"
 

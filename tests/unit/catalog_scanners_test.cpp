@@ -10,7 +10,7 @@
 #include "platform/platform.h"
 
 using namespace vemtrix;
-using harvest::Row;
+using catalogs::Row;
 
 namespace {
 
@@ -32,7 +32,7 @@ TEST(HarvestText, ProperCaseFoldAccentsAndRows) {
   EXPECT_EQ(FoldAccents("Caf\xE9 \xC3\xB1 \xC3"), "Caf\xE9 \xC3\xB1 \xC3");
 
   // A stray quote or line break on a page cannot break a catalog row apart.
-  EXPECT_EQ(harvest::CsvRow({"a\"b", "c\r\nd", ""}), "\"a'b\",\"c  d\",\"\"\r\n");
+  EXPECT_EQ(catalogs::CsvRow({"a\"b", "c\r\nd", ""}), "\"a'b\",\"c  d\",\"\"\r\n");
 }
 
 TEST(HarvestText, SplitKijijiSectionUrl) {
@@ -77,7 +77,7 @@ TEST(BackpageScan, CityLabelsGiveCountryStateAndCity) {
       "<a href=\"http://dc.backpage.com/\">WASHINGTON DC</a> | "
       "<a href=\"http://sj.backpage.com/\">saint john , nb </a></p>"
       "<div class=\"littleText\"><a href=\"http://after.backpage.com/\">After, ON</a></div>";
-  harvest::PageScan scan = harvest::ScanBackpageCities(page);
+  catalogs::PageScan scan = catalogs::ScanBackpageCities(page);
   EXPECT_EQ(scan.rows, (Rows{{"Canada", "ON", "Ontario", "Toronto", "http://toronto.backpage.com/"},
                              {"United States", "AL", "Alabama", "Default", "http://alabama.backpage.com/"},
                              {"Error", "ZZ", "Error", "Springfield", "http://x.backpage.com/"},
@@ -85,7 +85,7 @@ TEST(BackpageScan, CityLabelsGiveCountryStateAndCity) {
                              {"Canada", "NB", "New Brunswick", "Saint John", "http://sj.backpage.com/"}}));
   EXPECT_EQ(scan.log, "  Found 5 city-specific subsites.\r\n");
   // A region the tables do not know: no code, no country.
-  scan = harvest::ScanBackpageCities("<p class=\"cityLinkList\"><a href=\"http://a.backpage.com/\">atlantis</a>");
+  scan = catalogs::ScanBackpageCities("<p class=\"cityLinkList\"><a href=\"http://a.backpage.com/\">atlantis</a>");
   EXPECT_EQ(scan.rows, (Rows{{"Error", "Error", "Atlantis", "Default", "http://a.backpage.com/"}}));
 }
 
@@ -99,7 +99,7 @@ TEST(BackpageScan, SectionsCategoriesAndThePersonalsRule) {
       "<a href=\"http://other.backpage.com/MenSeekWomen/?category=4385\">cars &gt; trucks</a>\n"
       "<a href=\"/Blog/\">blog</a>\n"
       "<script>javascript:<a href=\"/After/?section=9\">after</a>";
-  harvest::PageScan scan = harvest::ScanBackpageSections(page);
+  catalogs::PageScan scan = catalogs::ScanBackpageSections(page);
   EXPECT_EQ(scan.rows, (Rows{{"4378", "Buy, Sell&trade", "0", "", "BuySell"},
                              {"4378", "Buy, Sell&trade", "4380", "Home /Garden", "Furniture"},
                              {"4383", "Personals", "0", "", ""},
@@ -115,7 +115,7 @@ TEST(DaypeScan, StatesCitiesAndWashingtonDc) {
       "<a href=\"http://bethesda.daype.com/\">Bethesda</a>"
       "<span class='head1'>Virginia</span><a href=\"http://norfolk.daype.com\">Norfolk</a>"
       "<div class=\"bg_footer\"><a href=\"http://z.daype.com/\">Z</a></div>";
-  harvest::PageScan scan = harvest::ScanDaypeCities(page);
+  catalogs::PageScan scan = catalogs::ScanDaypeCities(page);
   // The DC city keeps its state for the cities after it, up to the next heading.
   EXPECT_EQ(scan.rows,
             (Rows{{"United States", "MD", "Maryland", "Baltimore", "http://baltimore.daype.com/"},
@@ -124,7 +124,7 @@ TEST(DaypeScan, StatesCitiesAndWashingtonDc) {
                   {"United States", "VA", "Virginia", "Norfolk", "http://norfolk.daype.com"}}));
   EXPECT_EQ(scan.log, "  Found 4 cities in 2 states.\r\n");
 
-  scan = harvest::ScanDaypeSections(
+  scan = catalogs::ScanDaypeSections(
       "<link href=\"x\"><table><tr><td class=head1>For Sale</td></tr>"
       "<tr><td><a href=\"http://la.daype.com/classifieds/furniture/12/\">home &amp; garden</a></td></tr>"
       "<tr><td class=head1>Jobs</td></tr><a href=\"http://la.daype.com/classifieds/jobs/31/\">jobs</a>"
@@ -134,22 +134,22 @@ TEST(DaypeScan, StatesCitiesAndWashingtonDc) {
 }
 
 TEST(CraigslistScan, SectionGroupNamesAreTrimmedAndProperCased) {
-  harvest::PageScan scan = harvest::ScanCraigslistSections(
+  catalogs::PageScan scan = catalogs::ScanCraigslistSections(
       "community:\r\n<option value=\"act\">  activities  \r\n<option value=\"vnn\">LOCAL NEWS &amp; VIEWS\n", "ccc");
   EXPECT_EQ(scan.rows, (Rows{{"ccc", "act", "Activities"}, {"ccc", "vnn", "Local News & Views"}}));
   EXPECT_EQ(scan.log, "  Activities\r\n  Local News & Views\r\n");
 }
 
 TEST(CraigslistScan, GeographyAnswers) {
-  using harvest::GeographyPage;
-  GeographyPage geo = harvest::ReadGeographyPage("HTTP/1.0 404 Not Found\r\n\r\n<h1>Not Found</h1>");
+  using catalogs::GeographyPage;
+  GeographyPage geo = catalogs::ReadGeographyPage("HTTP/1.0 404 Not Found\r\n\r\n<h1>Not Found</h1>");
   EXPECT_EQ(geo.kind, GeographyPage::NotInUse);
 
-  geo = harvest::ReadGeographyPage("HTTP/1.0 302 Found\r\nLocation:   http://delaware.craigslist.org/  \r\nX: y\r\n\r\n");
+  geo = catalogs::ReadGeographyPage("HTTP/1.0 302 Found\r\nLocation:   http://delaware.craigslist.org/  \r\nX: y\r\n\r\n");
   EXPECT_EQ(geo.kind, GeographyPage::Redirect);
   EXPECT_EQ(geo.location, "http://delaware.craigslist.org/");
 
-  geo = harvest::ReadGeographyPage(
+  geo = catalogs::ReadGeographyPage(
       "HTTP/1.0 200 OK\r\n\r\n<a href=\"http://www.craigslist.org/\">home</a><div id=\"list\">"
       "<a href=\"http://a.craigslist.org/\"><b>ALBANY</b></a> <br>\n<a href=\"http://b.craigslist.org/\">bay area</a>");
   EXPECT_EQ(geo.kind, GeographyPage::List);
@@ -162,8 +162,8 @@ TEST(CraigslistScan, RealPennsylvaniaPageOf2008) {
   if (!platform::ReadWholeFile(std::string(VEMTRIX_REALPAGES_DIR) + "/craigslist_geo_us-pa_2008.html", page)) {
     GTEST_SKIP() << "real pages not present";
   }
-  const harvest::GeographyPage geo = harvest::ReadGeographyPage("HTTP/1.0 200 OK\r\n\r\n" + page);
-  ASSERT_EQ(geo.kind, harvest::GeographyPage::List);
+  const catalogs::GeographyPage geo = catalogs::ReadGeographyPage("HTTP/1.0 200 OK\r\n\r\n" + page);
+  ASSERT_EQ(geo.kind, catalogs::GeographyPage::List);
   ASSERT_EQ(geo.links.size(), 13u);
   EXPECT_EQ(geo.links[0], (std::pair<std::string, std::string>{"http://altoona.craigslist.org/", "Altoona-johnstown"}));
   // Bold city names lose their tags.
@@ -184,7 +184,7 @@ TEST(KijijiScan, SectionLinksWithoutCategoryIdEndTheListOrTheStep) {
       "<h2 class=\"title\"><a href=\"http://la.kijiji.com/services/\">services</a></h2>"
       "<li><a href=\"http://la.kijiji.com/lessons/?catId=86\">lessons</a></li>"
       "<h2 class=\"title\"><a href=\"http://la.kijiji.com/jobs/?catId=45\">jobs</a></h2>";
-  harvest::KijijiSectionScan scan = harvest::ScanKijijiSections(page);
+  catalogs::KijijiSectionScan scan = catalogs::ScanKijijiSections(page);
   EXPECT_FALSE(scan.broken);
   // "parts" ends only its master's list; "services" ends the step.
   EXPECT_EQ(scan.rows, (Rows{{"Buy And Sell", "10", "buy-sell", "Buy And Sell"},
@@ -195,8 +195,8 @@ TEST(KijijiScan, SectionLinksWithoutCategoryIdEndTheListOrTheStep) {
                       "  Rooms (36/rooms)\r\n");
 
   // A title without a link, or with an empty one, is a broken page.
-  EXPECT_TRUE(harvest::ScanKijijiSections("<h2 class=\"title\">no link at all</h2>").broken);
-  EXPECT_TRUE(harvest::ScanKijijiSections("<h2 class=\"title\"><a href=\"\">empty</a></h2>").broken);
+  EXPECT_TRUE(catalogs::ScanKijijiSections("<h2 class=\"title\">no link at all</h2>").broken);
+  EXPECT_TRUE(catalogs::ScanKijijiSections("<h2 class=\"title\"><a href=\"\">empty</a></h2>").broken);
 }
 
 TEST(KijijiScan, CanadianProvincesAreFolded) {
@@ -207,7 +207,7 @@ TEST(KijijiScan, CanadianProvincesAreFolded) {
       "<li><a href=\"http://montreal.kijiji.ca\">Montr\xC3\xA9" "al</a></li></ul>"
       "<h2 class=\"homeMetaCatName\">Ontario</h2><ul><li><a href=\"http://toronto.kijiji.ca\">Toronto</a></li></ul>"
       "</div><li><a href=\"http://after.kijiji.ca\">After</a></li>";
-  harvest::PageScan scan = harvest::ScanKijijiCanada(page);
+  catalogs::PageScan scan = catalogs::ScanKijijiCanada(page);
   EXPECT_EQ(scan.rows, (Rows{{"Canada", "Quebec", "Levis", "http://qc.kijiji.ca/levis"},
                              {"Canada", "Quebec", "Montreal", "http://montreal.kijiji.ca"},
                              {"Canada", "Ontario", "Toronto", "http://toronto.kijiji.ca"}}));
@@ -221,13 +221,13 @@ TEST(KijijiScan, UsStatesAndTheirCities) {
   for (int i = 1; i <= 105; ++i) {
     page += "<a href=\"http://www.kijiji.com/state/s" + std::to_string(i) + "\">State " + std::to_string(i) + "</a>";
   }
-  const auto states = harvest::ScanKijijiStates(page);
+  const auto states = catalogs::ScanKijijiStates(page);
   // The list holds 100 states; the rest are left out.
-  ASSERT_EQ(states.size(), harvest::kKijijiStateLimit);
+  ASSERT_EQ(states.size(), catalogs::kKijijiStateLimit);
   EXPECT_EQ(states.front(), (std::pair<std::string, std::string>{"State 1", "http://www.kijiji.com/state/s1"}));
   EXPECT_EQ(states.back().first, "State 100");
 
-  harvest::PageScan scan = harvest::ScanKijijiStateCities(
+  catalogs::PageScan scan = catalogs::ScanKijijiStateCities(
       "<a href=\"http://www.kijiji.com/\">Home</a>Please select a city below<br><a href=\"http://a.kijiji.com/\">Akron</a>"
       "</div><a href=\"http://b.kijiji.com/\">Beyond</a>",
       "Ohio");

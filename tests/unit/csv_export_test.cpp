@@ -69,12 +69,14 @@ TEST_F(CsvExport, ScopesChooseTheRecords) {
   AddRow("red car", "http://a.craigslist.org/3", true, "");
   AddRow("green van", "http://a.craigslist.org/4", false, "RED mini van");
   using Titles = std::vector<std::string>;
-  EXPECT_EQ(TitlesIn(CsvFileText(OutputScope::All, settings)), (Titles{"red bike", "blue bike", "red car", "green van"}));
+  EXPECT_EQ(TitlesIn(CsvFileText(OutputScope::All, settings)),
+            (Titles{"red bike", "blue bike", "red car", "green van"}));
   EXPECT_EQ(TitlesIn(CsvFileText(OutputScope::NewOnly, settings)), (Titles{"blue bike", "red car"}));
   SelectRowsForOutput({4, 1});
   EXPECT_EQ(TitlesIn(CsvFileText(OutputScope::Selected, settings)), (Titles{"red bike", "green van"}));
   // The filter reads the title followed directly by the full text.
-  EXPECT_EQ(TitlesIn(CsvFileText({OutputScope::QuickFilter, "Red \"mini van\""}, settings)), (Titles{"red bike", "green van"}));
+  EXPECT_EQ(TitlesIn(CsvFileText({OutputScope::QuickFilter, "Red \"mini van\""}, settings)),
+            (Titles{"red bike", "green van"}));
   EXPECT_EQ(TitlesIn(CsvFileText({OutputScope::QuickFilter, "bike -seats"}, settings)), (Titles{"blue bike"}));
   EXPECT_EQ(TitlesIn(CsvFileText({OutputScope::QuickFilter, "\"bikemini van\""}, settings)), (Titles{"red bike"}));
 }

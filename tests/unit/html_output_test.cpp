@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "commands/output_commands.h"
-#include "output/html_output.h"
 #include "core/html_template.h"
+#include "output/html_output.h"
 #include "support/output_fixture.h"
 
 using namespace vemtrix;
@@ -82,7 +82,8 @@ TEST_F(HtmlOutput, ScopesKeepStoreCountersAndDropExpiredRows) {
   EXPECT_EQ(HtmlPageText(OutputScope::NewOnly, settings), "[cars]2|NEW|t2|;5|NEW|t5|;(end)");
   SelectRowsForOutput({3, 6, 7});
   EXPECT_EQ(HtmlPageText(OutputScope::Selected, settings), "[cars]3||t3|;(end)");
-  EXPECT_EQ(HtmlPageText({OutputScope::QuickFilter, "t -t4"}, settings), "[cars]1||t1|;2|NEW|t2|;3||t3|;5|NEW|t5|;(end)");
+  EXPECT_EQ(HtmlPageText({OutputScope::QuickFilter, "t -t4"}, settings),
+            "[cars]1||t1|;2|NEW|t2|;3||t3|;5|NEW|t5|;(end)");
   EXPECT_EQ(HtmlPageText(OutputScope::All, settings).find("gone"), std::string::npos);
 }
 

@@ -126,7 +126,7 @@ TEST_F(ResultSortTest, LongSharedBeginningsSortLikeAPlainStableSort) {
 TEST_F(ResultSortTest, DuplicatesAndDeepScanRowsAreStillFoundAfterASort) {
   auto add = [&](const std::string& title, const std::string& link) {
     bool added = false;
-    store.AddFromSearch("2026-11-03", title, link, "", "Toronto", "apartments", &added);
+    store.AddFromSearch(AppendOptions{}, "2026-11-03", title, link, "", "Toronto", "apartments", &added);
     return added;
   };
   std::vector<std::string> links;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "catalogs/catalog_files.h"
 #include "commands/search_commands.h"
 #include "core/csv_fields.h"
-#include "catalogs/catalog_files.h"
 #include "core/current_search.h"
 #include "core/recent_searches.h"
 #include "core/result_store.h"

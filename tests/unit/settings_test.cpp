@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/settings.h"
 #include "core/html_template.h"
+#include "core/settings.h"
 #include "platform/platform.h"
 
 using namespace vemtrix;

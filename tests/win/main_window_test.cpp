@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -155,30 +156,37 @@ std::string Answer(const std::string& caption, int button, int timeoutMs = kWind
   return text;
 }
 
-// Types name into an open or save dialog with this title and presses OK
-// (or Cancel when name is empty).
 bool AnswerFileDialog(const std::string& title, const std::string& name) {
-  HWND dialog = WaitForWindow(title, GetCurrentProcessId());
-  if (dialog == nullptr) return false;
-  if (name.empty()) {
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-  } else {
-    HWND edit = Find(dialog, 0x47C);
-    if (edit != nullptr && GetDlgCtrlID(edit) == 0x47C) {
-      char className[32] = {};
-      GetClassNameA(edit, className, sizeof className);
-      if (std::string(className) != "Edit") edit = FindWindowExA(edit, nullptr, "Edit", nullptr);
-    }
-    SetWindowTextA(edit != nullptr ? edit : Find(dialog, 0x480), name.c_str());
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  return uitest::AnswerFileDialog(title, name, GetCurrentProcessId());
+}
+
+// A dialog or box a failed step left open would keep the window from
+// closing: cancel every one of them.
+void CancelLeftOverDialogs(HWND window) {
+  for (int round = 0; round < 5; ++round) {
+    std::vector<HWND> open;
+    EnumThreadWindows(
+        GetWindowThreadProcessId(window, nullptr),
+        [](HWND candidate, LPARAM parameter) -> BOOL {
+          char name[16] = {};
+          GetClassNameA(candidate, name, sizeof name);
+          if (IsWindowVisible(candidate) && std::string(name) == "#32770")
+            reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(candidate);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&open));
+    open.erase(std::remove(open.begin(), open.end(), window), open.end());
+    if (open.empty()) return;
+    for (HWND dialog : open) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
   }
-  return WaitForWindowGone(dialog, 10000);
 }
 
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     folder_ = FreshTempFolder("main_window");
+    if (!folder_.empty() && folder_.back() == '\\') folder_.pop_back();
     platform::SetProgramDirectory(folder_ + "\\");
     const std::pair<const char*, const char*> files[] = {
         {"CLcitylist.csv", kClCities}, {"CLsectlist.csv", kClSections}, {"CLstatelist.csv", kClStates},
@@ -201,8 +209,9 @@ class MainWindowTest : public ::testing::Test {
       HWND window = WaitForWindow(kTitle, GetCurrentProcessId());
       if (window != nullptr) {
         drive(window);
+        CancelLeftOverDialogs(window);
         PostMessageA(window, WM_COMMAND, 7101, 0);
-        if (HWND box = WaitForMessageBox("Really exit?", GetCurrentProcessId(), 3000)) AnswerMessageBox(box, IDYES);
+        if (Dirty.load() != 0) Answer("Really exit?", IDYES);
       }
       ended = true;
     });
@@ -305,7 +314,7 @@ TEST_F(MainWindowTest, GoHarvestsIntoTheTopOfTheListAndRestoresTheWindow) {
 
 TEST_F(MainWindowTest, SaveAndLoadGoThroughTheFileDialogsAndKeepOnlyTheBareName) {
   std::string nameAfterSave, nameAfterCancel, nameAfterLoad, failedSaveQuestion;
-  bool savedFile = false;
+  bool savedFile = false, cancelled = false, loaded = false;
   int listedAfterLoad = 0;
   Run([&](HWND window) {
     Click(window, 1006);
@@ -315,11 +324,14 @@ TEST_F(MainWindowTest, SaveAndLoadGoThroughTheFileDialogsAndKeepOnlyTheBareName)
     savedFile = FileExists(folder_ + "\\renamed.vem");
     // A cancelled open dialog changes nothing.
     Click(window, 1005);
-    AnswerFileDialog("Please select a search file to load", "");
+    cancelled = AnswerFileDialog("Please select a search file to load", "");
     nameAfterCancel = TextOf(window, 1004);
-    // Loading picks the search of that name from the program folder.
+    // A file picked in another folder loads the search of that name from
+    // the program folder.
+    CreateDirectoryA((folder_ + "\\elsewhere").c_str(), nullptr);
+    WriteBytes(folder_ + "\\elsewhere\\bikes.vem", "not a saved search");
     Click(window, 1005);
-    AnswerFileDialog("Please select a search file to load", folder_ + "\\bikes.vem");
+    loaded = AnswerFileDialog("Please select a search file to load", folder_ + "\\elsewhere\\bikes.vem");
     WaitUntil([&] { return TextOf(window, 1004) == "bikes"; }, 5000);
     nameAfterLoad = TextOf(window, 1004);
     listedAfterLoad = ListCount(window);
@@ -328,13 +340,17 @@ TEST_F(MainWindowTest, SaveAndLoadGoThroughTheFileDialogsAndKeepOnlyTheBareName)
     Dirty = 1;
     CreateDirectoryA((folder_ + "\\blocked.vem").c_str(), nullptr);
     Click(window, 1006);
+    std::thread replace([] { Answer("Please select a search file to save", IDYES); });  // "already exists"
     AnswerFileDialog("Please select a search file to save", "blocked");
+    replace.join();
     Answer("Error", IDOK, 5000);
     PostMessageA(window, WM_CLOSE, 0, 0);
     failedSaveQuestion = Answer("Really exit?", IDNO);
   });
   EXPECT_EQ(nameAfterSave, "renamed");
   EXPECT_TRUE(savedFile);
+  EXPECT_TRUE(cancelled);
+  EXPECT_TRUE(loaded);
   EXPECT_EQ(nameAfterCancel, "renamed");
   EXPECT_EQ(nameAfterLoad, "bikes");
   EXPECT_EQ(listedAfterLoad, 3);

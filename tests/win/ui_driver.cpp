@@ -344,6 +344,37 @@ std::vector<MessageBoxInfo> AnswerBoxesUntilExit(ChildProcess& process, int butt
 
 // ------------------------------------------------------------------ pictures
 
+bool AnswerFileDialog(const std::string& title, const std::string& name, DWORD processId, int timeoutMs) {
+  HWND dialog = WaitForWindow(title, processId, timeoutMs);
+  if (dialog == nullptr) return false;
+  if (name.empty()) {
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    return WaitForWindowGone(dialog, timeoutMs);
+  }
+  // The name box is an Edit somewhere inside the control 0x47C (a combo box
+  // in the explorer-style dialog) or that control itself.
+  HWND box = FindControl(dialog, 0x47C);
+  HWND edit = nullptr;
+  if (box != nullptr) {
+    if (ClassName(box) == "Edit") {
+      edit = box;
+    } else {
+      EnumChildWindows(
+          box,
+          [](HWND child, LPARAM parameter) -> BOOL {
+            if (ClassName(child) != "Edit") return TRUE;
+            *reinterpret_cast<HWND*>(parameter) = child;
+            return FALSE;
+          },
+          reinterpret_cast<LPARAM>(&edit));
+    }
+  }
+  if (edit == nullptr) return false;
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  return WaitForWindowGone(dialog, timeoutMs);
+}
+
 bool SaveWindowPng(HWND window, const std::string& path) {
   RECT area{};
   if (!GetWindowRect(window, &area)) return false;

@@ -83,6 +83,12 @@ bool AnswerMessageBox(HWND box, int button);
 // timeoutMs passes), in order.
 std::vector<MessageBoxInfo> AnswerBoxesUntilExit(ChildProcess& process, int button, int timeoutMs);
 
+// An open or save dialog with this title, of process processId: types name
+// into its file name box and presses OK, or presses Cancel when name is
+// empty. False when no such dialog showed up or it did not close.
+bool AnswerFileDialog(const std::string& title, const std::string& name, DWORD processId,
+                      int timeoutMs = kWindowWaitMs);
+
 // Copies the window as it is on the screen into a PNG file.
 bool SaveWindowPng(HWND window, const std::string& path);
 

@@ -35,7 +35,7 @@ void ApplySets(const Arguments& args);
 bool ApplyConnectTo(const Arguments& args, int& status);
 
 // Opens a saved search as the program would: its folder stands in for the
-// program's folder and its name goes into the name box; then LoadSearch with
+// program's folder and its name becomes the current search's; then LoadSearch with
 // its messages. False (after a message) when it cannot be read.
 bool OpenSavedSearch(const std::string& path);
 

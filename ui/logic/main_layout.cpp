@@ -110,8 +110,12 @@ std::vector<LayoutSlot> MainWindowLayout(int W, int H, const std::array<bool, 4>
   place(ids::kCitiesClearAll, Rect(57, treeButtonRow, 50, kButtonHeight));
   place(ids::kSectionsSelectAll, Rect(sectionColumnX, treeButtonRow, 50, kButtonHeight));
   place(ids::kSectionsClearAll, Rect(sectionColumnX + 55, treeButtonRow, 50, kButtonHeight));
-  place(ids::kCityTreeName, Rect(117, H - 132, 100, 10));
-  place(ids::kSectionTreeName, Rect(sectionColumnX + 115, H - 132, 100, 10));
+  // The tree-name labels sit right of their column's buttons and end before
+  // the next column (or the page's edge), so they never cover a button.
+  const int cityNameX = 110;
+  const int sectionNameX = sectionColumnX + 108;
+  place(ids::kCityTreeName, Rect(cityNameX, H - 132, std::min(100, sectionColumnX - cityNameX - 3), 10));
+  place(ids::kSectionTreeName, Rect(sectionNameX, H - 132, std::min(100, W - 27 - sectionNameX), 10));
   place(ids::kTermsLabel, Rect(2, H - 113, 50, 15));
   place(ids::kTerms, Rect(55, buttonRow, W - 145, kButtonHeight));
   place(ids::kGoSettings, Rect(W - 82, buttonRow, 50, kButtonHeight));

@@ -48,7 +48,8 @@ TEST_F(HttpGetTest, SendsTheFiveLinesAndReadsUntilClose) {
   std::uint32_t before = BytesThisRun;
   std::int64_t superBefore = AppSettings().SuperBytes;
 
-  std::string response = HttpGet("sfbay.craigslist.org", "/search/sss?query=a+b&format=rss", HttpRedirect::Follow, HttpDisplay::StatusBar, "TestAgent/1.0");
+  std::string response = HttpGet("sfbay.craigslist.org", "/search/sss?query=a+b&format=rss",
+                                 HttpRedirect::Follow, HttpDisplay::StatusBar, "TestAgent/1.0");
 
   EXPECT_EQ(response, page);
   ASSERT_EQ(server.Requests().size(), 1u);
@@ -132,7 +133,8 @@ TEST_F(HttpGetTest, ABodyMentioning302FoundIsTakenAsARedirect) {
     }
   });
   Route(server);
-  EXPECT_EQ(HttpGet("a.host", "/article", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent), "HTTP/1.0 200 OK\r\n\r\nmoved page");
+  EXPECT_EQ(HttpGet("a.host", "/article",
+                    HttpRedirect::Follow, HttpDisplay::Quiet, kAgent), "HTTP/1.0 200 OK\r\n\r\nmoved page");
 }
 
 TEST_F(HttpGetTest, UnreachableServersGiveAnEmptyResponse) {

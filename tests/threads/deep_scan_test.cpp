@@ -4,6 +4,7 @@
 #include <atomic>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "catalogs/catalog_files.h"
 #include "commands/search_commands.h"
@@ -235,4 +236,29 @@ TEST_F(DeepScanTest, SearchWorkersLaunchItWhenAutomatic) {
     EXPECT_NE(Results().Field(row, kFieldFullText).find("long enough to count"), std::string::npos) << row;
   }
   EXPECT_EQ(DeepScanActive.load(), 0);
+}
+
+TEST_F(DeepScanTest, SettingsChangedDuringAScanWaitForTheNextScan) {
+  AppSettings().MaxThreads2 = 2;
+  AppSettings().OverrideRSS = 0;
+  AppSettings().UserAgent = "Agent at the start";
+  for (int i = 1; i <= 6; ++i) AddAd("http://toronto.craigslist.ca/apa/" + std::to_string(i) + ".html");
+  AddAd("http://toronto.craigslist.ca/apa/7.html", "A feed description longer than twenty-five characters");
+  StartDeepScan(AppSettings());
+  for (int i = 0; DeepScanActive != 0; ++i) {
+    Settings& s = AppSettings();
+    s.UserAgent = "Agent " + std::to_string(i);
+    s.OverrideRSS = 1;
+    s.MaxThreads2 = 1 + i % 12;
+    s.AudioPrompts = i % 2;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  WaitForDeepScanEnd();
+
+  EXPECT_EQ(Paths().size(), 6u);  // the feed row stays: no override at the start
+  for (const std::string& request : sites.Server().Requests()) {
+    EXPECT_EQ(vemtrix::testing::HeaderValue(request, "User-Agent"), "Agent at the start");
+  }
+  EXPECT_EQ(Results().Field(7, kFieldFullText).rfind("<!--RSS-->", 0), 0u);
+  EXPECT_TRUE(ui.Spoken().empty());
 }

@@ -187,7 +187,10 @@ TEST_F(ResultStoreTest, TwelveWorkersAppendingTheSameAdsAddEachOnce) {
     workers.emplace_back([&, w] {
       for (int i = 0; i < kAds; ++i) {
         int n = (i * 7 + w * 13) % kAds;  // every worker sees every ad, in its own order
-        if (!store.AddFromSearch(AppendOptions(), "2026-11-03", "ad " + std::to_string(n), Link(100000 + n), "", "c", "s")) ++refused;
+        if (!store.AddFromSearch(AppendOptions(), "2026-11-03", "ad " + std::to_string(n), Link(100000 + n), "", "c",
+                                 "s")) {
+          ++refused;
+        }
         if (i % 50 == 0) (void)store.Field(1, kFieldLink);
       }
     });

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "core/text.h"
 #include "harvest/http_get.h"
 #include "harvest/query_site.h"
 #include "harvest/sites.h"
-#include "core/text.h"
 #include "support/loopback_server.h"
 #include "support/recording_frontend.h"
 
