@@ -14,7 +14,8 @@ namespace {
 
 const char kDialogCaption[] = "Vemtrix Installer";
 const char kErrorCaption[] = "Install Error";
-const char kMarkerVariable[] = "VEMTRIX_TEST_START_MARKER";
+// What the installed program shows first: it has a settings file and no catalogs.
+const char kStartedCaption[] = "Download Sections and Cities";
 
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -68,8 +69,6 @@ class InstallerTest : public ::testing::Test {
     ASSERT_TRUE(CreateDirectoryA(source_.c_str(), nullptr));
     ASSERT_TRUE(CopyFileA(HostPath(VEMTRIX_PROGRAM_EXE).c_str(), (source_ + "Vemtrix.exe").c_str(), FALSE));
     ASSERT_NO_FATAL_FAILURE(PlaceInstaller(root_ + "install here\\"));
-    marker_ = root_ + "started.txt";
-    SetEnvironmentVariableA(kMarkerVariable, marker_.c_str());
     programsLink_ = SpecialFolder(CSIDL_PROGRAMS) + "\\Vemtrix.lnk";
     desktopLink_ = SpecialFolder(CSIDL_DESKTOP) + "\\Vemtrix.lnk";
     ASSERT_NE(programsLink_, "\\Vemtrix.lnk");
@@ -86,7 +85,6 @@ class InstallerTest : public ::testing::Test {
     if (install_.rfind(root_, 0) != 0) RemoveTree(install_);
     DeleteFileA(programsLink_.c_str());
     DeleteFileA(desktopLink_.c_str());
-    SetEnvironmentVariableA(kMarkerVariable, nullptr);
     RemoveTree(root_);
   }
 
@@ -141,13 +139,13 @@ class InstallerTest : public ::testing::Test {
     EXPECT_EQ(info.buttons, std::vector<std::string>{"OK"});
     AnswerMessageBox(box, IDOK);
     EXPECT_TRUE(installer_.WaitForExit(kWindowWaitMs));
-    Sleep(1500);  // time for a wrongly started program to show itself
     EXPECT_FALSE(FileExists(programsLink_));
     EXPECT_FALSE(FileExists(desktopLink_));
-    EXPECT_FALSE(FileExists(marker_)) << ReadBytes(marker_);
+    // A wrongly started program would show its first window within seconds.
+    EXPECT_EQ(WaitForWindow(kStartedCaption, 0, 5000), nullptr) << "the installed program was started";
   }
 
-  std::string root_, install_, source_, marker_, programsLink_, desktopLink_;
+  std::string root_, install_, source_, programsLink_, desktopLink_;
   ChildProcess installer_;
 };
 
@@ -212,10 +210,14 @@ TEST_F(InstallerTest, WaitsForTheMainProgramThenInstallsLinksAndStartsIt) {
     EXPECT_EQ(link.description, "Run the Quillfen Classified Listing Harvester");
   }
 
-  // The installed copy was started, in its own folder.
-  for (int waited = 0; !FileExists(marker_) && waited < 15000; waited += 100) Sleep(100);
-  std::string started = ReadBytes(marker_);
-  EXPECT_EQ(Lower(started), Lower(installed + "|" + install_.substr(0, install_.size() - 1) + "\r\n"));
+  // The installed copy was started: it shows its first window.
+  HWND started = WaitForWindow(kStartedCaption, 0, 20000);
+  ASSERT_NE(started, nullptr) << "the installed program was not started";
+  DWORD program = ProcessOfWindow(started);
+  EXPECT_EQ(Lower(ProcessImagePath(program)), Lower(installed));
+  CloseWithCloseBox(started);
+  EXPECT_TRUE(WaitForWindowGone(started));
+  EndProcess(program);
 }
 
 TEST_F(InstallerTest, UnquotedPathAndUntickedBoxesEndWithInstallComplete) {

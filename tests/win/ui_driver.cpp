@@ -174,6 +174,31 @@ void ChildProcess::Kill() {
   info_ = {};
 }
 
+DWORD ProcessOfWindow(HWND window) {
+  DWORD processId = 0;
+  if (window != nullptr) GetWindowThreadProcessId(window, &processId);
+  return processId;
+}
+
+std::string ProcessImagePath(DWORD processId) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (process == nullptr) return "";
+  char path[MAX_PATH * 4] = {};
+  DWORD length = sizeof path;
+  std::string image = QueryFullProcessImageNameA(process, 0, path, &length) ? std::string(path, length) : "";
+  CloseHandle(process);
+  return image;
+}
+
+bool EndProcess(DWORD processId, int timeoutMs) {
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+  if (process == nullptr) return false;
+  bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0 ||
+               (TerminateProcess(process, 1) && WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0);
+  CloseHandle(process);
+  return ended;
+}
+
 // ------------------------------------------------------------------ windows
 
 HWND WaitForWindow(const std::string& caption, DWORD processId, int timeoutMs) {

@@ -36,6 +36,13 @@ class ChildProcess {
   DWORD lastError_ = 0;
 };
 
+// The process that owns window; 0 when there is none.
+DWORD ProcessOfWindow(HWND window);
+// The full path of a running process's program; empty when unknown.
+std::string ProcessImagePath(DWORD processId);
+// Ends a process the test did not start itself (one found by its window).
+bool EndProcess(DWORD processId, int timeoutMs = kWindowWaitMs);
+
 // A visible top-level window with exactly this caption, belonging to the
 // process processId (0: any process); nullptr when none shows up in time.
 HWND WaitForWindow(const std::string& caption, DWORD processId = 0, int timeoutMs = kWindowWaitMs);

@@ -1,0 +1,101 @@
+#!/usr/bin/env python3
+"""Vemtrix.exe meeting the simulated sites by their real host names, under
+Wine, inside a private network namespace: the first run with its catalog
+download, a download that fails, and the update check.
+
+The namespace's /etc/hosts points the sites' and the maker's host names at
+127.0.0.1 and the simulator listens on port 80: nothing is redirected inside
+the program. The Windows side is vemtrix_netns_tests (GoogleTest, driving the
+program from outside); afterwards the nine catalogs the first run wrote must
+equal the simulator's own account of them.
+
+Usage: wine_first_run.py NETNS_TESTS_EXE SITESIM VEMTRIX_EXE ARTIFACTS
+Exit 77 (skipped) when this machine cannot make a network namespace.
+"""
+import filecmp
+import os
+import subprocess
+import sys
+import tempfile
+
+# Every host the first run, the main window and the update check ask for.
+HOSTS = ["www.craigslist.org", "geo.craigslist.org", "toronto.craigslist.ca", "www.kijiji.ca", "www.kijiji.com",
+         "losangeles.kijiji.com", "www.backpage.com", "losangeles.backpage.com", "www.daype.com",
+         "losangeles.daype.com", "www.quillfen.com"]
+CATALOGS = ["CLcitylist.csv", "CLsectlist.csv", "CLstatelist.csv", "KJcitylist.csv", "KJsectlist.csv",
+            "BPcitylist.csv", "BPsectlist.csv", "DAcitylist.csv", "DAsectlist.csv"]
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def outside():
+    if subprocess.run(["unshare", "--net", "--mount", "true"], stderr=subprocess.DEVNULL).returncode != 0:
+        print("skipped: no private network namespace on this machine")
+        return 77
+    # Wine's sockets are made by its wineserver, so the server must live in
+    # the namespace too: end the running one; the namespace starts its own.
+    subprocess.run(["wineserver", "-k"], stderr=subprocess.DEVNULL)
+    subprocess.run(["wineserver", "-w"], stderr=subprocess.DEVNULL)
+    env = dict(os.environ, VEMTRIX_IN_NETNS="1")
+    command = ["unshare", "--net", "--mount", "--fork", sys.executable, __file__] + sys.argv[1:]
+    if os.getuid() != 0:
+        command.insert(1, "--map-root-user")
+    try:
+        return subprocess.run(command, env=env).returncode
+    finally:
+        # Later tests get a warm wineserver outside the namespace again, one
+        # that holds none of their output pipes open.
+        quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-p"], **quiet)
+        subprocess.run(["wine", "cmd", "/c", "exit"], **quiet)
+
+
+def compare_catalogs(sim, folder):
+    with tempfile.TemporaryDirectory() as expected:
+        subprocess.run([sys.executable, sim, "--expect-catalogs", expected], check=True)
+        failures = []
+        for name in CATALOGS:
+            got = os.path.join(folder, name)
+            if not os.path.exists(got):
+                failures.append("%s was not written" % name)
+            elif not filecmp.cmp(got, os.path.join(expected, name), shallow=False):
+                failures.append("%s differs from the simulator's account" % name)
+        return failures
+
+
+def inside(tests, sim, program, artifacts):
+    subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
+    hosts = tempfile.NamedTemporaryFile("w", delete=False)
+    hosts.write("127.0.0.1 localhost " + " ".join(HOSTS) + "\n")
+    hosts.close()
+    subprocess.run(["mount", "--bind", hosts.name, "/etc/hosts"], check=True)
+
+    server = subprocess.Popen([sys.executable, sim, "--port", "80"], stdout=subprocess.PIPE)
+    assert server.stdout.readline().decode().startswith("sitesim listening on 80")
+    try:
+        with tempfile.TemporaryDirectory() as work:
+            env = dict(os.environ, VEMTRIX_E2E_PROGRAM=windows_path(program), VEMTRIX_E2E_WORK=windows_path(work),
+                       VEMTRIX_E2E_ARTIFACTS=windows_path(artifacts))
+            done = subprocess.run(["wine", tests] + sys.argv[5:], env=env, timeout=840)
+            failures = [] if done.returncode == 0 else ["the Windows tests failed (status %d)" % done.returncode]
+            if os.path.isdir(os.path.join(work, "firstrun")):
+                failures += compare_catalogs(sim, os.path.join(work, "firstrun"))
+            for failure in failures:
+                print("FAIL: " + failure)
+            if not failures:
+                print("ok: first run, failing download and update check by real host names")
+            return 1 if failures else 0
+    finally:
+        server.terminate()
+        server.wait(timeout=10)
+        os.unlink(hosts.name)
+        subprocess.run(["wineserver", "-k"], stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], stderr=subprocess.DEVNULL)
+
+
+if __name__ == "__main__":
+    if os.environ.get("VEMTRIX_IN_NETNS") == "1":
+        sys.exit(inside(*sys.argv[1:5]))
+    sys.exit(outside())
