@@ -43,7 +43,9 @@ std::string ownPopupText;
 HtmlHelpFunction HtmlHelpEntry() {
   static HtmlHelpFunction entry = [] {
     HMODULE library = LoadLibraryA("hhctrl.ocx");
-    return library != nullptr ? reinterpret_cast<HtmlHelpFunction>(GetProcAddress(library, "HtmlHelpA")) : nullptr;
+    if (library == nullptr) return HtmlHelpFunction{};
+    // Through void* so the compiler accepts the change of function type.
+    return reinterpret_cast<HtmlHelpFunction>(reinterpret_cast<void*>(GetProcAddress(library, "HtmlHelpA")));
   }();
   return entry;
 }

@@ -60,6 +60,12 @@ HWND CreatePage(HWND parent, const std::vector<ControlSpec>& controls, DLGPROC p
                                     parent, proc, param);
 }
 
+INT_PTR RunModalDialog(HWND owner, const DialogSpec& dialog, const std::vector<ControlSpec>& controls, DLGPROC proc) {
+  std::vector<WORD> bytes = BuildDialogTemplate(dialog, controls);
+  return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()), owner,
+                                 proc, 0);
+}
+
 RECT DluToPixels(HWND dialog, int x, int y, int w, int h) {
   RECT rect{x, y, x + w, y + h};
   MapDialogRect(dialog, &rect);

@@ -35,6 +35,9 @@ std::vector<WORD> BuildDialogTemplate(const DialogSpec& dialog, const std::vecto
 // A modeless child dialog ("page") of parent built from a table, with proc.
 HWND CreatePage(HWND parent, const std::vector<ControlSpec>& controls, DLGPROC proc, LPARAM param);
 
+// Runs a modal dialog built from a table, owned by owner; its EndDialog value.
+INT_PTR RunModalDialog(HWND owner, const DialogSpec& dialog, const std::vector<ControlSpec>& controls, DLGPROC proc);
+
 // Dialog units of dialog to pixels and back.
 RECT DluToPixels(HWND dialog, int x, int y, int w, int h);
 SIZE PixelsToDlu(HWND dialog, int widthPx, int heightPx);

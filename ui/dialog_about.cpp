@@ -184,9 +184,7 @@ void ShowAboutBox() {
       {kIdVisit, "BUTTON", "Visit Website", BS_PUSHBUTTON | WS_TABSTOP, 120, 200, 65, 15},
       {kIdRadar, "STATIC", "HARDLYTHERE", SS_ICON | SS_CENTERIMAGE, 190, 10, 22, 22},
   };
-  std::vector<WORD> bytes = BuildDialogTemplate(spec, table);
-  DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()), Main().window,
-                          &AboutProc, 0);
+  RunModalDialog(Main().window, spec, table, &AboutProc);
 }
 
 void CloseSecondaryDialogs() {

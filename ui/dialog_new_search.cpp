@@ -57,9 +57,7 @@ void ShowNewSearchDialog() {
       {kIdNewButton, "BUTTON", "New", BS_DEFPUSHBUTTON | WS_TABSTOP, 150, 30, 40, 15},
       {kIdCancelButton, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 200, 30, 45, 15},
   };
-  std::vector<WORD> bytes = BuildDialogTemplate(spec, table);
-  DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()), Main().window,
-                          &NewSearchProc, 0);
+  RunModalDialog(Main().window, spec, table, &NewSearchProc);
 }
 
 }  // namespace vemtrix::ui

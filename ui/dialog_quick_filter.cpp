@@ -154,9 +154,7 @@ void ShowQuickFilter() {
       {kIdHtml, "BUTTON", "View HTML", BS_PUSHBUTTON | WS_TABSTOP, 70, 215, 55, 15},
       {kIdClose, "BUTTON", "Close", BS_PUSHBUTTON | WS_TABSTOP, 375, 215, 55, 15},
   };
-  std::vector<WORD> bytes = BuildDialogTemplate(spec, table);
-  DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()), Main().window,
-                          &QuickFilterProc, 0);
+  RunModalDialog(Main().window, spec, table, &QuickFilterProc);
 }
 
 HWND QuickFilterWindow() { return quickFilter; }

@@ -16,6 +16,7 @@
 #include "core/settings.h"
 #include "harvest/deep_scan.h"
 #include "harvest/search_run.h"
+#include "harvest/update_check.h"
 #include "commands/output_commands.h"
 #include "commands/search_commands.h"
 #include "platform/platform.h"
@@ -169,6 +170,11 @@ void LoadSearchNamed(const std::string& name) {
   }
 }
 
+// Unsaved results: true when the user agrees to lose them (or there are none).
+bool MayLoseResults(const std::string& question) {
+  return Dirty.load() == 0 || AskUser("Warning", question, MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) == IDYES;
+}
+
 bool GuardActiveRun(const std::string& text) {
   if (SearchRunning.load() != 0 || DeepScanActive.load() != 0) {
     ErrorBox(text);
@@ -182,10 +188,7 @@ void LoadCommand(const std::string& recentName) {
     SelectPage(kPageResults);
     return;
   }
-  if (Dirty.load() != 0 &&
-      AskUser("Warning", "You have unsaved search results. Would you like to load anyway and lose these results?",
-              MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) != IDYES)
-    return;
+  if (!MayLoseResults("You have unsaved search results. Would you like to load anyway and lose these results?")) return;
   std::string chosen = recentName;
   if (chosen.empty()) {
     FileDialogRequest request;
@@ -207,10 +210,8 @@ void LoadCommand(const std::string& recentName) {
 void NewCommand() {
   if (GuardActiveRun("A search is currently active. You need to stop the current scan before starting a new one."))
     return;
-  if (Dirty.load() != 0 &&
-      AskUser("Warning",
-              "You have unsaved search results. Would you like to start a new search anyway and lose these results?",
-              MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) != IDYES)
+  if (!MayLoseResults(
+          "You have unsaved search results. Would you like to start a new search anyway and lose these results?"))
     return;
   ShowNewSearchDialog();
 }
@@ -609,6 +610,8 @@ void ShowMainWindow() {
   SetControlText(kIdName, CurrentSearch().name);
   LoadSearch(true, settings);
   ShowMarksInTrees();
+  // After the front end is in place: its question needs the window.
+  StartUpdateCheck(versionCode);
 
   HICON icon = LoadIconA(GetModuleHandleA(nullptr), "0L");
   if (icon != nullptr) SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));

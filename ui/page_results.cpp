@@ -48,6 +48,27 @@ std::string CellText(std::int32_t row, int column) {
   }
 }
 
+void CopyText(const std::string& text, char* out, int room) {
+  std::size_t length = std::min(text.size(), static_cast<std::size_t>(room - 1));
+  text.copy(out, length);
+  out[length] = '\0';
+}
+
+void CopyText(const std::string& text, wchar_t* out, int room) {
+  int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out, room - 1);
+  out[length > 0 ? length : 0] = L'\0';
+}
+
+// The list asks for a cell's text (as 8-bit or wide text, whichever its
+// parent speaks): it is read from the store now.
+template <typename Item>
+void FillCell(Item& item) {
+  const ResultOrder& order = Main().order;
+  if ((item.mask & LVIF_TEXT) == 0 || item.cchTextMax <= 0) return;
+  if (item.iItem < 0 || item.iItem >= order.Size()) return;
+  CopyText(CellText(order.RowAt(item.iItem), item.iSubItem), item.pszText, item.cchTextMax);
+}
+
 void ShowItemCount() {
   ListView_SetItemCountEx(Main().list, Main().order.Size(), LVSICF_NOSCROLL);
 }
@@ -178,29 +199,12 @@ bool HandleResultsNotify(NMHDR* header, LRESULT* result) {
   MainWindowState& state = Main();
   if (header->hwndFrom != state.list) return false;
   switch (header->code) {
-    case LVN_GETDISPINFOA: {
-      auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
-      if ((info->item.mask & LVIF_TEXT) == 0) return true;
-      std::int32_t index = info->item.iItem;
-      if (index < 0 || index >= state.order.Size() || info->item.cchTextMax <= 0) return true;
-      std::string text = CellText(state.order.RowAt(index), info->item.iSubItem);
-      std::size_t room = static_cast<std::size_t>(info->item.cchTextMax - 1);
-      std::size_t length = std::min(text.size(), room);
-      text.copy(info->item.pszText, length);
-      info->item.pszText[length] = '\0';
+    case LVN_GETDISPINFOA:
+      FillCell(reinterpret_cast<NMLVDISPINFOA*>(header)->item);
       return true;
-    }
-    case LVN_GETDISPINFOW: {
-      auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
-      if ((info->item.mask & LVIF_TEXT) == 0) return true;
-      std::int32_t index = info->item.iItem;
-      if (index < 0 || index >= state.order.Size() || info->item.cchTextMax <= 0) return true;
-      std::string text = CellText(state.order.RowAt(index), info->item.iSubItem);
-      int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), info->item.pszText,
-                                       info->item.cchTextMax - 1);
-      info->item.pszText[length > 0 ? length : 0] = L'\0';
+    case LVN_GETDISPINFOW:
+      FillCell(reinterpret_cast<NMLVDISPINFOW*>(header)->item);
       return true;
-    }
     case LVN_KEYDOWN: {
       auto* key = reinterpret_cast<NMLVKEYDOWN*>(header);
       if (key->wVKey == VK_DELETE || key->wVKey == VK_BACK) DeleteSelectedRows();

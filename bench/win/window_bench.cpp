@@ -64,23 +64,6 @@ void WriteCatalogs(const std::string& folder) {
   for (const auto& [name, text] : files) vemtrix::platform::WriteWholeFile(folder + name, text);
 }
 
-HWND FindControl(HWND top, int id) {
-  struct Query {
-    int id;
-    HWND found;
-  } query{id, nullptr};
-  EnumChildWindows(
-      top,
-      [](HWND child, LPARAM parameter) -> BOOL {
-        auto* q = reinterpret_cast<Query*>(parameter);
-        if (GetDlgCtrlID(child) != q->id) return TRUE;
-        q->found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&query));
-  return query.found;
-}
-
 std::string TopTitle(HWND list) {
   char text[256] = {};
   LVITEMA item{};
@@ -125,7 +108,7 @@ int main() {
     HWND list = nullptr;
     while (list == nullptr || SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) < kRows) {
       window = FindWindowA(nullptr, "Vemtrix v2.10");
-      if (window != nullptr) list = FindControl(window, 1008);
+      if (window != nullptr) list = ui::Main().list;
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     RedrawWindow(list, nullptr, nullptr, RDW_UPDATENOW);

@@ -91,7 +91,9 @@ int main(int argc, char** argv) {
   HWND dialog = WaitForWindow("Please select a search file to save", vemtrix.Id());
   if (dialog != nullptr) {
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    if (HWND confirm = WaitForMessageBox("Confirm Save As", vemtrix.Id(), 4000)) AnswerMessageBox(confirm, IDYES);
+    // The file exists: the dialog asks before replacing it.
+    if (HWND confirm = WaitForMessageBox("Please select a search file to save", vemtrix.Id(), 6000))
+      AnswerMessageBox(confirm, IDYES);
     WaitForWindowGone(dialog, 10000);
   }
   int results = static_cast<int>(SendMessageA(FindControl(window, 1008), LVM_GETITEMCOUNT, 0, 0));

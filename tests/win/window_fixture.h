@@ -141,8 +141,7 @@ inline void ClickTreeCheckBox(HWND top, int id, const std::string& text) {
   if (item == nullptr) return;
   TreeView_EnsureVisible(tree, item);
   RECT rect{};
-  *reinterpret_cast<HTREEITEM*>(&rect) = item;
-  SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
+  TreeView_GetItemRect(tree, item, &rect, TRUE);
   ClickAt(tree, rect.left - 8, (rect.top + rect.bottom) / 2);
 }
 
