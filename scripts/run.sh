@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Runs Vemtrix against the simulated sites, as a user would meet it.
 #
-# Builds what is missing, prepares a program folder in build/run/program
-# (catalogs harvested from the site simulator, a sample search as the current
-# search), starts the simulator on port 80 in a private network namespace
-# whose /etc/hosts points the sites' real host names at it, and starts
-# Vemtrix.exe under Wine there.
+# Builds what is missing, puts Vemtrix.exe in a program folder in
+# build/run/program, starts the site simulator on port 80 in a private network
+# namespace whose /etc/hosts points the sites' real host names at it, and
+# starts Vemtrix.exe under Wine there. The first time, the folder holds only
+# the program: it offers its installation (No runs it where it is), builds
+# its catalogs from the simulated sites in its download dialog and opens its
+# main window; later runs go straight to the window.
 #
 # With a display ($DISPLAY set) the program opens on it. Without one, a
-# virtual display is used and a short tour runs instead: the sample search
-# opens, Go! is pressed, the run is awaited, the search is saved, a
+# virtual display is used and a short tour runs instead: the first run's
+# offer and download are answered, the sample search (build/run/sample.vem)
+# is opened, Go! is pressed, the run is awaited, the search is saved, a
 # screenshot of each page goes to build/run/screenshots/ and the number of
 # results is printed.
 set -euo pipefail
@@ -23,8 +26,6 @@ done
 if [ "$missing" = 1 ]; then "$root/scripts/setup.sh"; fi
 
 echo "run: building"
-cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/native --target vemtrix-cli >/dev/null
 cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 cmake --build build/win --target Vemtrix vemtrix_tour >/dev/null
@@ -32,8 +33,8 @@ cmake --build build/win --target Vemtrix vemtrix_tour >/dev/null
 mode=window
 if [ -z "${DISPLAY:-}" ]; then mode=tour; fi
 
-python3 tools/run/prepare.py --cli build/native/vemtrix-cli --sim tools/sitesim/sitesim.py \
-  --exe build/win/setup/Vemtrix.exe --folder build/run/program
+python3 tools/run/prepare.py --sim tools/sitesim/sitesim.py --exe build/win/setup/Vemtrix.exe \
+  --folder build/run/program
 
 if [ "$mode" = window ]; then export VEMTRIX_KEEP_DISPLAY=1; fi
 # shellcheck source=/dev/null
@@ -42,8 +43,9 @@ source "$root/scripts/wine-env.sh" build/win
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
 
-exec_args=(python3 tools/run/in_netns.py --sim tools/sitesim/sitesim.py --folder build/run/program --mode "$mode"
-           --tour build/win/tests/win/vemtrix_tour.exe --screenshots build/run/screenshots)
+exec_args=(python3 tools/run/in_netns.py --sim tools/sitesim/sitesim.py --folder build/run/program
+           --hosts build/run/hosts.txt --mode "$mode" --tour build/win/tests/win/vemtrix_tour.exe
+           --sample build/run/sample.vem --screenshots build/run/screenshots)
 if [ "$(id -u)" = 0 ]; then
   unshare --net --mount --fork "${exec_args[@]}"
 else

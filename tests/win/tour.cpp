@@ -1,9 +1,12 @@
 // vemtrix_tour: a short tour of Vemtrix.exe for scripts/run.sh on a machine
-// without a display. It starts the program on the sample search, photographs
-// each page, presses Go!, waits for the run to end, saves the search through
-// the save dialog, photographs the results and prints how many there are.
+// without a display. On a fresh program folder it meets the first run (the
+// installation offer, answered No; the catalog download; Start) and opens
+// the sample search; on a folder used before the window opens at once. Then
+// it photographs each page, presses Go!, waits for the run to end, saves the
+// search through the save dialog, photographs the results and prints how
+// many there are.
 //
-// Usage: vemtrix_tour PROGRAM SCREENSHOT_FOLDER
+// Usage: vemtrix_tour PROGRAM SCREENSHOT_FOLDER SAMPLE_SEARCH
 #include <windows.h>
 #include <commctrl.h>
 
@@ -19,14 +22,17 @@ using namespace vemtrix::uitest;
 
 namespace {
 
-void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+constexpr int kBeginDownload = 2002;
 
-bool WaitUntil(bool (*done)(HWND), HWND window, int timeoutMs) {
+void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+template <typename Done>
+bool WaitUntil(Done done, int timeoutMs) {
   for (int waited = 0; waited < timeoutMs; waited += 100) {
-    if (done(window)) return true;
-    Sleep(100);
+    if (done()) return true;
+    Pause(100);
   }
-  return done(window);
+  return done();
 }
 
 // Moves the tab control's selection with the arrow keys, as a user would.
@@ -36,16 +42,64 @@ void SelectTab(HWND window, int page) {
     int now = static_cast<int>(SendMessageA(tab, TCM_GETCURSEL, 0, 0));
     if (now == page) break;
     PostMessageA(tab, WM_KEYDOWN, now < page ? VK_RIGHT : VK_LEFT, 0);
-    Sleep(300);
+    Pause(300);
   }
-  Sleep(300);
+  Pause(300);
+}
+
+// The first run: No to the installation offer, then the catalog download.
+// False when the download did not end with "Start".
+bool FirstRun(DWORD process, const std::string& title, const std::string& shots) {
+  // Whichever comes first: the offer, the download dialog or the window.
+  HWND offer = nullptr, dialog = nullptr, window = nullptr;
+  WaitUntil(
+      [&] {
+        offer = WaitForMessageBox("Welcome to Vemtrix", process, 1);
+        dialog = WaitForWindow("Download Sections and Cities", process, 1);
+        window = WaitForWindow(title, process, 1);
+        return offer != nullptr || dialog != nullptr || window != nullptr;
+      },
+      30000);
+  if (window != nullptr) return true;  // a folder used before
+  if (offer != nullptr) {
+    std::printf("tour: first run; running from this folder\n");
+    AnswerMessageBox(offer, IDNO);
+    dialog = WaitForWindow("Download Sections and Cities", process, 15000);
+  }
+  if (dialog == nullptr) return false;
+  std::printf("tour: downloading the sections and cities\n");
+  PressButton(dialog, kBeginDownload);
+  Pause(1500);
+  SaveWindowPng(dialog, shots + "0-download-sections-and-cities.png");
+  bool ended = WaitUntil(
+      [&] {
+        std::string caption = ControlText(dialog, kBeginDownload);
+        return caption == "Start" || caption == "Exit (Try Later)";
+      },
+      600000);
+  std::string caption = ControlText(dialog, kBeginDownload);
+  if (!ended || caption != "Start") {
+    std::fprintf(stderr, "tour: the download did not succeed (%s)\n", caption.c_str());
+    return false;
+  }
+  PressButton(dialog, kBeginDownload);
+  return true;
+}
+
+// Opens the sample search through the Load button's file dialog.
+bool OpenSample(HWND window, DWORD process, const std::string& folder, const std::string& sample) {
+  if (ControlText(window, 1024) == "bike") return true;  // already the current search
+  CopyFileA(sample.c_str(), (folder + "\\sample.vem").c_str(), FALSE);
+  PressButton(window, 1005);
+  if (!AnswerFileDialog("Please select a search file to load", "sample.vem", process)) return false;
+  return WaitUntil([&] { return ControlText(window, 1024) == "bike"; }, 10000);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: vemtrix_tour PROGRAM SCREENSHOT_FOLDER\n");
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: vemtrix_tour PROGRAM SCREENSHOT_FOLDER SAMPLE_SEARCH\n");
     return 2;
   }
   std::string program = argv[1];
@@ -58,12 +112,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tour: could not start %s\n", program.c_str());
     return 1;
   }
+  if (!FirstRun(vemtrix.Id(), title, shots)) return 1;
   HWND window = WaitForWindow(title, vemtrix.Id(), 30000);
   if (window == nullptr) {
     std::fprintf(stderr, "tour: the main window did not open\n");
     return 1;
   }
-  Sleep(1000);
+  Pause(1000);
+  if (!OpenSample(window, vemtrix.Id(), folder, argv[3])) {
+    std::fprintf(stderr, "tour: the sample search did not open\n");
+    return 1;
+  }
   const char* pages[] = {"1-search-results.png", "2-search-settings.png", "3-vemtrix-settings.png",
                          "4-diagnostics.png", "5-html-template.png"};
   for (int page = 0; page < 5; ++page) {
@@ -74,16 +133,16 @@ int main(int argc, char** argv) {
 
   std::printf("tour: Go!\n");
   PressButton(window, 1013);
-  WaitUntil([](HWND w) { return ControlText(w, 1013) == "Abort"; }, window, 10000);
-  Sleep(1500);
+  WaitUntil([&] { return ControlText(window, 1013) == "Abort"; }, 10000);
+  Pause(1500);
   SelectTab(window, 3);
   SaveWindowPng(window, shots + "6-diagnostics-during-run.png");
   SelectTab(window, 0);
-  if (!WaitUntil([](HWND w) { return ControlText(w, 1013) == "Go!"; }, window, 300000)) {
+  if (!WaitUntil([&] { return ControlText(window, 1013) == "Go!"; }, 300000)) {
     std::fprintf(stderr, "tour: the search did not end within five minutes\n");
     return 1;
   }
-  Sleep(500);
+  Pause(500);
   SaveWindowPng(window, shots + "7-results-after-run.png");
 
   std::printf("tour: saving\n");

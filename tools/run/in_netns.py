@@ -6,37 +6,31 @@ tour that drives it on a virtual one.
 """
 import argparse
 import os
-import re
 import subprocess
 import sys
 import tempfile
 
-HOST_PATTERN = re.compile(r"[a-z0-9.-]+\.(?:craigslist|kijiji|backpage|daype)\.[a-z.]+", re.IGNORECASE)
-FIXED_HOSTS = ["www.craigslist.org", "geo.craigslist.org", "www.kijiji.ca", "www.kijiji.com", "www.backpage.com",
-               "www.daype.com", "www.quillfen.com"]
 
-
-def site_hosts(folder):
-    hosts = set(FIXED_HOSTS)
-    for name in os.listdir(folder):
-        if name.endswith(".csv"):
-            with open(os.path.join(folder, name), encoding="latin-1") as f:
-                hosts.update(h.lower().rstrip(".") for h in HOST_PATTERN.findall(f.read()))
-    return sorted(hosts)
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--sim", required=True)
     parser.add_argument("--folder", required=True)
+    parser.add_argument("--hosts", required=True, help="file of host names, one a line")
     parser.add_argument("--mode", choices=("window", "tour"), required=True)
     parser.add_argument("--tour", required=True)
+    parser.add_argument("--sample", required=True, help="the saved search the tour opens")
     parser.add_argument("--screenshots", required=True)
     args = parser.parse_args()
 
     subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
+    with open(args.hosts) as f:
+        names = [line.strip() for line in f if line.strip()]
     hosts = tempfile.NamedTemporaryFile("w", delete=False)
-    hosts.write("127.0.0.1 localhost\n" + "".join("127.0.0.1 %s\n" % h for h in site_hosts(args.folder)))
+    hosts.write("127.0.0.1 localhost\n" + "".join("127.0.0.1 %s\n" % name for name in names))
     hosts.close()
     subprocess.run(["mount", "--bind", hosts.name, "/etc/hosts"], check=True)
 
@@ -52,8 +46,8 @@ def main():
             return subprocess.run(["wine", program], cwd=args.folder).returncode
         os.makedirs(args.screenshots, exist_ok=True)
         print("run: no display; touring the program on a virtual one")
-        return subprocess.run(["wine", os.path.abspath(args.tour), "Z:" + program.replace("/", "\\"),
-                               "Z:" + os.path.abspath(args.screenshots).replace("/", "\\")]).returncode
+        return subprocess.run(["wine", os.path.abspath(args.tour), windows_path(program),
+                               windows_path(args.screenshots), windows_path(args.sample)]).returncode
     finally:
         server.terminate()
         server.wait(timeout=10)

@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
-"""Prepares the program folder that scripts/run.sh starts Vemtrix.exe in.
+"""Prepares what scripts/run.sh needs beside the program folder.
 
-The program is copied in afresh; the nine catalogs are harvested from the
-site simulator by vemtrix-cli when any is missing; a sample search ("sample":
-a few cities and sections of Craigslist and Kijiji, the term "bike") becomes
-the current search when the folder has no settings file yet.
+The program folder gets Vemtrix.exe, afresh each time, and nothing else: on
+its first start the program offers its installation and builds its catalogs
+from the (simulated) sites itself; a later start goes straight to the main
+window. Beside the folder go a sample search ("sample": a few cities and
+sections of Craigslist and Kijiji, the term "bike", made from the
+simulator's own account of its catalogs) for the tour to open, and the list
+of host names the namespace must point at the simulator.
 """
 import argparse
 import csv
@@ -14,8 +17,9 @@ import subprocess
 import sys
 import tempfile
 
-CATALOGS = ["CLcitylist.csv", "CLsectlist.csv", "CLstatelist.csv", "KJcitylist.csv", "KJsectlist.csv",
-            "BPcitylist.csv", "BPsectlist.csv", "DAcitylist.csv", "DAsectlist.csv"]
+FIXED_HOSTS = ["www.craigslist.org", "geo.craigslist.org", "toronto.craigslist.ca", "www.kijiji.ca", "www.kijiji.com",
+               "losangeles.kijiji.com", "www.backpage.com", "losangeles.backpage.com", "www.daype.com",
+               "losangeles.daype.com", "www.quillfen.com"]
 
 
 def rows(folder, name):
@@ -23,39 +27,17 @@ def rows(folder, name):
         return list(csv.DictReader(f))
 
 
-def harvest(cli, sim, folder):
-    server = subprocess.Popen([sys.executable, sim, "--port", "0"], stdout=subprocess.PIPE)
-    try:
-        line = server.stdout.readline().decode()
-        if not line.startswith("sitesim listening on "):
-            sys.exit("run: the site simulator did not start: " + line)
-        port = line.split()[-1]
-        # The Windows build of the tool runs under Wine and sees the folder on drive Z:.
-        command = ["wine", cli] if cli.endswith(".exe") else [cli]
-        target = "Z:" + os.path.abspath(folder) if cli.endswith(".exe") else folder
-        # Messages go to a file, not a pipe: Wine's server may outlive the
-        # tool and would hold a pipe open.
-        with tempfile.TemporaryFile() as messages:
-            done = subprocess.run(command + ["harvest-catalogs", "--dir", target, "--connect-to",
-                                             "127.0.0.1:" + port, "--no-retry-wait"],
-                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=messages)
-            if done.returncode != 0:
-                messages.seek(0)
-                sys.exit("run: harvesting the catalogs failed: " + messages.read().decode("latin-1"))
-    finally:
-        server.terminate()
-        server.wait(timeout=10)
+def bikes_first(entries):
+    # The term is "bike": bicycle sections first when a site has them.
+    return sorted(entries, key=lambda e: 0 if "bik" in e.lower() else 1)
 
 
-def sample_search(folder):
-    cl_cities = [r["CityURL"] for r in rows(folder, "CLcitylist.csv") if r["CountryCode"] == "US"][:3]
-    # Bicycles first when the site has them, the term being "bike".
-    def bikes_first(entries):
-        return sorted(entries, key=lambda e: 0 if "bik" in e.lower() else 1)
-    cl_sections = bikes_first([r["SectionCode"] for r in rows(folder, "CLsectlist.csv")
+def sample_search(catalogs):
+    cl_cities = [r["CityURL"] for r in rows(catalogs, "CLcitylist.csv") if r["CountryCode"] == "US"][:3]
+    cl_sections = bikes_first([r["SectionCode"] for r in rows(catalogs, "CLsectlist.csv")
                                if r["SectionCode"] != r["MasterSectionCode"]])[:2]
-    kj_cities = [r["URL"] for r in rows(folder, "KJcitylist.csv")][:2]
-    kj_sections = bikes_first([r["SectionID"] + "\\" + r["SectionDir"] for r in rows(folder, "KJsectlist.csv")
+    kj_cities = [r["URL"] for r in rows(catalogs, "KJcitylist.csv")][:2]
+    kj_sections = bikes_first([r["SectionID"] + "\\" + r["SectionDir"] for r in rows(catalogs, "KJsectlist.csv")
                                if r["SectionName"] != r["MasterSectionName"]])[:2]
     lines = ["Vemtrix Saved Search", "CurrentSearchname: sample", "SearchTerms: bike",
              "CLcityList: " + ",".join(cl_cities), "KJcityList: " + ",".join(kj_cities), "BPcityList: ",
@@ -64,9 +46,18 @@ def sample_search(folder):
     return "".join(line + "\r\n" for line in lines)
 
 
+def site_hosts(catalogs):
+    hosts = set(FIXED_HOSTS)
+    for name in os.listdir(catalogs):
+        for row in rows(catalogs, name):
+            for value in row.values():
+                if value and value.startswith("http://"):
+                    hosts.add(value[len("http://"):].split("/")[0].lower())
+    return sorted(hosts)
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--cli", required=True)
     parser.add_argument("--sim", required=True)
     parser.add_argument("--exe", required=True)
     parser.add_argument("--folder", required=True)
@@ -74,15 +65,14 @@ def main():
 
     os.makedirs(args.folder, exist_ok=True)
     shutil.copy2(args.exe, os.path.join(args.folder, "Vemtrix.exe"))
-    if not all(os.path.exists(os.path.join(args.folder, name)) for name in CATALOGS):
-        print("run: harvesting the catalogs from the site simulator")
-        harvest(args.cli, args.sim, args.folder)
-    settings = os.path.join(args.folder, "vemtrix.ini")
-    if not os.path.exists(settings):
-        with open(os.path.join(args.folder, "sample.vem"), "w", newline="", encoding="latin-1") as f:
-            f.write(sample_search(args.folder))
-        with open(settings, "w", newline="", encoding="latin-1") as f:
-            f.write("CurrentSearchName: sample\r\nCheckForUpdates: 0\r\nRecentSearches: sample\r\n")
+    beside = os.path.dirname(os.path.abspath(args.folder))
+    with tempfile.TemporaryDirectory() as catalogs:
+        subprocess.run([sys.executable, args.sim, "--expect-catalogs", catalogs], check=True,
+                       stdout=subprocess.DEVNULL)
+        with open(os.path.join(beside, "sample.vem"), "w", newline="", encoding="latin-1") as f:
+            f.write(sample_search(catalogs))
+        with open(os.path.join(beside, "hosts.txt"), "w") as f:
+            f.write("".join(host + "\n" for host in site_hosts(catalogs)))
 
 
 if __name__ == "__main__":
