@@ -195,6 +195,14 @@ TEST_F(DeepScanTest, FiveShortPagesGiveUpAndTheRowKeepsWhatItHad) {
   EXPECT_EQ(Results().Field(2, kFieldFullText), "");  // empty again, for a later deep scan
 }
 
+TEST_F(DeepScanTest, AFiftyCharacterTextIsKeptAtTheFirstDownload) {
+  AddAd("http://toronto.craigslist.ca/apa/fifty-1.html");
+  Scan();
+  EXPECT_EQ(Results().Field(1, kFieldFullText), vemtrix::testing::FiftyCharacterAd());
+  EXPECT_EQ(Paths().size(), 1u);
+  EXPECT_TRUE(ui.Messages().empty());
+}
+
 TEST_F(DeepScanTest, AbortDuringACountdownLeavesNoRowPending) {
   AppSettings().MaxThreads2 = 1;
   AddAd("http://toronto.craigslist.ca/apa/short-1.html");
