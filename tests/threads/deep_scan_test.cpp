@@ -231,7 +231,7 @@ TEST_F(DeepScanTest, TheCommandAbortsAnActiveScan) {
   DeepScanActive = 0;
 }
 
-TEST_F(DeepScanTest, SearchWorkersLaunchItWhenAutomatic) {
+TEST_F(DeepScanTest, SearchWorkersLaunchItWhenAutomaticOrAlreadyActive) {
   for (int id = 0; id < kCatalogCount; ++id) ClearCatalog(Catalog(static_cast<CatalogId>(id)));
   AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Seattle", "seattle.craigslist.org"});
   AppendCatalogRow(SectionCatalog(SiteId::Craigslist), {"sss", "bik", "bicycles"});
@@ -244,6 +244,18 @@ TEST_F(DeepScanTest, SearchWorkersLaunchItWhenAutomatic) {
     EXPECT_NE(Results().Field(row, kFieldFullText).find("long enough to count"), std::string::npos) << row;
   }
   EXPECT_EQ(DeepScanActive.load(), 0);
+
+  // Not automatic, but a deep scan the user started is still active: the
+  // ads the search adds are taken in too.
+  AppSettings().AutoDeepScan = 0;
+  DeepScanActive = 1;
+  ASSERT_TRUE(StartSearchRun({"seattle.craigslist.org", "CL:bik", "blue"}, AppSettings()));
+  WaitForSearchRunEnd();
+  WaitForDeepScanEnd();
+  ASSERT_EQ(Results().Count(), 6);
+  for (int row = 4; row <= 6; ++row) {
+    EXPECT_NE(Results().Field(row, kFieldFullText).find("long enough to count"), std::string::npos) << row;
+  }
 }
 
 TEST_F(DeepScanTest, SettingsChangedDuringAScanWaitForTheNextScan) {
