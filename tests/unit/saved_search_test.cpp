@@ -166,6 +166,18 @@ TEST_F(SavedSearchTest, LoadsBackWhatWasSavedWithMarksAndNothingNew) {
   EXPECT_EQ(ui.Counters().back(), std::make_pair(0, 2));
 }
 
+TEST_F(SavedSearchTest, AListChoosesRowsByTheirWholeIdentity) {
+  // Daype's categories are numbers: "2" must not be chosen by a listed "12".
+  AppendCatalogRow(SectionCatalog(SiteId::Daype), {"For sale", "2", "Bikes", "bikes"});
+  AppendCatalogRow(SectionCatalog(SiteId::Daype), {"For sale", "12", "Furniture & decor", "furniture"});
+  Write("numbered", "Vemtrix Saved Search\r\nDAsectionList: 12\r\n");
+  CurrentSearch().name = "numbered";
+  ASSERT_TRUE(LoadSearch(true, AppSettings()));
+  EXPECT_FALSE(SectionCatalog(SiteId::Daype).Mark(1));
+  EXPECT_FALSE(SectionCatalog(SiteId::Daype).Mark(2));
+  EXPECT_TRUE(SectionCatalog(SiteId::Daype).Mark(3));
+}
+
 TEST_F(SavedSearchTest, RerunningALoadedSearchAddsOnlyAdsNotAlreadyThere) {
   const std::string seen = "http://seattle.craigslist.org/bik/5550001.html";
   Write("rerun", "Vemtrix Saved Search\r\n"
