@@ -16,7 +16,8 @@
 # runs the mutants whose line contains TEXT. Logs go to build/mutate/logs/;
 # MUTATE_JOBS sets the build's parallel jobs (default 1). It takes some
 # minutes and is not part of scripts/test.sh. The exit status is 0 when every
-# mutant was killed.
+# mutant was killed. It changes this checkout's files while it runs: edit or
+# commit nothing here meanwhile.
 set -uo pipefail
 shopt -u patsub_replacement 2>/dev/null || true  # "&" in a replacement stays "&"
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -29,7 +30,7 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --list) list_only=1 ;;
     --only) only="${2:-}"; shift ;;
-    -h|--help) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) mutants="$1" ;;
   esac
   shift
@@ -98,6 +99,9 @@ run_tests() {
 }
 
 if [ "$list_only" = 0 ]; then
+  for tool in cmake ninja g++; do
+    command -v "$tool" >/dev/null 2>&1 || { "$root/scripts/setup.sh"; break; }
+  done
   echo "mutate: building build/mutate (-j$jobs) and checking the tests pass unmutated"
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEMTRIX_BUILD_BENCH=OFF >"$build/logs/configure.log" 2>&1 ||
     { echo "mutate: configure failed, see $build/logs/configure.log" >&2; exit 2; }
