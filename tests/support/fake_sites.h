@@ -1,6 +1,7 @@
 // In-process stand-ins for the sites, for engine tests: a loopback server
 // that answers Craigslist searches with a small feed, ad pages with a text
-// the deep scan accepts, and nothing at all for hosts named "down...".
+// the deep scan accepts (or, for paths with "short", a text it refuses), and
+// nothing at all for hosts named "down...".
 #pragma once
 
 #include <atomic>
@@ -43,6 +44,11 @@ inline std::string CraigslistFeed(const std::string& host, const std::string& pa
   return feed + "</rdf:RDF>\n";
 }
 
+// An answer of exactly 50 characters, status line included, without any
+// site's markers: the deep scan keeps such a page whole, and 50 characters is
+// the shortest text it keeps.
+inline std::string FiftyCharacterAd() { return "HTTP/1.0 200 OK\r\n\r\nAn ad page of fifty characters."; }
+
 class FakeSites {
  public:
   FakeSites()
@@ -57,6 +63,8 @@ class FakeSites {
             client.Send("HTTP/1.0 200 OK\r\n\r\n<html><div id=\"userbody\">This posting has expired.</div></html>");
           } else if (path.find("short") != std::string::npos) {
             client.Send("HTTP/1.0 200 OK\r\n\r\ntoo short");
+          } else if (path.find("fifty") != std::string::npos) {
+            client.Send(FiftyCharacterAd());
           } else {
             client.Send("HTTP/1.0 200 OK\r\n\r\n<html><a href=\"mailto:me@example.org\">me@example.org</a>"
                         "<div id=\"userbody\">The full text of the ad at " + path +

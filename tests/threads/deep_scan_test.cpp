@@ -195,6 +195,14 @@ TEST_F(DeepScanTest, FiveShortPagesGiveUpAndTheRowKeepsWhatItHad) {
   EXPECT_EQ(Results().Field(2, kFieldFullText), "");  // empty again, for a later deep scan
 }
 
+TEST_F(DeepScanTest, AFiftyCharacterTextIsKeptAtTheFirstDownload) {
+  AddAd("http://toronto.craigslist.ca/apa/fifty-1.html");
+  Scan();
+  EXPECT_EQ(Results().Field(1, kFieldFullText), vemtrix::testing::FiftyCharacterAd());
+  EXPECT_EQ(Paths().size(), 1u);
+  EXPECT_TRUE(ui.Messages().empty());
+}
+
 TEST_F(DeepScanTest, AbortDuringACountdownLeavesNoRowPending) {
   AppSettings().MaxThreads2 = 1;
   AddAd("http://toronto.craigslist.ca/apa/short-1.html");
@@ -223,7 +231,7 @@ TEST_F(DeepScanTest, TheCommandAbortsAnActiveScan) {
   DeepScanActive = 0;
 }
 
-TEST_F(DeepScanTest, SearchWorkersLaunchItWhenAutomatic) {
+TEST_F(DeepScanTest, SearchWorkersLaunchItWhenAutomaticOrAlreadyActive) {
   for (int id = 0; id < kCatalogCount; ++id) ClearCatalog(Catalog(static_cast<CatalogId>(id)));
   AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Seattle", "seattle.craigslist.org"});
   AppendCatalogRow(SectionCatalog(SiteId::Craigslist), {"sss", "bik", "bicycles"});
@@ -236,6 +244,18 @@ TEST_F(DeepScanTest, SearchWorkersLaunchItWhenAutomatic) {
     EXPECT_NE(Results().Field(row, kFieldFullText).find("long enough to count"), std::string::npos) << row;
   }
   EXPECT_EQ(DeepScanActive.load(), 0);
+
+  // Not automatic, but a deep scan the user started is still active: the
+  // ads the search adds are taken in too.
+  AppSettings().AutoDeepScan = 0;
+  DeepScanActive = 1;
+  ASSERT_TRUE(StartSearchRun({"seattle.craigslist.org", "CL:bik", "blue"}, AppSettings()));
+  WaitForSearchRunEnd();
+  WaitForDeepScanEnd();
+  ASSERT_EQ(Results().Count(), 6);
+  for (int row = 4; row <= 6; ++row) {
+    EXPECT_NE(Results().Field(row, kFieldFullText).find("long enough to count"), std::string::npos) << row;
+  }
 }
 
 TEST_F(DeepScanTest, SettingsChangedDuringAScanWaitForTheNextScan) {

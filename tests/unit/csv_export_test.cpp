@@ -196,6 +196,17 @@ TEST_F(CsvCommand, ScopeQuestionAndDialog) {
   EXPECT_EQ(TitlesIn(ReadFile(path)).size(), 3u);
 }
 
+TEST_F(CsvCommand, OnlyNewRecordsAreWrittenWithoutAQuestion) {
+  AddRow("new", "http://a.craigslist.org/1", true);
+  AddRow("newer", "http://a.craigslist.org/2", true);
+  std::string path = FreshPath("all-new.csv");
+  ui.AnswerNextFileDialogWith(path);
+  ASSERT_TRUE(ExportCsvCommand({}, settings));
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].caption, "Save complete");
+  EXPECT_EQ(TitlesIn(ReadFile(path)), (std::vector<std::string>{"new", "newer"}));
+}
+
 TEST_F(CsvCommand, CancelledQuestionOrDialogSavesNothing) {
   AddRow("old", "http://a.craigslist.org/1");
   AddRow("new", "http://a.craigslist.org/2", true);

@@ -166,6 +166,36 @@ TEST_F(SavedSearchTest, LoadsBackWhatWasSavedWithMarksAndNothingNew) {
   EXPECT_EQ(ui.Counters().back(), std::make_pair(0, 2));
 }
 
+TEST_F(SavedSearchTest, AListChoosesRowsByTheirWholeIdentity) {
+  // Daype's categories are numbers: "2" must not be chosen by a listed "12".
+  AppendCatalogRow(SectionCatalog(SiteId::Daype), {"For sale", "2", "Bikes", "bikes"});
+  AppendCatalogRow(SectionCatalog(SiteId::Daype), {"For sale", "12", "Furniture & decor", "furniture"});
+  Write("numbered", "Vemtrix Saved Search\r\nDAsectionList: 12\r\n");
+  CurrentSearch().name = "numbered";
+  ASSERT_TRUE(LoadSearch(true, AppSettings()));
+  EXPECT_FALSE(SectionCatalog(SiteId::Daype).Mark(1));
+  EXPECT_FALSE(SectionCatalog(SiteId::Daype).Mark(2));
+  EXPECT_TRUE(SectionCatalog(SiteId::Daype).Mark(3));
+}
+
+TEST_F(SavedSearchTest, RerunningALoadedSearchAddsOnlyAdsNotAlreadyThere) {
+  const std::string seen = "http://seattle.craigslist.org/bik/5550001.html";
+  Write("rerun", "Vemtrix Saved Search\r\n"
+                 "Result: \"2026-11-01\",\"seen\",\"c\",\"s\",\"" + seen + "\",\"\"\r\n");
+  CurrentSearch().name = "rerun";
+  AppSettings().DiscardSearches = 0;
+  ASSERT_TRUE(LoadSearch(true, AppSettings()));
+  ASSERT_EQ(Results().Count(), 1);
+
+  // The next run finds the loaded ad again, and one it has not seen.
+  Results().AddFromSearch(AppendOptions(), "2026-11-01", "seen again", seen, "", "Seattle", "bicycles");
+  Results().AddFromSearch(AppendOptions(), "2026-11-02", "fresh", "http://seattle.craigslist.org/bik/5550002.html", "",
+                          "Seattle", "bicycles");
+  ASSERT_EQ(Results().Count(), 2);
+  EXPECT_EQ(Results().Field(2, kFieldTitle), "fresh");
+  EXPECT_EQ(NewThisRun.load(), 1);
+}
+
 TEST_F(SavedSearchTest, OldResultsAreDiscardedTwoMonthsBack) {
   Write("dated", "Vemtrix Saved Search\r\nResult: \"2009-01-14\",\"old\",\"c\",\"s\",\"http://a/1\",\"\"\r\n"
                  "Result: \"2009-01-15\",\"kept\",\"c\",\"s\",\"http://a/2\",\"\"\r\n"
@@ -184,6 +214,18 @@ TEST_F(SavedSearchTest, OldResultsAreDiscardedTwoMonthsBack) {
 
   FixedDate january(2009, 1, 10);
   EXPECT_EQ(DiscardCutoffDate(), "2008-11-10");
+}
+
+TEST_F(SavedSearchTest, AFebruaryLoadKeepsDecembersResults) {
+  Write("winter", "Vemtrix Saved Search\r\nResult: \"2008-12-19\",\"old\",\"c\",\"s\",\"http://a/1\",\"\"\r\n"
+                  "Result: \"2008-12-20\",\"december\",\"c\",\"s\",\"http://a/2\",\"\"\r\n"
+                  "Result: \"2009-01-05\",\"january\",\"c\",\"s\",\"http://a/3\",\"\"\r\n");
+  CurrentSearch().name = "winter";
+  FixedDate today(2009, 2, 20);
+  ASSERT_TRUE(LoadSearch(true, AppSettings()));
+  ASSERT_EQ(Results().Count(), 2);
+  EXPECT_EQ(Results().Field(1, kFieldTitle), "december");
+  EXPECT_EQ(Results().Field(2, kFieldTitle), "january");
 }
 
 TEST_F(SavedSearchTest, ReadsBothOlderLayouts) {
