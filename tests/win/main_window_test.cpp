@@ -51,12 +51,14 @@ TEST_F(MainWindowTest, OpensTheCurrentSearchWithItsTreesAndListAndShowsEveryPage
 
 TEST_F(MainWindowTest, GoHarvestsIntoTheTopOfTheListAndRestoresTheWindow) {
   testing::FakeSites sites;
-  sites.delayMs = 400;
+  sites.delayMs = 4000;  // two jobs one after the other: time to try commands during the run
+  AppSettings().MaxThreads = 1;
   std::string captionDuring, captionAfter, stateDuring, stateAfter, topTitle;
   bool nameBoxEnabledDuring = true, nameBoxEnabledAfter = false;
   int listedAfter = 0, storedAfter = 0;
-  std::string exitQuestion;
+  std::string exitQuestion, loadDuring, clearDuring;
   Run([&](HWND window) {
+    SetWindowTextA(Find(window, 1024), "bike,tandem");
     Click(window, 1013);
     WaitUntil([&] { return TextOf(window, 1013) == "Abort"; });
     captionDuring = TextOf(window, 1013);
@@ -66,6 +68,11 @@ TEST_F(MainWindowTest, GoHarvestsIntoTheTopOfTheListAndRestoresTheWindow) {
       SendMessageA(Find(window, 1280), SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
       return std::string(text);
     }();
+    // Commands that would disturb the run refuse while it works.
+    PostMessageA(window, WM_COMMAND, 1005, 0);  // Ctrl+L: the Load button itself is disabled
+    loadDuring = Answer("Error", IDOK);
+    Click(window, 1010);
+    clearDuring = Answer("Error", IDOK);
     WaitUntil([&] { return TextOf(window, 1013) == "Go!"; }, 60000);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     captionAfter = TextOf(window, 1013);
@@ -85,17 +92,19 @@ TEST_F(MainWindowTest, GoHarvestsIntoTheTopOfTheListAndRestoresTheWindow) {
   EXPECT_EQ(captionDuring, "Abort");
   EXPECT_FALSE(nameBoxEnabledDuring);
   EXPECT_EQ(stateDuring, "Searching");
+  EXPECT_EQ(loadDuring, "A search is currently active. You need to stop the current scan before loading an old one.");
+  EXPECT_EQ(clearDuring, "If you want to clear the results, please stop the search first.");
   EXPECT_EQ(captionAfter, "Go!");
   EXPECT_TRUE(nameBoxEnabledAfter);
   EXPECT_EQ(stateAfter, "Inactive");
-  EXPECT_EQ(storedAfter, 6);  // three from the file, three found
-  EXPECT_EQ(listedAfter, 6);
-  EXPECT_EQ(topTitle.rfind("Ad bik-bike-", 0), 0u) << topTitle;  // found rows go to the top
+  EXPECT_EQ(storedAfter, 9);  // three from the file, three found for each term
+  EXPECT_EQ(listedAfter, 9);
+  EXPECT_EQ(topTitle.rfind("Ad bik-tandem-", 0), 0u) << topTitle;  // the latest rows go to the top
   EXPECT_EQ(exitQuestion, "You have unsaved results. Are you sure you want to exit without saving?");
 }
 
 TEST_F(MainWindowTest, SaveAndLoadGoThroughTheFileDialogsAndKeepOnlyTheBareName) {
-  std::string nameAfterSave, nameAfterCancel, nameAfterLoad, failedSaveQuestion;
+  std::string nameAfterSave, nameAfterCancel, nameAfterLoad, failedSaveQuestion, cancelledSave;
   bool savedFile = false, cancelled = false, loaded = false;
   int listedAfterLoad = 0;
   Run([&](HWND window) {
@@ -104,6 +113,10 @@ TEST_F(MainWindowTest, SaveAndLoadGoThroughTheFileDialogsAndKeepOnlyTheBareName)
     WaitUntil([&] { return TextOf(window, 1004) == "renamed"; }, 5000);
     nameAfterSave = TextOf(window, 1004);
     savedFile = FileExists(folder_ + "\\renamed.vem");
+    // A cancelled save dialog says the search was not saved.
+    Click(window, 1006);
+    AnswerFileDialog("Please select a search file to save", "");
+    cancelledSave = Answer("Aborted", IDOK);
     // A cancelled open dialog changes nothing.
     Click(window, 1005);
     cancelled = AnswerFileDialog("Please select a search file to load", "");
@@ -130,6 +143,7 @@ TEST_F(MainWindowTest, SaveAndLoadGoThroughTheFileDialogsAndKeepOnlyTheBareName)
     failedSaveQuestion = Answer("Really exit?", IDNO);
   });
   EXPECT_EQ(nameAfterSave, "renamed");
+  EXPECT_EQ(cancelledSave, "Save cancelled. Searches have NOT been saved.");
   EXPECT_TRUE(savedFile);
   EXPECT_TRUE(cancelled);
   EXPECT_TRUE(loaded);
