@@ -412,6 +412,8 @@ int QuerySite(const std::string& term, const std::string& host, const std::strin
   // A server error, a stray redirect or a cut-off page is no page at all:
   // scanning it would report too few ads as if the search had worked.
   if (response.empty() || HttpFailed(result)) return -1;
+  // An error page (404 and the like) is a page without ads, whatever it holds.
+  if (result.status >= 400 && result.status <= 499) return 0;
   return ParseResponse(response, term, cleanHost, options, out);
 }
 
