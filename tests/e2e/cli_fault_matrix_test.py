@@ -19,8 +19,8 @@ import time
 import unittest
 import urllib.request
 
-CLI = os.environ.get("VEMTRIX_CLI", "build/native/vemtrix-cli")
-SIM = os.environ.get("VEMTRIX_SITESIM", "tools/sitesim/sitesim.py")
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from cli_deep_test import CLI, SIM, simulator, unescape  # noqa: E402
 
 
 def term_of(name):
@@ -49,23 +49,6 @@ CELLS = {
     "reset": ("mode=reset", GAVE_UP, 5, "none"),
     "early": ("mode=early", GAVE_UP, None, "none"),
 }
-
-
-def simulator(*args):
-    return subprocess.run([sys.executable, SIM] + list(args), stdout=subprocess.PIPE, check=True,
-                          timeout=120).stdout.decode("latin-1")
-
-
-def unescape(text):
-    out, i = [], 0
-    while i < len(text):
-        if text[i] == "\\" and i + 1 < len(text):
-            out.append({"\\": "\\", "t": "\t", "r": "\r", "n": "\n"}[text[i + 1]])
-            i += 2
-        else:
-            out.append(text[i])
-            i += 1
-    return "".join(out)
 
 
 class FaultMatrix(unittest.TestCase):
