@@ -90,8 +90,12 @@ void Log(std::string_view text) { AppendHarvestLog(text); }
 bool FetchGoodPage(const std::string& host, const std::string& path, std::string_view marker, HttpRedirect redirect,
                    const std::string& userAgent, std::string& page) {
   for (int attempt = 1; attempt <= kFetchAttempts; ++attempt) {
-    page = HttpGet(host, path, redirect, HttpDisplay::Quiet, userAgent);
-    if (page.size() >= kMinimumPageLength && (marker.empty() || Contains(page, marker))) return true;
+    HttpOutcome outcome;
+    page = HttpGet(host, path, redirect, HttpDisplay::Quiet, userAgent, &outcome);
+    // A server error or a cut-off page would give a catalog with rows missing.
+    if (!HttpFailed(outcome) && page.size() >= kMinimumPageLength && (marker.empty() || Contains(page, marker))) {
+      return true;
+    }
     if (attempt < kFetchAttempts) platform::SleepMs(kFetchRetryWaitMs);
   }
   page.clear();

@@ -32,9 +32,10 @@ inline constexpr int kFetchAttempts = 6;
 inline constexpr int kFetchRetryWaitMs = 4000;
 inline constexpr std::size_t kMinimumPageLength = 50;
 
-// Fetches http://host + path (quietly) until the page is at least 50
-// characters long and holds marker (an empty marker: any page), six attempts
-// four seconds apart. False when every attempt failed.
+// Fetches http://host + path (quietly) until the download does not fail
+// (HttpFailed) and the page is at least 50 characters long and holds marker
+// (an empty marker: any page), six attempts four seconds apart. False when
+// every attempt failed.
 bool FetchGoodPage(const std::string& host, const std::string& path, std::string_view marker, HttpRedirect redirect,
                    const std::string& userAgent, std::string& page);
 // The log lines of a page that could not be downloaded; FirstRunResult -1.

@@ -4,6 +4,7 @@
 #include "core/current_search.h"
 #include "core/frontend.h"
 #include "core/result_store.h"
+#include "core/text.h"
 #include "harvest/deep_scan.h"
 #include "output/saved_search.h"
 #include "platform/platform.h"
@@ -33,11 +34,38 @@ void StartDeepScan(const Settings& settings) {
   StartDeepScanLauncher(scan);
 }
 
+bool CurrentSearchPartlyLoaded() {
+  const PartialLoad& partial = CurrentSearch().partial;
+  return partial.inFile > partial.loaded && partial.storeGeneration == Results().Generation();
+}
+
+namespace {
+
+// Whether cleanName names the file a partial load came from (file names
+// differ only in letter case on Windows).
+bool SameSearchFile(const std::string& cleanName, const PartialLoad& partial) {
+  return ToLower(cleanName) == ToLower(partial.name);
+}
+
+}  // namespace
+
 bool SaveSearch(Settings& settings) {
   SearchDefinition& search = CurrentSearch();
   search.name = CleanSearchName(search.name);
   settings.CurrentSearchName = search.name;
   UI().CurrentSearchChanged();
+  // Saving a partial load over its own file would delete every result that
+  // did not fit: only when the user says so.
+  if (CurrentSearchPartlyLoaded() && SameSearchFile(search.name, search.partial)) {
+    MessageAnswer answer =
+        UI().ShowMessage("Warning",
+                         "Only " + FormatCount(search.partial.loaded) + " of this search's " +
+                             FormatCount(search.partial.inFile) +
+                             " results could be loaded, because the results list is full. Saving now would "
+                             "remove the others from the file. Save anyway?",
+                         MessageIcon::Warning, MessageButtons::YesNoDefaultNo);
+    if (answer != MessageAnswer::Yes) return false;
+  }
   std::string path = SearchFilePath(search.name);
   if (!platform::WriteWholeFile(path, FormatSavedSearch(search.name, search.terms))) {
     UI().ShowMessage("Error",
@@ -47,6 +75,8 @@ bool SaveSearch(Settings& settings) {
                      MessageIcon::Error, MessageButtons::Ok);
     return false;
   }
+  // The file now holds what the store holds.
+  if (SameSearchFile(search.name, search.partial)) search.partial = PartialLoad();
   Dirty = 0;
   return true;
 }
@@ -66,15 +96,27 @@ bool LoadSearch(bool quiet, Settings& settings) {
   }
   Results().Clear();
   NewThisRun = 0;
+  const std::string fileName = search.name;
   SavedSearchHeader header = ReadSavedSearch(path, search.name, settings.DiscardSearches != 0);
 
   search.name = header.name;
   search.terms = header.terms;
+  search.partial = PartialLoad();
   settings.CurrentSearchName = header.name;
   UI().ResultListRebuilt();
   UI().ShowResultCounters(0, Results().Count());
   UI().CurrentSearchChanged();
   UI().CatalogMarksChanged();
+  if (header.inFile > header.loaded) {
+    // Remembered under the name of the file read (a file may name itself
+    // otherwise): a save to that file must ask first.
+    search.partial = {fileName, header.loaded, header.inFile, Results().Generation()};
+    ResultStore::ReportOverflow(header.loaded, settings.AudioPrompts != 0,
+                                "Only " + FormatCount(header.loaded) + " of this search's " +
+                                    FormatCount(header.inFile) +
+                                    " results could be loaded. Saving the search now would remove the others "
+                                    "from its file.");
+  }
   return true;
 }
 

@@ -20,15 +20,26 @@ bool StartSearchRun(const SearchInputs& inputs, const Settings& settings);
 void StartDeepScan(const Settings& settings);
 
 // Writes the current search (name cleaned for a file name, terms, catalog
-// marks, results) and makes its name settings.CurrentSearchName. On success
-// Dirty is cleared; when the file cannot be written the user is told, Dirty
-// stays set and any old file is untouched. Returns success.
+// marks, results) and makes its name settings.CurrentSearchName. When the
+// store holds only part of that very file (CurrentSearchPartlyLoaded), the
+// user is asked first ("Only N of this search's M results could be
+// loaded...", Yes/No, No by default); without a Yes nothing is written. On
+// success Dirty is cleared; when the file cannot be written the user is
+// told, Dirty stays set and any old file is untouched. Returns success.
 bool SaveSearch(Settings& settings);
 
 // Replaces the current search with the saved search named by the current
 // search's name (cleaned), which also becomes settings.CurrentSearchName; the
 // DiscardSearches setting leaves out old results. A missing file is reported
-// unless quiet. Returns whether a file was read.
+// unless quiet. When the results list fills up, the rest of the file is
+// counted, the overflow is reported with what a save would lose, and the
+// search remembers it (CurrentSearch().partial). Returns whether a file was
+// read.
 bool LoadSearch(bool quiet, Settings& settings);
+
+// True while the store holds a load of the current search's file that
+// stopped because the results list was full: until the store is created
+// afresh (Clear, New Search, another load) or the search is saved.
+bool CurrentSearchPartlyLoaded();
 
 }  // namespace vemtrix

@@ -20,7 +20,9 @@
 namespace vemtrix {
 
 enum class MessageIcon { None, Error, Warning, Information, Question };
-enum class MessageButtons { Ok, YesNo, YesNoCancel };
+// YesNoDefaultNo: Yes and No with No as the default button, for questions
+// whose Yes loses data.
+enum class MessageButtons { Ok, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 // Message boxes the Parts give as system-modal (the Load/New/Go! guards).
 enum class MessageModality { Normal, System };

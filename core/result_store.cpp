@@ -8,6 +8,7 @@ namespace vemtrix {
 
 std::atomic<std::int32_t> NewThisRun{0};
 std::atomic<std::int32_t> Dirty{0};
+std::atomic<std::int32_t> OverflowsReported{0};
 
 namespace {
 
@@ -78,6 +79,7 @@ void ResultStore::CreateWithCapacity(std::int32_t capacity) {
   rows_.clear();
   rows_.shrink_to_fit();
   capacity_ = capacity < 0 ? 0 : capacity;
+  generation_ += 1;
   rows_.reserve(static_cast<std::size_t>(capacity_));
   index_.Clear();
   indexedRows_ = 0;
@@ -101,11 +103,17 @@ std::int32_t ResultStore::Capacity() const {
   return capacity_;
 }
 
-void ResultStore::ReportOverflow(std::int32_t count, bool audioPrompts) {
+std::uint64_t ResultStore::Generation() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return generation_;
+}
+
+void ResultStore::ReportOverflow(std::int32_t count, bool audioPrompts, const std::string& more) {
+  OverflowsReported += 1;
   if (audioPrompts) UI().Speak(kOverflowSpeech);
   UI().ShowMessage("Error",
                    "The results list has overflowed (" + FormatCount(count) +
-                       " elements). Please increase max results in the settings.",
+                       " elements). Please increase max results in the settings." + (more.empty() ? "" : " " + more),
                    MessageIcon::Error, MessageButtons::Ok);
 }
 
@@ -183,6 +191,11 @@ bool ResultStore::AppendLoadedLocked(const std::array<std::string_view, kResultF
   rows_.emplace_back();
   rows_.back().Set(fields);
   return true;
+}
+
+bool ResultStore::AppendLoadedQuietly(const std::array<std::string_view, kResultFieldCount>& fields) {
+  std::lock_guard<std::mutex> guard(lock_);
+  return AppendLoadedLocked(fields);
 }
 
 bool ResultStore::AppendLoaded(const std::array<std::string_view, kResultFieldCount>& fields) {
@@ -345,7 +358,7 @@ std::int32_t ResultStore::StoreDeepScanText(const TakenRow& taken, std::string_v
     SearchResult fields = packed.Unpack();
     if (!date.empty()) fields.date = std::string(date);
     fields.fullText = std::string(text);
-    if (text.find("This posting has expired.") != std::string_view::npos) {
+    if (text.find(kExpiredNotice) != std::string_view::npos) {
       fields.fullText = "This posting has expired and will be removed shortly.";
       fields.date = "0000-00-00";
     }

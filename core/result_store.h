@@ -45,9 +45,13 @@ struct SearchResult {
 extern std::atomic<std::int32_t> NewThisRun;
 // Unsaved changes exist.
 extern std::atomic<std::int32_t> Dirty;
+// Overflows reported since the program started (results were dropped).
+extern std::atomic<std::int32_t> OverflowsReported;
 
 // The marker that starts a full text taken from the search feed.
 inline constexpr std::string_view kRssMarker = "<!--RSS-->";
+// What an ad page says when the posting is gone.
+inline constexpr std::string_view kExpiredNotice = "This posting has expired.";
 
 // What a search run's appends take from the settings (RSSdescription and
 // AudioPrompts), copied when the run starts.
@@ -69,6 +73,9 @@ class ResultStore {
 
   std::int32_t Count() const;
   std::int32_t Capacity() const;
+  // Goes up each time the table is created afresh (Create, Clear), so a
+  // record about the rows of one load can tell that they are gone.
+  std::uint64_t Generation() const;
 
   // The run-time append of a search worker. Skips ads with a blank title or
   // link and ads whose trimmed link occurs in a stored link. Returns false
@@ -82,6 +89,12 @@ class ResultStore {
   bool AppendLoaded(const SearchResult& row);
   // The same from field views (1..7 at index 0..6), without a copy in between.
   bool AppendLoaded(const std::array<std::string_view, kResultFieldCount>& fields);
+  // The same without the report: false when the table is full.
+  bool AppendLoadedQuietly(const std::array<std::string_view, kResultFieldCount>& fields);
+
+  // The overflow report (speech, then the error box), with more (when given)
+  // after the standard text; counted in OverflowsReported.
+  static void ReportOverflow(std::int32_t count, bool audioPrompts, const std::string& more = std::string());
 
   // Empties the given rows (1-based), then removes every row with an empty
   // date, keeping order; the results list is rebuilt.
@@ -165,7 +178,6 @@ class ResultStore {
     SearchResult Unpack() const;
   };
 
-  static void ReportOverflow(std::int32_t count, bool audioPrompts);
   void RebuildIndexLocked();
   // Adds the rows not yet in the index (loaded rows are indexed only when a
   // duplicate check first needs them).
@@ -182,6 +194,7 @@ class ResultStore {
   mutable std::mutex lock_;
   std::vector<PackedRow> rows_;
   std::int32_t capacity_ = 0;
+  std::uint64_t generation_ = 0;
   LinkIndex index_;
 };
 

@@ -64,7 +64,7 @@ void ApplySetting(Settings& s, const std::string& key, const std::string& value)
   else if (key == "recentsearches") s.RecentSearches = value;
   else if (key == "htmlheader") s.HTMLheader = ReplaceAll(value, "\\n", "\r\n");
   else if (key == "htmlitem") s.HTMLitem = ReplaceAll(value, "\\n", "\r\n");
-  else if (key == "maxresults") s.MaxResults = Clamp(LeadingNumber(value), 5000, 1000000);
+  else if (key == "maxresults") s.MaxResults = Clamp(LeadingNumber(value), kMinMaxResults, kMaxMaxResults);
   else if (key == "maxthreads") s.MaxThreads = Clamp(LeadingNumber(value), 1, 12);
   else if (key == "maxthreads2") s.MaxThreads2 = Clamp(LeadingNumber(value), 1, 12);
   else if (key == "superbytes") s.SuperBytes = LeadingNumber(value);

@@ -10,6 +10,10 @@
 
 namespace vemtrix {
 
+// The bounds of the MaxResults setting (the results list's capacity).
+inline constexpr std::int32_t kMinMaxResults = 5000;
+inline constexpr std::int32_t kMaxMaxResults = 1000000;
+
 // A std::atomic that can be copied (by value), so the settings record stays
 // a plain record while worker threads add to its counters.
 template <typename T>
@@ -52,7 +56,7 @@ struct Settings {
   std::int32_t ConfirmSpawn = 0;
   std::int32_t CheckForUpdates = 1;
   std::int32_t DiscardSearches = 1;
-  std::int32_t MaxResults = 25000;
+  std::int32_t MaxResults = 25000;  // kMinMaxResults to kMaxMaxResults
   std::int32_t MaxThreads = 4;
   std::int32_t MaxThreads2 = 4;
   std::int32_t Width = 398;

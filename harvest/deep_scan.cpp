@@ -40,38 +40,6 @@ void CountOut(std::atomic<std::int32_t>& running) {
   ScanEnd().Signal([&running] { running -= 1; });
 }
 
-// What happened to a taken row.
-enum class Outcome { Stored, Failed, Aborted };
-
-Outcome Download(int slot, const ResultStore::TakenRow& taken, const DeepScanSettings& settings) {
-  std::string link = taken.link;
-  if (link.compare(0, 7, "http://") == 0) link.erase(0, 7);
-  std::size_t slash = link.find('/');
-  std::string host = link.substr(0, slash);
-  std::string path = slash == std::string::npos ? std::string() : link.substr(slash);
-  const SiteId site = SiteOfHost(host);
-
-  for (int attempts = 0;;) {
-    UI().ShowWorkerRow(WorkerBlock::DeepScan, slot, "http://" + host + path, WorkerLight::Downloading, site);
-    if (DeepScanAbort != 0) return Outcome::Aborted;
-    std::string page = HttpGet(host, path, HttpRedirect::Follow, HttpDisplay::StatusBar, settings.userAgent);
-    AdText ad = ExtractAdText(host, page);
-    if (ad.text.size() >= 50) {
-      Results().StoreDeepScanText(taken, link, ad.text, ad.date);
-      return Outcome::Stored;
-    }
-    if (++attempts >= 5) {
-      if (settings.audioPrompts) UI().Speak("Oh no! Deep scanning failed!");
-      UI().ShowMessage("Error",
-                       "I'm having trouble downloading " + path + " from the server " + host +
-                           ". Aborting deep scan, sorry.",
-                       MessageIcon::Error, MessageButtons::Ok);
-      return Outcome::Failed;
-    }
-    if (!RetryCountdown(slot, true, host, site, DeepScanAbort)) return Outcome::Aborted;
-  }
-}
-
 void Worker(int slot, const DeepScanSettings& settings) {
   DeepScanActive = 1;
   StartSearchTimingIfIdle();
@@ -93,13 +61,17 @@ void Worker(int slot, const DeepScanSettings& settings) {
       outOfWork = true;
       break;
     }
-    Outcome outcome = Download(slot, taken, settings);
-    if (outcome != Outcome::Stored) {
+    std::string host;
+    std::string path;
+    SplitAdLink(taken.link, host, path);
+    AdText ad;
+    if (DownloadAdText(slot, host, path, settings, ad) != AdDownload::Done) {
       // The row goes back to what it held, so a later deep scan takes it
       // again (and a feed description is not lost).
       Results().ReturnTakenRow(taken);
       break;
     }
+    Results().StoreDeepScanText(taken, host + path, ad.text, ad.date);
     if (SearchRunning == 0) ++finished;
   }
 
@@ -139,6 +111,62 @@ void Launcher(const DeepScanSettings& settings) {
 }
 
 }  // namespace
+
+void SplitAdLink(const std::string& link, std::string& host, std::string& path) {
+  std::string rest = link.compare(0, 7, "http://") == 0 ? link.substr(7) : link;
+  std::size_t slash = rest.find('/');
+  host = rest.substr(0, slash);
+  path = slash == std::string::npos ? std::string() : rest.substr(slash);
+}
+
+AdPageAttempt FetchAdPage(const std::string& host, const std::string& path, const std::string& userAgent) {
+  AdPageAttempt attempt;
+  HttpOutcome outcome;
+  std::string page =
+      HttpGet(host, path, HttpRedirect::Follow, HttpDisplay::StatusBar, userAgent, &outcome, kDeepScanMaxPageBytes);
+  attempt.problem = HttpFailure(outcome);
+  if (!attempt.problem.empty()) return attempt;
+  attempt.ad = ExtractAdText(host, page);
+  // An expired posting may come with any status (a site may answer 404 or
+  // 410 for it): the expiry rule comes first.
+  if (attempt.ad.text.find(kExpiredNotice) != std::string::npos) {
+    attempt.ok = true;
+    return attempt;
+  }
+  if (outcome.status != 200) {
+    attempt.problem = outcome.status == 0 ? "no HTTP status" : "status " + std::to_string(outcome.status);
+  } else if (attempt.ad.text.size() < 50) {
+    attempt.problem = "less than 50 characters of text";
+  } else {
+    attempt.ok = true;
+  }
+  if (!attempt.ok) attempt.ad = AdText();
+  return attempt;
+}
+
+AdDownload DownloadAdText(int slot, const std::string& host, const std::string& path,
+                          const DeepScanSettings& settings, AdText& ad) {
+  const SiteId site = SiteOfHost(host);
+  for (int attempts = 0;;) {
+    UI().ShowWorkerRow(WorkerBlock::DeepScan, slot, "http://" + host + path, WorkerLight::Downloading, site);
+    if (DeepScanAbort != 0) return AdDownload::Aborted;
+    AdPageAttempt attempt = FetchAdPage(host, path, settings.userAgent);
+    if (attempt.ok) {
+      ad = std::move(attempt.ad);
+      return AdDownload::Done;
+    }
+    if (++attempts >= 5) {
+      DeepScanAdsGivenUp += 1;
+      if (settings.audioPrompts) UI().Speak("Oh no! Deep scanning failed!");
+      UI().ShowMessage("Error",
+                       "I'm having trouble downloading " + path + " from the server " + host +
+                           ". Aborting deep scan, sorry.",
+                       MessageIcon::Error, MessageButtons::Ok);
+      return AdDownload::Failed;
+    }
+    if (!RetryCountdown(slot, true, host, site, DeepScanAbort)) return AdDownload::Aborted;
+  }
+}
 
 DeepScanSettings DeepScanSettingsFrom(const Settings& s) {
   DeepScanSettings settings;

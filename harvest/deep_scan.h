@@ -5,10 +5,12 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "core/settings.h"
+#include "harvest/ad_text.h"
 
 namespace vemtrix {
 
@@ -25,6 +27,31 @@ struct DeepScanSettings {
   std::string userAgent = kDefaultUserAgent;
 };
 DeepScanSettings DeepScanSettingsFrom(const Settings& settings);
+
+// The largest ad page the deep scan reads (real ones are tens of
+// kilobytes): a larger page counts as a failed attempt, so no padding or
+// stray download is ever kept as an ad's text.
+inline constexpr std::size_t kDeepScanMaxPageBytes = 1024 * 1024;
+
+// Host and path of an ad's link (a leading "http://" dropped).
+void SplitAdLink(const std::string& link, std::string& host, std::string& path);
+
+// One download of an ad's page, judged: the expiry notice is taken whatever
+// the status; otherwise a failed download (HttpFailed), a status other than
+// 200 or a text under 50 characters is a failed attempt.
+struct AdPageAttempt {
+  bool ok = false;
+  AdText ad;
+  std::string problem;  // why the attempt failed
+};
+AdPageAttempt FetchAdPage(const std::string& host, const std::string& path, const std::string& userAgent);
+
+// An ad's text with the deep scan's retries: up to five attempts with the
+// 25 to 35 second countdowns on deep-scan row slot, then the give-up message
+// (counted in DeepScanAdsGivenUp). DeepScanAbort ends it early.
+enum class AdDownload { Done, Failed, Aborted };
+AdDownload DownloadAdText(int slot, const std::string& host, const std::string& path,
+                          const DeepScanSettings& settings, AdText& ad);
 
 // Starts a launcher thread: it starts a worker for every free slot, one
 // second apart. The Deep Scan command and search workers call it (the

@@ -37,7 +37,11 @@ void ResolveTarget(const std::string& host, std::string& address, int& port) {
   }
 }
 
-std::string Download(const std::string& host, const std::string& path, const std::string& userAgent) {
+std::atomic<int> timeCapMs{0};
+
+std::string Download(const std::string& host, const std::string& path, const std::string& userAgent,
+                     std::size_t maxBytes, HttpReadEnd& end) {
+  end = HttpReadEnd::NoAnswer;
   std::string address;
   int port = 80;
   ResolveTarget(host, address, port);
@@ -58,19 +62,36 @@ std::string Download(const std::string& host, const std::string& path, const std
     if (!connection.Send(line)) return std::string();
   }
 
+  const int capMs = timeCapMs.load() > 0 ? timeCapMs.load() : kHttpMaxTotalMs;
   std::string response;
   char buffer[4096];
   auto started = std::chrono::steady_clock::now();
   for (;;) {
+    auto waitStarted = std::chrono::steady_clock::now();
     int got = connection.Receive(buffer, sizeof buffer);
-    if (got <= 0) break;
+    if (got <= 0) {
+      // Receive gives 0 both for a close and for a wait that ran out; how
+      // long the wait took tells them apart.
+      auto waited = std::chrono::steady_clock::now() - waitStarted;
+      end = got == 0 && waited >= std::chrono::milliseconds(kHttpReceiveTimeoutMs - 500) ? HttpReadEnd::Silence
+                                                                                         : HttpReadEnd::Closed;
+      break;
+    }
     response.append(buffer, static_cast<std::size_t>(got));
     // Bounds against hostile or broken servers: keep what has arrived.
-    if (response.size() >= kHttpMaxResponseBytes) break;
+    if (response.size() > maxBytes) {
+      response.resize(maxBytes);
+      end = HttpReadEnd::SizeCap;
+      break;
+    }
     auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
-    if (spent.count() >= kHttpMaxTotalMs) break;
+    if (spent.count() >= capMs) {
+      end = HttpReadEnd::TimeCap;
+      break;
+    }
   }
   connection.Close();
+  if (response.empty()) end = HttpReadEnd::NoAnswer;
   return response;
 }
 
@@ -82,12 +103,58 @@ void SetHttpConnectTo(const std::string& address, int port) {
   Override().port = port;
 }
 
-std::string HttpGet(const std::string& host, const std::string& path, HttpRedirect redirect,
-                    HttpDisplay display, const std::string& userAgent) {
+void SetHttpTimeCap(int milliseconds) { timeCapMs = milliseconds > 0 ? milliseconds : 0; }
+
+int HttpStatusOf(const std::string& response) {
+  // "HTTP/1.0 404 Not Found": the three digits after the first space.
+  if (response.compare(0, 5, "HTTP/") != 0) return 0;
+  std::size_t space = response.find(' ');
+  if (space == std::string::npos || space > 12 || response.size() < space + 4) return 0;
+  int status = 0;
+  for (std::size_t i = space + 1; i < space + 4; ++i) {
+    if (response[i] < '0' || response[i] > '9') return 0;
+    status = status * 10 + (response[i] - '0');
+  }
+  return status;
+}
+
+bool HttpCutShort(const std::string& response) {
+  if (HttpStatusOf(response) == 0) return false;  // no HTTP head to hold it to
+  std::size_t headEnd = response.find("\r\n\r\n");
+  if (headEnd == std::string::npos) return true;
+  const std::string head = ToLower(std::string_view(response).substr(0, headEnd + 2));
+  std::size_t at = head.find("\r\ncontent-length:");
+  if (at == std::string::npos) return false;
+  std::string_view value = Trim(TextBetween(std::string_view(head).substr(at), ":", "\r\n"));
+  if (value.empty() || value.find_first_not_of("0123456789") != std::string_view::npos || value.size() > 15) {
+    return false;
+  }
+  std::uint64_t length = std::stoull(std::string(value));
+  return response.size() - (headEnd + 4) < length;
+}
+
+std::string HttpFailure(const HttpOutcome& outcome) {
+  switch (outcome.end) {
+    case HttpReadEnd::NoAnswer: return "no answer";
+    case HttpReadEnd::SizeCap: return "the page is too large";
+    case HttpReadEnd::TimeCap: return "the page took too long";
+    case HttpReadEnd::Closed:
+    case HttpReadEnd::Silence: break;
+  }
+  if (outcome.status >= 500 && outcome.status <= 599) return "server error " + std::to_string(outcome.status);
+  if (outcome.redirectLeft) return "redirected more than once";
+  if (outcome.cutShort) return "the page was cut off";
+  return std::string();
+}
+
+namespace {
+
+std::string Fetch(const std::string& host, const std::string& path, HttpDisplay display, const std::string& userAgent,
+                  std::size_t maxBytes, HttpOutcome& outcome) {
   const bool showStatus = display == HttpDisplay::StatusBar;
   if (showStatus) UI().ShowStatusPart(kStatusPartRequest, "Get: http://" + host + path);
 
-  std::string response = Download(host, path, userAgent);
+  std::string response = Download(host, path, userAgent, maxBytes, outcome.end);
 
   if (showStatus) {
     std::uint32_t total = BytesThisRun.fetch_add(static_cast<std::uint32_t>(response.size())) +
@@ -95,14 +162,30 @@ std::string HttpGet(const std::string& host, const std::string& path, HttpRedire
     UI().ShowBytesDownloaded(total);
   }
   AppSettings().SuperBytes += static_cast<std::int64_t>(response.size());
+  outcome.status = HttpStatusOf(response);
+  outcome.cutShort = HttpCutShort(response);
+  outcome.redirectLeft = false;
+  return response;
+}
 
-  if (redirect == HttpRedirect::Follow && Contains(response, "302 Found")) {
+}  // namespace
+
+std::string HttpGet(const std::string& host, const std::string& path, HttpRedirect redirect,
+                    HttpDisplay display, const std::string& userAgent, HttpOutcome* outcome, std::size_t maxBytes) {
+  HttpOutcome local;
+  HttpOutcome& result = outcome != nullptr ? *outcome : local;
+  std::string response = Fetch(host, path, display, userAgent, maxBytes, result);
+  if (redirect != HttpRedirect::Follow) return response;
+
+  if (Contains(response, "302 Found")) {
     std::string_view location = TextBetween(response, "Location: http://", "\r\n");
     std::size_t slash = location.find('/');
     std::string newHost(location.substr(0, slash));
     std::string newPath(slash == std::string_view::npos ? std::string_view() : location.substr(slash));
-    return HttpGet(newHost, newPath, HttpRedirect::Return, display, userAgent);
+    // A second redirect is not followed: it comes back as it is.
+    response = Fetch(newHost, newPath, display, userAgent, maxBytes, result);
   }
+  result.redirectLeft = result.status >= 300 && result.status <= 399;
   return response;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -15,23 +16,58 @@ enum class HttpRedirect { Return, Follow };
 // Whether the request is shown in the status bar and counted in BytesThisRun.
 enum class HttpDisplay { Quiet, StatusBar };
 
-// Downloads http://host/path, sending userAgent, and returns the raw response
-// (status line and headers included), or an empty text when nothing could be
-// received. Every response counts in the lifetime SuperBytes. The caller
-// passes the user agent it took from the settings when its work began, so
-// no worker reads the settings record while the window may change it.
-std::string HttpGet(const std::string& host, const std::string& path, HttpRedirect redirect,
-                    HttpDisplay display, const std::string& userAgent);
-
 // Limits that keep a hostile server from exhausting memory or holding a
 // worker forever; real pages never come near them.
 inline constexpr std::size_t kHttpMaxResponseBytes = 32u * 1024u * 1024u;
 inline constexpr int kHttpMaxTotalMs = 120000;
 inline constexpr int kHttpReceiveTimeoutMs = 5500;
 
+// How the read of the returned response ended.
+enum class HttpReadEnd {
+  NoAnswer,  // nothing arrived: no connection, or closed or silent at once
+  Closed,    // the server closed the connection
+  Silence,   // kHttpReceiveTimeoutMs passed without data
+  SizeCap,   // more than the caller's size limit arrived
+  TimeCap,   // the read took longer than the time limit
+};
+
+// What HttpGet tells its caller beside the response text.
+struct HttpOutcome {
+  HttpReadEnd end = HttpReadEnd::NoAnswer;
+  int status = 0;             // of the status line; 0 when there is none
+  bool redirectLeft = false;  // following was asked and the answer still redirects
+  bool cutShort = false;      // the head never ended, or the body is shorter than its Content-Length
+};
+
+// Why a download counts as a failed attempt: nothing arrived, a 5xx status,
+// a redirect left after the one followed, a cut-off body, or a read ended at
+// the size or time cap. Empty when the response may be read.
+std::string HttpFailure(const HttpOutcome& outcome);
+inline bool HttpFailed(const HttpOutcome& outcome) { return !HttpFailure(outcome).empty(); }
+
+// The status code of a raw response ("HTTP/x.y NNN ..."), 0 without one;
+// whether it is cut short (see HttpOutcome::cutShort).
+int HttpStatusOf(const std::string& response);
+bool HttpCutShort(const std::string& response);
+
+// Downloads http://host/path, sending userAgent, and returns the raw response
+// (status line and headers included), or an empty text when nothing could be
+// received; outcome (when given) says how the read ended and what came back.
+// The read stops once more than maxBytes have arrived. Every response counts
+// in the lifetime SuperBytes. The caller passes the user agent it took from
+// the settings when its work began, so no worker reads the settings record
+// while the window may change it.
+std::string HttpGet(const std::string& host, const std::string& path, HttpRedirect redirect,
+                    HttpDisplay display, const std::string& userAgent, HttpOutcome* outcome = nullptr,
+                    std::size_t maxBytes = kHttpMaxResponseBytes);
+
 // Process-wide "connect to" override: every connection goes to address:port
 // while the request (Host header, path) stays the same. Empty address turns it
 // off. The program never sets it; tests and vemtrix-cli do.
 void SetHttpConnectTo(const std::string& address, int port);
+
+// Process-wide time cap of one read in milliseconds (0: kHttpMaxTotalMs).
+// The program never sets it; tests and vemtrix-cli do, to reach the cap fast.
+void SetHttpTimeCap(int milliseconds);
 
 }  // namespace vemtrix

@@ -400,14 +400,20 @@ int ParseResponse(std::string_view response, std::string_view term, std::string_
 }
 
 int QuerySite(const std::string& term, const std::string& host, const std::string& sectionCode,
-              const QueryOptions& options, AdLists& out) {
+              const QueryOptions& options, AdLists& out, HttpOutcome* outcome) {
+  HttpOutcome local;
+  HttpOutcome& result = outcome != nullptr ? *outcome : local;
   const std::string cleanHost = NormaliseHost(host);
   const std::string path = RequestPath(term, cleanHost, sectionCode, options);
   // No site, no request: the download goes to an empty host and gets nothing.
   const std::string response =
       HttpGet(path.empty() ? std::string() : cleanHost, path, HttpRedirect::Follow, HttpDisplay::StatusBar,
-              options.UserAgent);
-  if (response.empty()) return -1;
+              options.UserAgent, &result);
+  // A server error, a stray redirect or a cut-off page is no page at all:
+  // scanning it would report too few ads as if the search had worked.
+  if (response.empty() || HttpFailed(result)) return -1;
+  // An error page (404 and the like) is a page without ads, whatever it holds.
+  if (result.status >= 400 && result.status <= 499) return 0;
   return ParseResponse(response, term, cleanHost, options, out);
 }
 

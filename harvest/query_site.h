@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "harvest/http_get.h"
 
 namespace vemtrix {
 
@@ -53,10 +54,11 @@ int ParseResponse(std::string_view response, std::string_view term, std::string_
                   const QueryOptions& options, AdLists& out);
 
 // Builds the path, downloads it (following a redirect, shown in the status
-// bar) and parses it. Returns -1 when the download returned nothing, else
-// the count stored.
+// bar) and parses it. Returns -1 when the download failed (nothing came, or
+// HttpFailed judges it), else the count stored; outcome (when given) tells
+// how the download went, so a caller can name an error page (4xx).
 int QuerySite(const std::string& term, const std::string& host, const std::string& sectionCode,
-              const QueryOptions& options, AdLists& out);
+              const QueryOptions& options, AdLists& out, HttpOutcome* outcome = nullptr);
 
 // The individual parsers. today is YYYY-MM-DD of "now" in local time;
 // currentYear/currentMonth drive the rule for dates without years.

@@ -32,6 +32,40 @@ EndSignal& RunEnd() {
   return end;
 }
 
+// Error pages (4xx) the run's jobs got: they count as pages without ads, and
+// the last one stays in the status bar when the run ends, so the user sees
+// that a search did not really run.
+struct ErrorPages {
+  std::mutex lock;
+  int count = 0;
+  std::string last;
+};
+
+ErrorPages& RunErrorPages() {
+  static ErrorPages& pages = *new ErrorPages;
+  return pages;
+}
+
+void NoteErrorPage(const SearchJob& job, const QueryOptions& options, int status) {
+  const std::string host = NormaliseHost(job.host);
+  std::string text = "Error " + std::to_string(status) + " for http://" + host +
+                     RequestPath(job.term, host, job.sectionCode, options);
+  UI().ShowStatusPart(kStatusPartRequest, text);
+  ErrorPages& pages = RunErrorPages();
+  std::lock_guard<std::mutex> guard(pages.lock);
+  pages.count += 1;
+  pages.last = std::move(text);
+}
+
+// The request part at the end of a run: empty, or the error pages met.
+std::string ErrorPagesSummary() {
+  ErrorPages& pages = RunErrorPages();
+  std::lock_guard<std::mutex> guard(pages.lock);
+  if (pages.count == 0) return std::string();
+  if (pages.count == 1) return pages.last;
+  return FormatCount(pages.count) + " error pages, the last: " + pages.last;
+}
+
 void FreeSlot(int slot) {
   Slots& slots = TheSlots();
   std::lock_guard<std::mutex> guard(slots.lock);
@@ -51,9 +85,11 @@ void Worker(int slot, const SearchJob& job, const SearchRunSettings& settings) {
                        WorkerLight::Downloading, site);
     if (AbortFlag != 0) break;
     ads = AdLists(static_cast<std::size_t>(settings.maxResults));
-    int count = QuerySite(job.term, job.host, job.sectionCode, settings.query, ads);
+    HttpOutcome outcome;
+    int count = QuerySite(job.term, job.host, job.sectionCode, settings.query, ads, &outcome);
     if (count == -1) {
       if (++failures >= 5) {
+        SearchJobsGivenUp += 1;
         // Only one give-up message at a time; the others give up quietly.
         if (ErrorBoxShown.exchange(1) == 0) {
           if (settings.audioPrompts) UI().Speak("Oh no! Search failed!");
@@ -68,6 +104,7 @@ void Worker(int slot, const SearchJob& job, const SearchRunSettings& settings) {
       if (!RetryCountdown(slot, false, job.cityName, site, AbortFlag)) break;
       continue;
     }
+    if (outcome.status >= 400 && outcome.status <= 499) NoteErrorPage(job, settings.query, outcome.status);
     for (std::size_t i = 0; i < ads.Count(); ++i) {
       bool added = false;
       if (!Results().AddFromSearch(settings.append, ads.dates[i], ads.titles[i], ads.links[i], ads.descriptions[i],
@@ -133,7 +170,7 @@ void Dispatcher(const SearchPlan& plan, const SearchRunSettings& settings) {
   EndSearchTiming();
   UI().SearchRunEnded();
   UI().ShowProgress(ProgressPermille.load(), "Inactive");
-  UI().ShowStatusPart(kStatusPartRequest, "");
+  UI().ShowStatusPart(kStatusPartRequest, ErrorPagesSummary());
   RunEnd().Signal([] { SearchRunning = 0; });
 }
 
@@ -156,6 +193,12 @@ bool StartSearchPlan(SearchPlan plan, const SearchRunSettings& settings) {
   std::int32_t idle = 0;
   if (!SearchRunning.compare_exchange_strong(idle, 1)) return false;
   AbortFlag = 0;
+  {
+    ErrorPages& pages = RunErrorPages();
+    std::lock_guard<std::mutex> guard(pages.lock);
+    pages.count = 0;
+    pages.last.clear();
+  }
   StartSearchTiming();
   AppSettings().SuperSearches += 1;
   if (!platform::StartDetachedThread(

@@ -11,6 +11,8 @@ std::atomic<std::int32_t> SearchRunning{0};
 std::atomic<std::int32_t> AbortFlag{0};
 std::atomic<std::int32_t> ErrorBoxShown{0};
 std::atomic<std::int32_t> ProgressPermille{0};
+std::atomic<std::int32_t> SearchJobsGivenUp{0};
+std::atomic<std::int32_t> DeepScanAdsGivenUp{0};
 
 int WorkerSlotLimit(int maxThreads) { return std::min(std::max(maxThreads, 1), kMaxWorkerSlots); }
 

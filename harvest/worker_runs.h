@@ -22,6 +22,12 @@ extern std::atomic<std::int32_t> AbortFlag;
 extern std::atomic<std::int32_t> ErrorBoxShown;
 extern std::atomic<std::int32_t> ProgressPermille;
 
+// Downloads given up since the program started, so a tool can tell a run
+// that lost work from one that did not: search jobs after their fifth
+// failed attempt, ads whose page the deep scan could not get.
+extern std::atomic<std::int32_t> SearchJobsGivenUp;
+extern std::atomic<std::int32_t> DeepScanAdsGivenUp;
+
 // Worker slots 1 to 12 of either kind (MaxThreads and MaxThreads2 are
 // clamped to this).
 inline constexpr int kMaxWorkerSlots = 12;

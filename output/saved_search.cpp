@@ -125,7 +125,9 @@ bool StartsWithResultKey(std::string_view line) {
 // of the two older layouts) and then the results, straight into the store.
 class SearchFileReader {
  public:
-  explicit SearchFileReader(bool discardOld) : discard_(discardOld), cutoff_(DiscardCutoffDate()) {
+  // With countOnly, results are counted and nothing goes into the store.
+  SearchFileReader(bool discardOld, bool countOnly)
+      : discard_(discardOld), cutoff_(DiscardCutoffDate()), full_(countOnly) {
     for (int k = 0; k < kListCount; ++k) listKeys_[static_cast<std::size_t>(k)] = ToLower(ListAt(k).key);
   }
 
@@ -185,15 +187,24 @@ class SearchFileReader {
   std::string name;
   std::string terms;
   std::array<std::string, kListCount> lists;
+  std::int64_t results = 0;  // the file's results that pass the filters
+  std::int32_t loaded = 0;   // of those, the ones the store took
 
  private:
   bool Result(std::string_view line) {
     if (StartsWithResultKey(line)) line.remove_prefix(std::min<std::size_t>(8, line.size()));
     ReadEscapedFieldsInto(line, fields_);
     if (fields_[1].empty() || (discard_ && fields_[0] < cutoff_)) return true;
+    results += 1;
+    if (full_) return true;  // once the store is full the rest is only counted
     std::array<std::string_view, kResultFieldCount> row;
     for (std::size_t f = 0; f < 6; ++f) row[f] = fields_[f];
-    return Results().AppendLoaded(row);  // false after an overflow, reported
+    if (Results().AppendLoadedQuietly(row)) {
+      loaded += 1;
+    } else {
+      full_ = true;
+    }
+    return true;
   }
 
   const bool discard_;
@@ -202,6 +213,7 @@ class SearchFileReader {
   bool keyed_ = false;
   bool quotedOld_ = false;
   bool inResults_ = false;
+  bool full_;
   std::array<std::string, 6> fields_;
   std::array<std::string, kListCount> listKeys_;  // lower case
 };
@@ -209,11 +221,17 @@ class SearchFileReader {
 }  // namespace
 
 SavedSearchHeader ReadSavedSearch(const std::string& path, const std::string& fallbackName, bool discardOld) {
-  SearchFileReader reader(discardOld);
+  SearchFileReader reader(discardOld, false);
   reader.name = fallbackName;  // kept unless the file names itself
   platform::ForEachLine(path, [&reader](std::string_view line) { return reader.Line(line); });
   for (int k = 0; k < kListCount; ++k) ApplyList(ListAt(k), reader.lists[static_cast<std::size_t>(k)]);
-  return {reader.name, reader.terms};
+  return {reader.name, reader.terms, reader.loaded, reader.results};
+}
+
+std::int64_t CountSavedResults(const std::string& path, bool discardOld) {
+  SearchFileReader reader(discardOld, true);
+  if (!platform::ForEachLine(path, [&reader](std::string_view line) { return reader.Line(line); })) return -1;
+  return reader.results;
 }
 
 }  // namespace vemtrix

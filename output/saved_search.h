@@ -5,6 +5,7 @@
 // (commands/search_commands.h).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -27,13 +28,20 @@ std::string DiscardCutoffDate();
 struct SavedSearchHeader {
   std::string name;
   std::string terms;
+  std::int32_t loaded = 0;   // results the store took
+  std::int64_t inFile = 0;   // results the file holds (loaded < inFile: the store was full)
 };
 
 // Reads the file at path (the keyed layout or either older one): its results
 // are appended to the result store as they are read (with discardOld, those
 // dated before DiscardCutoffDate() are left out), and every catalog row is
 // marked exactly when the file lists it. The name is fallbackName unless the
-// file names itself.
+// file names itself. When the store fills up, the rest of the file is only
+// counted; nothing is reported (the caller does).
 SavedSearchHeader ReadSavedSearch(const std::string& path, const std::string& fallbackName, bool discardOld);
+
+// The number of results a load of the file would take (blank titles and,
+// with discardOld, old results left out); -1 when it cannot be read.
+std::int64_t CountSavedResults(const std::string& path, bool discardOld);
 
 }  // namespace vemtrix

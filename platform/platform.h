@@ -97,9 +97,14 @@ void SetProgramDirectory(const std::string& directory);
 
 bool FileExists(const std::string& path);
 bool ReadWholeFile(const std::string& path, std::string& contents);
-// Writes to a temporary file in the same folder, flushes it, then moves it
-// over path, so an interrupted write never leaves half a file behind.
+// Writes to a temporary file in the same folder (TemporaryFileFor), flushes
+// it, then moves it over path, so an interrupted write never leaves half a
+// file behind, and one killed halfway leaves at most that one stale file,
+// which the next write of path replaces. Writes of one target wait for each
+// other within the process; another process writing it makes this one fail.
 bool WriteWholeFile(const std::string& path, std::string_view contents);
+// The one temporary file of a target: path + ".tmp".
+std::string TemporaryFileFor(const std::string& path);
 // Calls line(text) for each line of the file (without its LF, and without a
 // CR before it), reading a piece at a time; stops early when line returns
 // false. False when the file cannot be read.

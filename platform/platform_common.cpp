@@ -1,10 +1,12 @@
 // The parts of the platform layer that are the same everywhere: test hooks
 // for the clock, the random source and sleeping, and the program-folder
 // override.
+#include <condition_variable>
 #include <cstdio>
 #include <mutex>
-#include <vector>
 #include <random>
+#include <set>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/platform_detail.h"
@@ -113,6 +115,41 @@ bool ForEachLine(const std::string& path, const std::function<bool(std::string_v
   std::fclose(file);
   if (more && !carry.empty()) emit(carry);
   return !failed;
+}
+
+namespace {
+
+// The targets being written in this process: a second write of the same
+// file waits for the first, since both would use the same temporary file.
+struct Writes {
+  std::mutex lock;
+  std::condition_variable done;
+  std::set<std::string> targets;
+};
+
+Writes& TheWrites() {
+  static Writes& writes = *new Writes;
+  return writes;
+}
+
+}  // namespace
+
+std::string TemporaryFileFor(const std::string& path) { return path + ".tmp"; }
+
+bool WriteWholeFile(const std::string& path, std::string_view contents) {
+  Writes& writes = TheWrites();
+  {
+    std::unique_lock<std::mutex> guard(writes.lock);
+    writes.done.wait(guard, [&] { return writes.targets.count(path) == 0; });
+    writes.targets.insert(path);
+  }
+  bool ok = detail::SystemReplaceFile(path, TemporaryFileFor(path), contents);
+  {
+    std::lock_guard<std::mutex> guard(writes.lock);
+    writes.targets.erase(path);
+  }
+  writes.done.notify_all();
+  return ok;
 }
 
 bool StartDetachedThread(std::function<void()> body) {

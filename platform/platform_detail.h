@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -11,5 +12,9 @@ namespace vemtrix::platform::detail {
 LocalDateTime SystemLocalNow();
 void SystemSleepMs(int milliseconds);
 std::string SystemProgramDirectory();
+// Writes contents to temporary (created or emptied), flushes it to disk and
+// moves it over path; on failure temporary is removed. False when another
+// process is writing temporary, or on any error.
+bool SystemReplaceFile(const std::string& path, const std::string& temporary, std::string_view contents);
 
 }  // namespace vemtrix::platform::detail

@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <pthread.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -281,15 +282,27 @@ bool WriteAll(int fd, std::string_view data) {
 
 }  // namespace
 
-bool WriteWholeFile(const std::string& path, std::string_view contents) {
-  std::string temporary = path + ".tmp" + std::to_string(getpid()) + "_" +
-                          std::to_string(RandomBetween(0, 999999));
-  int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+bool detail::SystemReplaceFile(const std::string& path, const std::string& temporary, std::string_view contents) {
+  // Not truncated before it is locked: another process may be writing it.
+  int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return false;
-  bool ok = WriteAll(fd, contents) && fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
+  // Another process writing the same target holds the lock: this write
+  // fails, as it does on Windows, instead of mixing two files in one.
+  struct stat opened {};
+  struct stat named {};
+  bool ok = flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &opened) == 0 &&
+            stat(temporary.c_str(), &named) == 0 && opened.st_ino == named.st_ino && opened.st_dev == named.st_dev;
+  if (!ok) {
+    // Locked by another writer, or that writer moved this very file over
+    // the target in the meantime: nothing here is ours to touch.
+    ::close(fd);
+    return false;
+  }
+  ok = ftruncate(fd, 0) == 0 && WriteAll(fd, contents) && fsync(fd) == 0;
+  // Moved while still locked, so no other writer can start on it first.
   if (ok) ok = rename(temporary.c_str(), path.c_str()) == 0;
   if (!ok) unlink(temporary.c_str());
+  ok = (::close(fd) == 0) && ok;
   return ok;
 }
 

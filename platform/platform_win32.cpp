@@ -259,9 +259,9 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
   return ok;
 }
 
-bool WriteWholeFile(const std::string& path, std::string_view contents) {
-  std::string temporary = path + ".tmp" + std::to_string(GetCurrentProcessId()) + "_" +
-                          std::to_string(RandomBetween(0, 999999));
+bool detail::SystemReplaceFile(const std::string& path, const std::string& temporary, std::string_view contents) {
+  // Opened without sharing: a second writer of the same target fails here
+  // instead of mixing two files in one.
   HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;

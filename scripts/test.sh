@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test: set-up, native build and unit tests, the site simulator's
-# tests, the cross build and the Windows tests under Wine. Fails when any fails.
+# tests and the command-line tool against it (the fault matrix among them),
+# the thread sanitizer and the address and undefined-behaviour sanitizers on
+# the native tests, the cross build and the Windows tests under Wine. Fails
+# when any fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -19,6 +22,15 @@ cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEMTRIX_SA
   -DVEMTRIX_BUILD_BENCH=OFF >/dev/null
 cmake --build build/tsan -j "$jobs" --target vemtrix_thread_tests
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build/tsan/tests/vemtrix_thread_tests --gtest_brief=1
+
+echo "== address and undefined-behaviour sanitizers: the native unit and thread tests"
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEMTRIX_SANITIZE=address,undefined \
+  -DVEMTRIX_BUILD_BENCH=OFF >/dev/null
+cmake --build build/asan -j "$jobs" --target vemtrix_unit_tests vemtrix_thread_tests
+export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1" UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+build/asan/tests/vemtrix_unit_tests --gtest_brief=1
+build/asan/tests/vemtrix_thread_tests --gtest_brief=1
+unset ASAN_OPTIONS UBSAN_OPTIONS
 
 echo "== cross build (Windows)"
 cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release \

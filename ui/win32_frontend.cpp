@@ -29,6 +29,7 @@ UINT IconFlags(MessageIcon icon) {
 UINT ButtonFlags(MessageButtons buttons) {
   switch (buttons) {
     case MessageButtons::YesNo: return MB_YESNO;
+    case MessageButtons::YesNoDefaultNo: return MB_YESNO | MB_DEFBUTTON2;
     case MessageButtons::YesNoCancel: return MB_YESNOCANCEL;
     case MessageButtons::Ok: break;
   }

@@ -142,7 +142,7 @@ class CliAgainstSimulator(unittest.TestCase):
         self.control("/__sim/fault?mode=redirect2&match=twice.craigslist.org")
         out = run(["query", "--host", "twice.craigslist.org", "--term", "bike", "--section", "bik",
                    "--connect-to", "127.0.0.1:%d" % self.port]).stdout
-        self.assertEqual(out, b"0\n")  # the second redirect's own page holds no ads
+        self.assertEqual(out, b"-1\n")  # a redirect left after the one followed: a failed download
 
     def test_bad_arguments_exit_with_status_two(self):
         for args in (["parse", "--host", "a.craigslist.org", "--term", "x"],

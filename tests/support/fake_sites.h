@@ -1,7 +1,10 @@
 // In-process stand-ins for the sites, for engine tests: a loopback server
 // that answers Craigslist searches with a small feed, ad pages with a text
 // the deep scan accepts (or, for paths with "short", a text it refuses), and
-// nothing at all for hosts named "down...".
+// nothing at all for hosts named "down...". Hosts named "error..." answer
+// 500, "missing..." 404, and "cut..." send less than their Content-Length;
+// ad paths holding "gone" get a 404 page, "gone-expired" a 404 that says the
+// posting expired, "huge" 2 MiB.
 #pragma once
 
 #include <atomic>
@@ -49,6 +52,11 @@ inline std::string CraigslistFeed(const std::string& host, const std::string& pa
 // the shortest text it keeps.
 inline std::string FiftyCharacterAd() { return "HTTP/1.0 200 OK\r\n\r\nAn ad page of fifty characters."; }
 
+inline std::string NotFoundPage(const std::string& text) {
+  return "HTTP/1.0 404 Not Found\r\nContent-Type: text/html\r\n\r\n<html><h1>Not Found</h1>"
+         "<div id=\"userbody\">The page you asked for is not here. " + text + "</div></html>";
+}
+
 class FakeSites {
  public:
   FakeSites()
@@ -57,7 +65,23 @@ class FakeSites {
           std::string path = RequestPath(request);
           if (int delay = delayMs.load(); delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
           if (host.rfind("down", 0) == 0) return;  // close without a word
-          if (path.rfind("/search/", 0) == 0) {
+          if (host.rfind("error", 0) == 0) {
+            client.Send("HTTP/1.0 500 Internal Server Error\r\n\r\n<html><h1>Internal Server Error</h1>"
+                        "<p>The server could not answer this request.</p></html>");
+          } else if (host.rfind("missing", 0) == 0) {
+            client.Send(NotFoundPage(""));
+          } else if (host.rfind("cut", 0) == 0) {
+            std::string feed = CraigslistFeed(host, path, adsPerFeed.load());
+            std::size_t body = feed.find("\r\n\r\n") + 4;
+            client.Send("HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(feed.size() - body) + "\r\n\r\n" +
+                        feed.substr(body, (feed.size() - body) / 2));
+          } else if (path.find("gone-expired") != std::string::npos) {
+            client.Send(NotFoundPage("This posting has expired."));
+          } else if (path.find("gone") != std::string::npos) {
+            client.Send(NotFoundPage(""));
+          } else if (path.find("huge") != std::string::npos) {
+            client.Send("HTTP/1.0 200 OK\r\n\r\n<div id=\"userbody\">" + std::string(2 << 20, 'x') + "</div>");
+          } else if (path.rfind("/search/", 0) == 0) {
             client.Send(CraigslistFeed(host, path, adsPerFeed.load()));
           } else if (path.find("expired") != std::string::npos) {
             client.Send("HTTP/1.0 200 OK\r\n\r\n<html><div id=\"userbody\">This posting has expired.</div></html>");

@@ -203,6 +203,46 @@ TEST_F(DeepScanTest, AFiftyCharacterTextIsKeptAtTheFirstDownload) {
   EXPECT_TRUE(ui.Messages().empty());
 }
 
+// No error page, server error or padding is kept as an ad's text: each is a
+// failed attempt. An error page that says the posting expired still marks it.
+TEST_F(DeepScanTest, ErrorAndOversizedPagesFailButAnExpiryNoticeCounts) {
+  AppSettings().MaxThreads2 = 1;
+  struct Case {
+    std::string link;
+    std::size_t requests;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"http://toronto.craigslist.ca/apa/gone-expired-1.html", 1,
+       "This posting has expired and will be removed shortly."},
+      {"http://toronto.craigslist.ca/apa/gone-2.html", 5, ""},
+      {"http://error.craigslist.ca/apa/3.html", 5, ""},
+      {"http://toronto.craigslist.ca/apa/huge-4.html", 5, ""},
+  };
+  for (const Case& c : cases) {
+    Results().CreateWithCapacity(10);
+    std::size_t before = sites.Server().Requests().size();
+    std::int32_t givenUpBefore = DeepScanAdsGivenUp;
+    AddAd(c.link);
+    Scan();
+    EXPECT_EQ(sites.Server().Requests().size() - before, c.requests) << c.link;
+    EXPECT_EQ(Results().Field(1, kFieldFullText), c.text) << c.link;
+    EXPECT_EQ(DeepScanAdsGivenUp - givenUpBefore, c.requests == 5 ? 1 : 0) << c.link;
+  }
+  EXPECT_EQ(ui.Messages().size(), 3u);
+
+  // An ad's page on its own, as vemtrix-cli deep reads it.
+  AdPageAttempt attempt = FetchAdPage("toronto.craigslist.ca", "/apa/gone-2.html", kDefaultUserAgent);
+  EXPECT_FALSE(attempt.ok);
+  EXPECT_EQ(attempt.problem, "status 404");
+  EXPECT_EQ(attempt.ad.text, "");
+  EXPECT_EQ(FetchAdPage("toronto.craigslist.ca", "/apa/huge-4.html", kDefaultUserAgent).problem,
+            "the page is too large");
+  attempt = FetchAdPage("toronto.craigslist.ca", "/apa/5.html", kDefaultUserAgent);
+  EXPECT_TRUE(attempt.ok);
+  EXPECT_NE(attempt.ad.text.find("/apa/5.html, long enough"), std::string::npos);
+}
+
 TEST_F(DeepScanTest, AbortDuringACountdownLeavesNoRowPending) {
   AppSettings().MaxThreads2 = 1;
   AddAd("http://toronto.craigslist.ca/apa/short-1.html");

@@ -92,9 +92,14 @@ TEST_F(HttpGetTest, ASilentServerEndsTheReadWithWhatArrived) {
   });
   Route(server);
   auto start = std::chrono::steady_clock::now();
-  std::string response = HttpGet("toronto.kijiji.ca", "/", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent);
+  HttpOutcome outcome;
+  std::string response =
+      HttpGet("toronto.kijiji.ca", "/", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent, &outcome);
   auto spent = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(response, "HTTP/1.0 200 OK\r\n\r\npartial");
+  // Without a Content-Length nothing says the page is incomplete.
+  EXPECT_EQ(outcome.end, HttpReadEnd::Silence);
+  EXPECT_FALSE(HttpFailed(outcome));
   EXPECT_GE(spent, std::chrono::milliseconds(5000));
   EXPECT_LT(spent, std::chrono::milliseconds(9000));
 }
@@ -165,7 +170,88 @@ TEST_F(HttpGetTest, AHugeAnswerIsCutAtTheLimit) {
     }
   });
   Route(server);
-  std::string response = HttpGet("huge.host", "/", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent);
-  EXPECT_GE(response.size(), kHttpMaxResponseBytes);
-  EXPECT_LT(response.size(), kHttpMaxResponseBytes + 4096);
+  HttpOutcome outcome;
+  std::string response = HttpGet("huge.host", "/", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent, &outcome);
+  EXPECT_EQ(response.size(), kHttpMaxResponseBytes);
+  EXPECT_EQ(outcome.end, HttpReadEnd::SizeCap);
+  EXPECT_EQ(HttpFailure(outcome), "the page is too large");
+
+  // A caller's own limit, and a page of exactly that size.
+  response = HttpGet("huge.host", "/", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent, &outcome, 5000);
+  EXPECT_EQ(response.size(), 5000u);
+  EXPECT_EQ(outcome.end, HttpReadEnd::SizeCap);
+  LoopbackServer exact(LoopbackServer::Answer(PageOf(5000)));
+  Route(exact);
+  response = HttpGet("exact.host", "/", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent, &outcome, 5000);
+  EXPECT_EQ(response.size(), 5000u);
+  EXPECT_FALSE(HttpFailed(outcome));
+}
+
+// What comes back beside the response, and which downloads count as failed
+// attempts: server errors, a redirect after the one followed, a body shorter
+// than its Content-Length; error pages (4xx) are pages.
+TEST_F(HttpGetTest, TellsHowEachDownloadWent) {
+  LoopbackServer server([](platform::TcpConnection& client, const std::string& request) {
+    std::string path = PathOf(request);
+    if (path == "/ok") client.Send("HTTP/1.0 200 OK\r\nContent-length:  5\r\n\r\nhello");
+    else if (path == "/500") client.Send("HTTP/1.1 500 Internal Server Error\r\n\r\n<h1>Sorry</h1>");
+    else if (path == "/404") client.Send("HTTP/1.0 404 Not Found\r\nContent-Length: 9\r\n\r\nNot Found");
+    else if (path == "/short") client.Send("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nonly ten..");
+    else if (path == "/head") client.Send("HTTP/1.0 200 OK\r\nContent-Ty");
+    else if (path == "/bare") client.Send("no status line at all");
+    else if (path == "/once") client.Send("HTTP/1.0 302 Found\r\nLocation: http://b.host/ok\r\n\r\n");
+    else if (path == "/twice") client.Send("HTTP/1.0 302 Found\r\nLocation: http://b.host/once\r\n\r\n");
+    else if (path == "/moved") client.Send("HTTP/1.0 301 Moved Permanently\r\nLocation: http://b.host/ok\r\n\r\n");
+  });
+  Route(server);
+  auto get = [](const std::string& path, HttpRedirect redirect = HttpRedirect::Follow) {
+    HttpOutcome outcome;
+    outcome.status = -1;
+    HttpGet("a.host", path, redirect, HttpDisplay::Quiet, kAgent, &outcome);
+    return outcome;
+  };
+
+  HttpOutcome outcome = get("/ok");
+  EXPECT_EQ(outcome.end, HttpReadEnd::Closed);
+  EXPECT_EQ(outcome.status, 200);
+  EXPECT_EQ(HttpFailure(outcome), "");
+  EXPECT_EQ(HttpFailure(get("/500")), "server error 500");
+  outcome = get("/404");
+  EXPECT_EQ(outcome.status, 404);
+  EXPECT_FALSE(HttpFailed(outcome));
+  EXPECT_EQ(HttpFailure(get("/short")), "the page was cut off");
+  EXPECT_EQ(HttpFailure(get("/head")), "the page was cut off");
+  outcome = get("/bare");  // not HTTP: nothing to hold it to
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_FALSE(HttpFailed(outcome));
+  EXPECT_EQ(HttpFailure(get("/nothing")), "no answer");
+
+  // One redirect is followed; one left after it fails the download, but a
+  // redirect asked for (not followed) is what the caller wanted.
+  outcome = get("/once");
+  EXPECT_EQ(outcome.status, 200);
+  EXPECT_FALSE(HttpFailed(outcome));
+  EXPECT_EQ(HttpFailure(get("/twice")), "redirected more than once");
+  EXPECT_EQ(HttpFailure(get("/moved")), "redirected more than once");
+  outcome = get("/twice", HttpRedirect::Return);
+  EXPECT_EQ(outcome.status, 302);
+  EXPECT_FALSE(HttpFailed(outcome));
+}
+
+TEST_F(HttpGetTest, ASlowPageEndsAtTheTimeCap) {
+  LoopbackServer server([](platform::TcpConnection& client, const std::string&) {
+    client.Send("HTTP/1.0 200 OK\r\n\r\n");
+    for (int i = 0; i < 30 && client.Send("drip "); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  });
+  Route(server);
+  SetHttpTimeCap(1000);
+  auto start = std::chrono::steady_clock::now();
+  HttpOutcome outcome;
+  std::string response = HttpGet("slow.host", "/", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent, &outcome);
+  auto spent = std::chrono::steady_clock::now() - start;
+  SetHttpTimeCap(0);
+  EXPECT_EQ(outcome.end, HttpReadEnd::TimeCap);
+  EXPECT_EQ(HttpFailure(outcome), "the page took too long");
+  EXPECT_EQ(response.compare(0, 19, "HTTP/1.0 200 OK\r\n\r\n"), 0);
+  EXPECT_LT(spent, std::chrono::milliseconds(2500));
 }

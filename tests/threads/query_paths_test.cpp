@@ -175,6 +175,16 @@ TEST_F(QuerySiteTest, PageWithoutAdsGivesZero) {
   EXPECT_EQ(
       QuerySite("tv", "phoenix.backpage.com", "4378\\0\\ElectronicsForSale", Options(0, 0, 0), out),
       0);
+
+  // An error page is a page without ads even when it looks like a feed.
+  testing::LoopbackServer gone(testing::LoopbackServer::Answer(
+      "HTTP/1.0 410 Gone\r\n\r\n<rdf:RDF><channel><title>feed</title></channel><item><title>Old sofa</title>"
+      "<link>http://sfbay.craigslist.org/fua/1.html</link><dc:date>2015-12-19</dc:date></item></rdf:RDF>"));
+  SetHttpConnectTo("127.0.0.1", gone.Port());
+  HttpOutcome outcome;
+  EXPECT_EQ(QuerySite("sofa", "sfbay.craigslist.org", "fua", Options(0, 0, 0), out, &outcome), 0);
+  EXPECT_EQ(outcome.status, 410);
+  EXPECT_EQ(out.Count(), 0u);
 }
 
 }  // namespace

@@ -29,6 +29,9 @@ void LoadTestCatalogs() {
   AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Default", "boston.craigslist.org"});
   AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Nowhere", "down.craigslist.org"});
   AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Nowhere 2", "down2.craigslist.org"});
+  AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Broken", "error.craigslist.org"});
+  AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Gone", "missing.craigslist.org"});
+  AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Half", "cut.craigslist.org"});
   AppendCatalogRow(SectionCatalog(SiteId::Craigslist), {"sss", "bik", "bicycles"});
   AppendCatalogRow(SectionCatalog(SiteId::Craigslist), {"sss", "fuo", "furniture"});
   AppendCatalogRow(CityCatalog(SiteId::Kijiji), {"Canada", "Ontario", "Toronto", "toronto.kijiji.ca"});
@@ -203,6 +206,37 @@ TEST_F(SearchRunTest, FiveFailuresGiveUpWithOneMessageAndFreeTheSlot) {
   EXPECT_TRUE(countdownShown);
   EXPECT_TRUE(slotReused);
   EXPECT_EQ(ErrorBoxShown.load(), 0);
+}
+
+// A server error or a cut-off feed is a failed attempt, retried and given
+// up like no answer at all; an error page (4xx) is a page without ads whose
+// request stays named in the status bar after the run.
+TEST_F(SearchRunTest, ServerErrorsAndCutPagesAreRetriedAndErrorPagesNamed) {
+  AppSettings().MaxThreads = 1;
+  ui.WhileMessageShown([] {});
+  const std::int32_t givenUpBefore = SearchJobsGivenUp;
+  Run("error.craigslist.org,cut.craigslist.org,missing.craigslist.org,seattle.craigslist.org", "CL:bik", "x");
+
+  std::vector<std::string> requested = RequestLines();
+  EXPECT_EQ(std::count(requested.begin(), requested.end(), "error.craigslist.org /search/bik?query=x&format=rss"), 5);
+  EXPECT_EQ(std::count(requested.begin(), requested.end(), "cut.craigslist.org /search/bik?query=x&format=rss"), 5);
+  EXPECT_EQ(std::count(requested.begin(), requested.end(), "missing.craigslist.org /search/bik?query=x&format=rss"),
+            1);
+  EXPECT_EQ(SearchJobsGivenUp - givenUpBefore, 2);
+  ASSERT_EQ(ui.Messages().size(), 2u);
+  EXPECT_NE(ui.Messages()[0].text.find("on the server error.craigslist.org"), std::string::npos);
+  EXPECT_NE(ui.Messages()[1].text.find("on the server cut.craigslist.org"), std::string::npos);
+  EXPECT_EQ(Results().Count(), 3);  // Seattle's, and none from half a feed
+  for (std::int32_t row = 1; row <= 3; ++row) EXPECT_EQ(Results().Field(row, kFieldCity), "Seattle");
+
+  std::vector<std::pair<int, std::string>> parts = ui.StatusParts();
+  ASSERT_FALSE(parts.empty());
+  EXPECT_EQ(parts.back(), std::make_pair(kStatusPartRequest,
+                                         std::string("Error 404 for http://missing.craigslist.org/search/bik?query=x&format=rss")));
+
+  // The next run starts with a clean slate.
+  Run("seattle.craigslist.org", "CL:fuo", "x");
+  EXPECT_EQ(ui.StatusParts().back(), std::make_pair(kStatusPartRequest, std::string()));
 }
 
 TEST_F(SearchRunTest, OnlyOneGiveUpMessageAtATime) {

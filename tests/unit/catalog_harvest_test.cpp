@@ -190,7 +190,8 @@ TEST_F(CatalogHarvest, WholeRunWritesTheNineFilesAndReports) {
 }
 
 TEST_F(CatalogHarvest, SixFailuresOfOnePageEndTheRunAndKeepEarlierFiles) {
-  // Failures of different kinds: too short, no answer at all, no marker.
+  // Failures of different kinds: too short, no answer at all, no marker, a
+  // server error and a cut-off page (both holding the marker).
   struct Case {
     std::string key;
     std::string answer;
@@ -200,6 +201,8 @@ TEST_F(CatalogHarvest, SixFailuresOfOnePageEndTheRunAndKeepEarlierFiles) {
       {"toronto.craigslist.ca/ccc/", "HTTP/1.0 200 OK\r\n\r\n<option disabled value=\"\">--", 4},
       {"geo.craigslist.org/iso/au/nsw", "", 5},
       {"www.backpage.com/", Ok("<p>nothing of the city list here, but long enough</p>"), 0},
+      {"www.backpage.com/", "HTTP/1.0 503 Service Unavailable\r\n\r\n<p class=\"cityLinkList\">busy, try later</p>", 0},
+      {"www.daype.com/", "HTTP/1.0 200 OK\r\nContent-Length: 900\r\n\r\n<span class='head1'>Ohio</span> cut here", 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.key);

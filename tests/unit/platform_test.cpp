@@ -4,9 +4,19 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
 
 #include "platform/platform.h"
 
@@ -57,6 +67,81 @@ TEST(PlatformFiles, WriteReadCopyDeleteRoundTrip) {
   EXPECT_FALSE(FileExists(path));
   EXPECT_FALSE(ReadWholeFile(path, read));
   EXPECT_TRUE(read.empty());
+}
+
+namespace {
+
+std::set<std::string> FilesIn(const std::string& dir) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) names.insert(entry.path().filename().string());
+  return names;
+}
+
+// Holds a file open the way another process writing it would.
+struct HeldByAnotherWriter {
+  explicit HeldByAnotherWriter(const std::string& path) {
+#ifdef _WIN32
+    handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+#else
+    fd = open(path.c_str(), O_WRONLY | O_CREAT, 0644);
+    if (fd >= 0) flock(fd, LOCK_EX);
+#endif
+  }
+  ~HeldByAnotherWriter() {
+#ifdef _WIN32
+    CloseHandle(handle);
+#else
+    close(fd);
+#endif
+  }
+#ifdef _WIN32
+  HANDLE handle;
+#else
+  int fd;
+#endif
+};
+
+}  // namespace
+
+// A write killed halfway leaves the target's one temporary file, which the
+// next write takes over; writers of one target never share it.
+TEST(PlatformFiles, OneTemporaryFilePerTarget) {
+  std::string dir = TempFolder("temporary");
+  for (const std::string& name : FilesIn(dir)) DeleteFileAt(dir + name);
+  std::string path = dir + "search.vem";
+  EXPECT_EQ(TemporaryFileFor(path), path + ".tmp");
+  ASSERT_TRUE(WriteWholeFile(path, "old"));
+  ASSERT_TRUE(WriteWholeFile(TemporaryFileFor(path), "half a new fi"));  // what a kill leaves
+
+  ASSERT_TRUE(WriteWholeFile(path, "new"));
+  std::string read;
+  ASSERT_TRUE(ReadWholeFile(path, read));
+  EXPECT_EQ(read, "new");
+  EXPECT_EQ(FilesIn(dir), std::set<std::string>{"search.vem"});
+
+  // Threads saving one target one after the other: each file whole.
+  std::vector<std::thread> writers;
+  for (int i = 0; i < 8; ++i) {
+    writers.emplace_back([&path, i] {
+      for (int k = 0; k < 20; ++k) EXPECT_TRUE(WriteWholeFile(path, std::string(100000 + i, static_cast<char>('a' + i))));
+    });
+  }
+  for (std::thread& writer : writers) writer.join();
+  ASSERT_TRUE(ReadWholeFile(path, read));
+  ASSERT_GE(read.size(), 100000u);
+  EXPECT_EQ(read, std::string(read.size(), static_cast<char>('a' + (read.size() - 100000))));
+  EXPECT_EQ(FilesIn(dir), std::set<std::string>{"search.vem"});
+
+  // Another process in the middle of writing it: this write fails and
+  // leaves both files alone.
+  {
+    HeldByAnotherWriter other(TemporaryFileFor(path));
+    EXPECT_FALSE(WriteWholeFile(path, "mine"));
+  }
+  ASSERT_TRUE(ReadWholeFile(path, read));
+  EXPECT_GE(read.size(), 100000u);
+  ASSERT_TRUE(WriteWholeFile(path, "after"));
+  EXPECT_EQ(FilesIn(dir), std::set<std::string>{"search.vem"});
 }
 
 TEST(PlatformFiles, FailedWriteLeavesNothingBehind) {

@@ -270,23 +270,94 @@ TEST_F(SavedSearchTest, AMissingFileIsReportedUnlessQuiet) {
   EXPECT_EQ(ui.Messages()[0].icon, MessageIcon::Warning);
 }
 
-TEST_F(SavedSearchTest, OverflowWhileLoadingKeepsWhatWasRead) {
+namespace {
+
+std::string ResultsFile(int count) {
+  std::string text = "Vemtrix Saved Search\r\nCurrentSearchname: big\r\n";
+  text.reserve(static_cast<std::size_t>(count) * 60 + 64);
+  for (int i = 0; i < count; ++i) {
+    const std::string n = std::to_string(i);
+    text += "Result: \"2026-01-01\",\"t" + n + "\",\"c\",\"s\",\"http://a/" + n + "\",\"\"\r\n";
+  }
+  return text;
+}
+
+}  // namespace
+
+// The window's Save after a load that did not fit: the 200,000 results of the
+// file stay in it unless the user says Yes.
+TEST_F(SavedSearchTest, APartialLoadIsNotSavedOverItsFileUnasked) {
+  AppSettings().DiscardSearches = 0;
+  const std::string file = ResultsFile(200000);
+  Write("big", file);
+  CurrentSearch().name = "big";
+  Results().CreateWithCapacity(AppSettings().MaxResults);
+  ASSERT_TRUE(LoadSearch(true, AppSettings()));
+  EXPECT_EQ(Results().Count(), 25000);
+  EXPECT_TRUE(CurrentSearchPartlyLoaded());
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].text,
+            "The results list has overflowed (25,000 elements). Please increase max results in the settings. "
+            "Only 25,000 of this search's 200,000 results could be loaded. Saving the search now would remove "
+            "the others from its file.");
+
+  Dirty = 1;
+  EXPECT_FALSE(SaveSearch(AppSettings()));  // the recording front end answers No
+  ASSERT_EQ(ui.Messages().size(), 2u);
+  const vemtrix::testing::RecordedMessage question = ui.Messages()[1];
+  EXPECT_EQ(question.caption, "Warning");
+  EXPECT_EQ(question.text,
+            "Only 25,000 of this search's 200,000 results could be loaded, because the results list is full. "
+            "Saving now would remove the others from the file. Save anyway?");
+  EXPECT_EQ(question.buttons, MessageButtons::YesNoDefaultNo);
+  EXPECT_EQ(Written("big"), file);
+  EXPECT_EQ(Dirty.load(), 1);
+}
+
+TEST_F(SavedSearchTest, APartialLoadAsksOnlyForItsOwnFileUntilClearedOrSaved) {
   AppSettings().DiscardSearches = 0;
   AppSettings().AudioPrompts = 1;
   AppSettings().MaxResults = 5000;
-  std::string text = "Vemtrix Saved Search\r\n";
-  for (int i = 0; i < 5002; ++i) {
-    text += "Result: \"2026-01-01\",\"t" + std::to_string(i) + "\",\"c\",\"s\",\"http://a/" + std::to_string(i) + "\",\"\"\r\n";
-  }
-  Write("big", text);
+  Write("big", ResultsFile(5002));
   CurrentSearch().name = "big";
   ASSERT_TRUE(LoadSearch(true, AppSettings()));
   EXPECT_EQ(Results().Count(), 5000);
   EXPECT_EQ(Results().Field(5000, kFieldTitle), "t4999");
-  ASSERT_EQ(ui.Messages().size(), 1u);
-  EXPECT_EQ(ui.Messages()[0].text,
-            "The results list has overflowed (5,000 elements). Please increase max results in the settings.");
   EXPECT_EQ(ui.Spoken().size(), 1u);
+  ASSERT_EQ(ui.Messages().size(), 1u);
+
+  // Another name: written at once. Letter case does not make another file.
+  CurrentSearch().name = "big copy";
+  ASSERT_TRUE(SaveSearch(AppSettings()));
+  EXPECT_EQ(ui.Messages().size(), 1u);
+  CurrentSearch().name = "BIG";
+  EXPECT_FALSE(SaveSearch(AppSettings()));
+  EXPECT_EQ(ui.Messages().size(), 2u);
+
+  // Yes: saved as it stands, and from then on the file is what the list holds.
+  ui.AnswerQuestionsWith(MessageAnswer::Yes);
+  CurrentSearch().name = "big";
+  ASSERT_TRUE(SaveSearch(AppSettings()));
+  EXPECT_EQ(ui.Messages().size(), 3u);
+  EXPECT_EQ(CountSavedResults(dir + platform::PathSeparator() + "big.vem", false), 5000);
+  EXPECT_FALSE(CurrentSearchPartlyLoaded());
+  ASSERT_TRUE(SaveSearch(AppSettings()));
+  EXPECT_EQ(ui.Messages().size(), 3u);
+
+  // A cleared list (New Search, Clear) holds nothing of the file any more.
+  Write("big", ResultsFile(5002));
+  ASSERT_TRUE(LoadSearch(true, AppSettings()));
+  EXPECT_TRUE(CurrentSearchPartlyLoaded());
+  Results().Clear();
+  EXPECT_FALSE(CurrentSearchPartlyLoaded());
+
+  // Exactly full is whole: nothing is reported, nothing asked.
+  Write("full", ResultsFile(5000));
+  CurrentSearch().name = "full";
+  const std::size_t before = ui.Messages().size();
+  ASSERT_TRUE(LoadSearch(true, AppSettings()));
+  EXPECT_FALSE(CurrentSearchPartlyLoaded());
+  EXPECT_EQ(ui.Messages().size(), before);
 }
 
 TEST_F(SavedSearchTest, AFailedSaveKeepsDirtyAndTheOldFile) {

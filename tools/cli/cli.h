@@ -2,6 +2,7 @@
 // file and registers itself in the table of vemtrix_cli.cpp.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -9,6 +10,18 @@
 #include "core/frontend.h"
 
 namespace vemtrix::cli {
+
+// Exit statuses of the subcommands (the README lists them). When several
+// apply, the first in this order is given: 1, 4, 3.
+inline constexpr int kExitDone = 0;
+// A file could not be read or written, a saved search could not be loaded
+// whole (it is then left untouched), or a run could not start.
+inline constexpr int kExitFileProblem = 1;
+inline constexpr int kExitUsage = 2;
+// Downloads were given up: a search job, or an ad's page in a deep scan.
+inline constexpr int kExitGaveUp = 3;
+// The results list overflowed: results were dropped.
+inline constexpr int kExitOverflow = 4;
 
 struct Arguments {
   std::string command;
@@ -33,6 +46,17 @@ bool HasFlag(const Arguments& args, const std::string& name);
 void ApplySets(const Arguments& args);
 // Applies --connect-to ADDR:PORT when given; false (usage printed) when malformed.
 bool ApplyConnectTo(const Arguments& args, int& status);
+// Applies the switches that make failing downloads quick to test:
+// --no-retry-wait (retry countdowns and waits take no time) and
+// --time-cap SECONDS (a download's read ends after that long instead of
+// 120 s); false (usage printed) when malformed.
+bool ApplyTestLimits(const Arguments& args, int& status);
+
+// Makes AppSettings().MaxResults large enough for the saved search at path
+// (what a load of it takes) plus room more rows, up to the setting's upper
+// bound, so that running or exporting a saved search drops none of its
+// results. Nothing changes when the file cannot be read.
+void SizeStoreForSavedSearch(const std::string& path, std::int32_t room);
 
 // Opens a saved search as the program would: its folder stands in for the
 // program's folder and its name becomes the current search's; then LoadSearch with

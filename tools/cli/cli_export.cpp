@@ -35,6 +35,8 @@ int RunExport(const Arguments& args) {
   for (const std::string& line : args.sets) settingsText += line + "\r\n";
   AppSettings() = ParseSettingsText(settingsText);
   LoadCatalogsFrom(Option(args, "catalogs", platform::ProgramDirectory()));
+  // An export takes every result of the file (up to the list's upper bound).
+  SizeStoreForSavedSearch(Option(args, "vem"), 0);
   Results().CreateWithCapacity(AppSettings().MaxResults);
 
   ConsoleFrontend console;
@@ -45,7 +47,9 @@ int RunExport(const Arguments& args) {
                   : WriteHtml(Option(args, "html"), records, AppSettings());
   }
   SetFrontend(nullptr);
-  return written ? 0 : 1;
+  if (!written) return kExitFileProblem;
+  // Written, but without the results the list could not hold.
+  return OverflowsReported != 0 ? kExitOverflow : kExitDone;
 }
 
 }  // namespace vemtrix::cli

@@ -28,19 +28,18 @@ class HarvestConsole : public ConsoleFrontend {
 int RunHarvestCatalogs(const Arguments& args) {
   int status = 0;
   if (!CheckOptions(args, {"dir", "connect-to", "no-retry-wait"}, {"dir"}, status) ||
-      !ApplyConnectTo(args, status)) {
+      !ApplyConnectTo(args, status) || !ApplyTestLimits(args, status)) {
     return status;
   }
   const std::string folder = Option(args, "dir");
   if (!platform::CreateFolder(folder)) {
     std::cerr << "vemtrix-cli: cannot create the folder " << folder << "\n";
-    return 2;
+    return kExitFileProblem;
   }
   platform::SetProgramDirectory(folder);
   // As at the program's start: whatever catalogs the folder holds are loaded
   // first (the state lookup of the city step reads the Kijiji cities).
   LoadCatalogsFrom(folder);
-  if (HasFlag(args, "no-retry-wait")) platform::SetSleepForTesting([](int) {});
 
   HarvestConsole console;
   SetFrontend(&console);
@@ -56,7 +55,8 @@ int RunHarvestCatalogs(const Arguments& args) {
   }
   std::fflush(stdout);
   SetFrontend(nullptr);
-  return FirstRunResult == 1 ? 0 : 1;
+  // A failed download or a catalog that could not be written.
+  return FirstRunResult == 1 ? kExitDone : kExitFileProblem;
 }
 
 }  // namespace vemtrix::cli

@@ -6,6 +6,7 @@
 #include "catalogs/search_plan.h"
 #include "commands/search_commands.h"
 #include "core/current_search.h"
+#include "core/frontend.h"
 #include "core/result_store.h"
 #include "core/settings.h"
 #include "harvest/ad_text.h"
@@ -20,10 +21,12 @@ namespace vemtrix::cli {
 int RunSearch(const Arguments& args) {
   int status = 0;
   const bool saved = args.options.count("vem") != 0;
-  if (!CheckOptions(args, {"terms", "cities", "sections", "catalogs", "set", "connect-to", "deep", "vem"},
+  if (!CheckOptions(args,
+                    {"terms", "cities", "sections", "catalogs", "set", "connect-to", "deep", "vem", "no-retry-wait",
+                     "time-cap"},
                     saved ? std::vector<std::string>{} : std::vector<std::string>{"terms", "cities", "sections"},
                     status) ||
-      !ApplyConnectTo(args, status)) {
+      !ApplyConnectTo(args, status) || !ApplyTestLimits(args, status)) {
     return status;
   }
   if (saved && (args.options.count("terms") || args.options.count("cities") || args.options.count("sections"))) {
@@ -31,6 +34,9 @@ int RunSearch(const Arguments& args) {
   }
   ApplySets(args);
   LoadCatalogsFrom(Option(args, "catalogs", platform::ProgramDirectory()));
+  // The whole file and a run's worth of new results: a run of a saved search
+  // must not drop what the file holds.
+  if (saved) SizeStoreForSavedSearch(Option(args, "vem"), AppSettings().MaxResults);
   Results().Create();
 
   ConsoleFrontend console;
@@ -38,7 +44,13 @@ int RunSearch(const Arguments& args) {
   SearchInputs inputs{Option(args, "cities"), Option(args, "sections"), Option(args, "terms")};
   if (saved && !OpenSavedSearch(Option(args, "vem"))) {
     SetFrontend(nullptr);
-    return 1;
+    return kExitFileProblem;
+  }
+  if (saved && CurrentSearchPartlyLoaded()) {
+    SetFrontend(nullptr);
+    std::cerr << "vemtrix-cli: the saved search holds more results than the results list can "
+                 "(at most " << FormatCount(kMaxMaxResults) << "); it is left as it was\n";
+    return kExitFileProblem;
   }
   if (saved) inputs = SelectionsFromCatalogs(CurrentSearch().terms, AppSettings());
   bool started = StartSearchRun(inputs, AppSettings());
@@ -52,9 +64,9 @@ int RunSearch(const Arguments& args) {
   SetFrontend(nullptr);
   if (!started) {
     std::cerr << "vemtrix-cli: the search run could not start\n";
-    return 1;
+    return kExitFileProblem;
   }
-  if (!savedBack) return 1;
+  if (!savedBack) return kExitFileProblem;
 
   std::string out;
   std::int32_t count = Results().Count();
@@ -67,28 +79,35 @@ int RunSearch(const Arguments& args) {
   }
   out += std::to_string(count) + " results\n";
   Print(out);
-  return 0;
+  if (OverflowsReported != 0) return kExitOverflow;
+  if (SearchJobsGivenUp != 0 || DeepScanAdsGivenUp != 0) return kExitGaveUp;
+  return kExitDone;
 }
 
 int RunDeep(const Arguments& args) {
   int status = 0;
-  if (!CheckOptions(args, {"link", "connect-to"}, {"link"}, status) || !ApplyConnectTo(args, status)) {
+  if (!CheckOptions(args, {"link", "connect-to", "no-retry-wait", "time-cap"}, {"link"}, status) ||
+      !ApplyConnectTo(args, status) || !ApplyTestLimits(args, status)) {
     return status;
   }
-  std::string link = Option(args, "link");
-  if (link.compare(0, 7, "http://") == 0) link.erase(0, 7);
-  std::size_t slash = link.find('/');
-  std::string host = link.substr(0, slash);
-  std::string path = slash == std::string::npos ? std::string() : link.substr(slash);
+  std::string host;
+  std::string path;
+  SplitAdLink(Option(args, "link"), host, path);
 
+  // The deep scan's own download of one ad: its judgement, its retries and
+  // its give-up message.
   ConsoleFrontend console;
   SetFrontend(&console);
-  std::string page = HttpGet(host, path, HttpRedirect::Follow, HttpDisplay::StatusBar, AppSettings().UserAgent);
+  DeepScanAbort = 0;
+  AdText ad;
+  AdDownload outcome = DownloadAdText(1, host, path, DeepScanSettingsFrom(AppSettings()), ad);
   SetFrontend(nullptr);
-  AdText ad = ExtractAdText(host, page);
-  if (ad.text.size() < 50) std::cerr << "vemtrix-cli: less than 50 characters of text: the download failed\n";
+  if (outcome != AdDownload::Done) {
+    std::cerr << "vemtrix-cli: the ad's page could not be downloaded\n";
+    return kExitGaveUp;
+  }
   Print(Escape(ad.text) + "\n" + (ad.date.empty() ? std::string() : ad.date + "\n"));
-  return 0;
+  return kExitDone;
 }
 
 }  // namespace vemtrix::cli

@@ -1,6 +1,7 @@
 // vemtrix-cli: the maintainers' tool. It runs the program's own engine
 // headless, so one can see what the scanners make of a site's page when a
 // site changes, and drive searches without the window.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -30,9 +31,10 @@ const Command kCommands[] = {
     {"path", RunPath, "path --host HOST --term TERM --section CODE [--set KEY=VALUE]..."},
     {"search", RunSearch,
      "search --terms TERMS --cities LIST --sections LIST [--catalogs DIR] [--set KEY=VALUE]... "
-     "[--connect-to ADDR:PORT] [--deep]\n  vemtrix-cli search --vem FILE [--catalogs DIR] [--set KEY=VALUE]... "
-     "[--connect-to ADDR:PORT] [--deep]"},
-    {"deep", RunDeep, "deep --link URL [--connect-to ADDR:PORT]"},
+     "[--connect-to ADDR:PORT] [--deep] [--no-retry-wait] [--time-cap SECONDS]\n"
+     "  vemtrix-cli search --vem FILE [--catalogs DIR] [--set KEY=VALUE]... "
+     "[--connect-to ADDR:PORT] [--deep] [--no-retry-wait] [--time-cap SECONDS]"},
+    {"deep", RunDeep, "deep --link URL [--connect-to ADDR:PORT] [--no-retry-wait] [--time-cap SECONDS]"},
     {"export", RunExport,
      "export --vem FILE --csv OUT | --html OUT [--scope all|new|filter:TEXT] [--set KEY=VALUE]... [--catalogs DIR]"},
     {"catalogs", RunCatalogs, "catalogs --dir DIR"},
@@ -106,6 +108,27 @@ void ApplySets(const Arguments& args) {
   std::string settingsText;
   for (const std::string& line : args.sets) settingsText += line + "\r\n";
   AppSettings() = ParseSettingsText(settingsText);
+}
+
+bool ApplyTestLimits(const Arguments& args, int& status) {
+  if (args.options.count("time-cap")) {
+    const std::string& text = args.options.at("time-cap");
+    int seconds = std::atoi(text.c_str());
+    if (seconds <= 0 || seconds > 3600 || text.find_first_not_of("0123456789") != std::string::npos) {
+      status = Usage("--time-cap needs a number of seconds (1 to 3600)");
+      return false;
+    }
+    SetHttpTimeCap(seconds * 1000);
+  }
+  if (HasFlag(args, "no-retry-wait")) platform::SetSleepForTesting([](int) {});
+  return true;
+}
+
+void SizeStoreForSavedSearch(const std::string& path, std::int32_t room) {
+  std::int64_t results = CountSavedResults(path, AppSettings().DiscardSearches != 0);
+  if (results < 0) return;
+  std::int64_t wanted = std::min<std::int64_t>(results + room, kMaxMaxResults);
+  if (wanted > AppSettings().MaxResults) AppSettings().MaxResults = static_cast<std::int32_t>(wanted);
 }
 
 bool ApplyConnectTo(const Arguments& args, int& status) {
