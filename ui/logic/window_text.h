@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/settings.h"
+
 namespace vemtrix {
 
 // The search name in a path: blanks trimmed, every ".vem" removed, and only
@@ -23,8 +25,6 @@ std::string WindowTitle(int versionCode);
 std::string SlotLabel(bool scan, int i);
 
 // The ranges Apply holds its number boxes to.
-inline constexpr std::int32_t kMinMaxResults = 5000;
-inline constexpr std::int32_t kMaxMaxResults = 1000000;
 inline constexpr std::int32_t kMinThreads = 1;
 inline constexpr std::int32_t kMaxThreads = 12;
 
