@@ -157,8 +157,13 @@ int main() {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
       }
     }
+    // The last refill shows its matches once it is done.
     char count[32] = {};
-    GetDlgItemTextA(filter, 5006, count, sizeof count);
+    for (int waited = 0; waited < 20000; waited += 20) {
+      GetDlgItemTextA(filter, 5006, count, sizeof count);
+      if (std::string(count) != "1000000") break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     matches = count;
     PostMessageA(filter, WM_COMMAND, IDCANCEL, 0);
     while (IsWindow(filter)) std::this_thread::sleep_for(std::chrono::milliseconds(5));
