@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/win/small_catalogs.h"
 #include "commands/search_commands.h"
 #include "commands/start_up.h"
 #include "core/current_search.h"
@@ -51,19 +52,7 @@ std::string SavedSearch(const std::string& name, int rows) {
 void PrepareFolder(const std::string& folder, const std::string& program, const std::string& search, int rows) {
   CreateDirectoryA(folder.c_str(), nullptr);
   CopyFileA(program.c_str(), (folder + "Vemtrix.exe").c_str(), FALSE);
-  const std::pair<const char*, const char*> catalogs[] = {
-      {"CLcitylist.csv", "\"Region\",\"CountryCode\",\"CountryName\",\"StateCode\",\"CityName\",\"CityURL\"\r\n"
-                         "\"North America\",\"US\",\"United States\",\"WA\",\"Seattle\",\"http://seattle.craigslist.org/\"\r\n"},
-      {"CLsectlist.csv", "\"MasterSectionCode\",\"SectionCode\",\"SectionName\"\r\n\"sss\",\"bik\",\"Bicycles\"\r\n"},
-      {"CLstatelist.csv", "\"CityURI\",\"StateName\",\"StateCode\"\r\n\"http://seattle.craigslist.org/\",\"Washington\",\"WA\"\r\n"},
-      {"KJcitylist.csv", "\"Country\",\"State\",\"City\",\"URL\"\r\n\"Canada\",\"Ontario\",\"Toronto\",\"http://toronto.kijiji.ca\"\r\n"},
-      {"KJsectlist.csv", "\"MasterSectionName\",\"SectionID\",\"SectionDir\",\"SectionName\"\r\n\"Buy\",\"10\",\"b\",\"Buy\"\r\n"},
-      {"BPcitylist.csv", "\"Country\",\"StateCode\",\"StateName\",\"CityName\",\"CityURL\"\r\n\"United States\",\"WA\",\"Washington\",\"Seattle\",\"http://seattle.backpage.com/\"\r\n"},
-      {"BPsectlist.csv", "\"Section\",\"SectionName\",\"Category\",\"CategoryName\",\"DirectoryName\"\r\n\"1\",\"Buy\",\"0\",\"\",\"Buy\"\r\n"},
-      {"DAcitylist.csv", "\"Country\",\"StateCode\",\"StateName\",\"CityName\",\"CityURL\"\r\n\"United States\",\"WA\",\"Washington\",\"Seattle\",\"http://seattle.daype.com/\"\r\n"},
-      {"DAsectlist.csv", "\"SectionName\",\"Category\",\"CategoryName\",\"SectionURL\"\r\n\"For Sale\",\"13\",\"Bikes\",\"bikes\"\r\n"},
-  };
-  for (const auto& [name, text] : catalogs) vemtrix::platform::WriteWholeFile(folder + name, text);
+  vemtrix::bench::WriteCatalogs(folder);
   vemtrix::platform::WriteWholeFile(folder + search + ".vem", SavedSearch(search, rows));
   vemtrix::platform::WriteWholeFile(folder + "vemtrix.ini", "CurrentSearchName: " + search +
                                                                 "\r\nCheckForUpdates: 0\r\nDiscardSearches: 0\r\n");

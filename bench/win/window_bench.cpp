@@ -22,6 +22,7 @@
 #include "platform/platform.h"
 #include "ui/main_window.h"
 #include "ui/window_state.h"
+#include "bench/win/small_catalogs.h"
 
 namespace {
 
@@ -49,21 +50,6 @@ std::string BigSearch() {
   return text;
 }
 
-void WriteCatalogs(const std::string& folder) {
-  const std::pair<const char*, const char*> files[] = {
-      {"CLcitylist.csv", "\"Region\",\"CountryCode\",\"CountryName\",\"StateCode\",\"CityName\",\"CityURL\"\r\n"
-                         "\"North America\",\"US\",\"United States\",\"WA\",\"Seattle\",\"http://seattle.craigslist.org/\"\r\n"},
-      {"CLsectlist.csv", "\"MasterSectionCode\",\"SectionCode\",\"SectionName\"\r\n\"sss\",\"bik\",\"Bicycles\"\r\n"},
-      {"CLstatelist.csv", "\"CityURI\",\"StateName\",\"StateCode\"\r\n\"http://seattle.craigslist.org/\",\"Washington\",\"WA\"\r\n"},
-      {"KJcitylist.csv", "\"Country\",\"State\",\"City\",\"URL\"\r\n\"Canada\",\"Ontario\",\"Toronto\",\"http://toronto.kijiji.ca\"\r\n"},
-      {"KJsectlist.csv", "\"MasterSectionName\",\"SectionID\",\"SectionDir\",\"SectionName\"\r\n\"Buy\",\"10\",\"b\",\"Buy\"\r\n"},
-      {"BPcitylist.csv", "\"Country\",\"StateCode\",\"StateName\",\"CityName\",\"CityURL\"\r\n\"United States\",\"WA\",\"Washington\",\"Seattle\",\"http://seattle.backpage.com/\"\r\n"},
-      {"BPsectlist.csv", "\"Section\",\"SectionName\",\"Category\",\"CategoryName\",\"DirectoryName\"\r\n\"1\",\"Buy\",\"0\",\"\",\"Buy\"\r\n"},
-      {"DAcitylist.csv", "\"Country\",\"StateCode\",\"StateName\",\"CityName\",\"CityURL\"\r\n\"United States\",\"WA\",\"Washington\",\"Seattle\",\"http://seattle.daype.com/\"\r\n"},
-      {"DAsectlist.csv", "\"SectionName\",\"Category\",\"CategoryName\",\"SectionURL\"\r\n\"For Sale\",\"13\",\"Bikes\",\"bikes\"\r\n"},
-  };
-  for (const auto& [name, text] : files) vemtrix::platform::WriteWholeFile(folder + name, text);
-}
 
 std::string TopTitle(HWND list) {
   char text[256] = {};
@@ -84,7 +70,7 @@ int main() {
   std::string folder = std::string(temp) + "vemtrix_window_bench\\";
   CreateDirectoryA(folder.c_str(), nullptr);
   platform::SetProgramDirectory(folder);
-  WriteCatalogs(folder);
+  bench::WriteCatalogs(folder);
   platform::WriteWholeFile(folder + "big.vem", BigSearch());
   platform::WriteWholeFile(folder + "vemtrix.ini",
                            "CurrentSearchName: big\r\nCheckForUpdates: 0\r\nMaxResults: 1000000\r\nDiscardSearches: 0\r\n");
