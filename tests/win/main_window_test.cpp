@@ -225,3 +225,53 @@ TEST_F(MainWindowTest, GuardsQuestionsSortingDeletingApplyAndSynchronisedTicks) 
 
 }  // namespace
 }  // namespace vemtrix::uitest
+
+namespace vemtrix::uitest {
+namespace {
+
+TEST_F(MainWindowTest, GoNamesWhatIsMissingAndTheTemplatePageSavesRevertsAndResets) {
+  std::string noTitle, noCities, noSections, saved, revertQuestion, headerAfterRevert, resetQuestion;
+  bool headerIsDefault = false;
+  Run([&](HWND window) {
+    SetWindowTextA(Find(window, 1004), " ");
+    Click(window, 1013);
+    noTitle = Answer("Error", IDOK);
+    SetWindowTextA(Find(window, 1004), "bikes");
+    SelectTab(window, 1);
+    Click(window, 1018);  // Clear All cities
+    Click(window, 1112);
+    noCities = Answer("Error", IDOK);
+    Click(window, 1017);  // Select All cities
+    Click(window, 1022);  // Clear All sections
+    Click(window, 1112);
+    noSections = Answer("Error", IDOK);
+    // The template: Save keeps an edit, Cancel brings the saved one back,
+    // Reset the built-in one.
+    SelectTab(window, 4);
+    SetWindowTextA(Find(window, 1108), "<html>**ITEM**</html>");
+    Click(window, 1105);
+    saved = Answer("Save complete", IDOK);
+    SetWindowTextA(Find(window, 1108), "an unsaved edit");
+    Click(window, 1106);
+    revertQuestion = Answer("Revert Template?", IDYES);
+    WaitUntil([&] { return TextOf(window, 1108) == "<html>**ITEM**</html>"; }, 3000);
+    headerAfterRevert = TextOf(window, 1108);
+    Click(window, 1107);
+    resetQuestion = Answer("Default Template?", IDYES);
+    WaitUntil([&] { return AppSettings().HTMLheader == DefaultSettings().HTMLheader; }, 3000);
+    headerIsDefault = AppSettings().HTMLheader == DefaultSettings().HTMLheader;
+  });
+  EXPECT_EQ(noTitle, "You have not set a search title. Please do that first.");
+  EXPECT_EQ(noCities, "You have not selected any cities or regions to search. Please do that first.");
+  EXPECT_EQ(noSections, "You have not selected any sections to search. Please do that first.");
+  EXPECT_EQ(saved, "Your HTML template has been saved and will be used from now on.");
+  EXPECT_EQ(revertQuestion,
+            "Do you want to discard any changes you've made to your HTML template and go back to your previous "
+            "settings?");
+  EXPECT_EQ(headerAfterRevert, "<html>**ITEM**</html>");
+  EXPECT_EQ(resetQuestion, "Do you want to discard your current HTML template and replace it with the default?");
+  EXPECT_TRUE(headerIsDefault);
+}
+
+}  // namespace
+}  // namespace vemtrix::uitest
