@@ -112,15 +112,23 @@ bool QuickFilterHtmlCommand(const std::string& fieldText, const Settings& settin
   return WriteChosenHtmlAndOpen({OutputScope::QuickFilter, fieldText}, settings);
 }
 
-std::vector<QuickFilterListRow> RefillQuickFilterList(const std::string& filter) {
+std::vector<QuickFilterListRow> RefillQuickFilterList(const std::string& filter,
+                                                      const std::function<bool()>& stillWanted) {
   const QuickFilterRule rule = ParseQuickFilter(filter);
   std::vector<QuickFilterListRow> rows;
-  const ResultStore& store = Results();
-  const std::int32_t count = store.Count();
-  for (std::int32_t i = 1; i <= count; ++i) {
-    SearchResult row = store.Row(i);
-    if (RuleMatchesLower(rule, ToLower(row.title + row.fullText))) rows.push_back({std::move(row.title), i});
-  }
+  bool wanted = true;
+  std::string text;
+  // The records are read in place, a batch at a time under the store's lock.
+  Results().ForEachRow([&](std::int32_t row, const std::string_view* fields) {
+    if (!wanted) return;
+    if (stillWanted && row % 1024 == 0 && !stillWanted()) {
+      wanted = false;
+      return;
+    }
+    text.assign(fields[kFieldTitle]);
+    text.append(fields[kFieldFullText]);
+    if (RuleMatchesLower(rule, ToLower(text))) rows.push_back({std::string(fields[kFieldTitle]), row});
+  });
   return rows;
 }
 

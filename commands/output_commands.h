@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,8 +47,12 @@ struct QuickFilterListRow {
 };
 
 // The quick-filter window's list for filter: every record whose title
-// followed by its full text matches, in store order.
-std::vector<QuickFilterListRow> RefillQuickFilterList(const std::string& filter);
+// followed by its full text matches, in store order. stillWanted (when
+// given) is asked every 1,024 records; once it says no the walk stops
+// and what was found so far comes back, for the caller to drop (a newer
+// keystroke made the list out of date).
+std::vector<QuickFilterListRow> RefillQuickFilterList(const std::string& filter,
+                                                      const std::function<bool()>& stillWanted = {});
 
 // A double-click on a quick-filter row: with confirmSpawn (the ConfirmSpawn
 // setting), asks "View it?" first; opens the record's link in the browser

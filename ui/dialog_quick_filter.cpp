@@ -37,7 +37,8 @@ void StartRefill(HWND dialog) {
   unsigned mine = ++generation;
   std::string filter = GetItemText(dialog, kIdFilterBox);
   platform::StartDetachedThread([dialog, mine, filter] {
-    auto matches = std::make_unique<std::vector<QuickFilterListRow>>(RefillQuickFilterList(filter));
+    auto matches = std::make_unique<std::vector<QuickFilterListRow>>(
+        RefillQuickFilterList(filter, [mine] { return mine == generation.load(); }));
     if (mine != generation.load()) return;
     if (PostMessageA(dialog, kMsgMatchesReady, mine, reinterpret_cast<LPARAM>(matches.get()))) matches.release();
   });

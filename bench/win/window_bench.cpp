@@ -86,7 +86,7 @@ int main() {
   double loadAlone = Ms(start, Clock::now());
   Results().Create();
 
-  double open = 0, jump = 0, sort = 0, keystroke = 0, stall = 0;
+  double open = 0, jump = 0, sort = 0, keystroke = 0, stall = 0, refill = 0;
   std::string matches;
   std::size_t orderBytes = 0;
   int rows = 0;
@@ -130,25 +130,28 @@ int main() {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     HWND box = GetDlgItem(filter, 5005);
     const char* typed[] = {"b", "bi", "bik", "bike", "bike 00", "bike 000", "bike 0001", "bike -0001"};
+    char count[32] = {};
     for (const char* text : typed) {
+      GetDlgItemTextA(filter, 5006, count, sizeof count);
+      const std::string shownBefore(count);
       at = Clock::now();
       SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
       keystroke = std::max(keystroke, Ms(at, Clock::now()));
-      // Ping the window while the refill runs and shows its matches.
-      for (Clock::time_point end = Clock::now() + std::chrono::milliseconds(900); Clock::now() < end;) {
+      // Ping the window while the refill runs and shows its matches, and
+      // note when the count changes.
+      bool changed = false;
+      for (Clock::time_point end = at + std::chrono::milliseconds(3000); Clock::now() < end;) {
         Clock::time_point ping = Clock::now();
         DWORD_PTR ignored = 0;
         SendMessageTimeoutA(filter, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
         stall = std::max(stall, Ms(ping, Clock::now()));
+        GetDlgItemTextA(filter, 5006, count, sizeof count);
+        if (!changed && std::string(count) != shownBefore) {
+          changed = true;
+          refill = std::max(refill, Ms(at, Clock::now()));
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
       }
-    }
-    // The last refill shows its matches once it is done.
-    char count[32] = {};
-    for (int waited = 0; waited < 20000; waited += 20) {
-      GetDlgItemTextA(filter, 5006, count, sizeof count);
-      if (std::string(count) != "1000000") break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     matches = count;
     PostMessageA(filter, WM_COMMAND, IDCANCEL, 0);
@@ -165,9 +168,10 @@ int main() {
               open / loadAlone);
   std::printf("jump from the first row to last   %8.1f ms  (goal < 100)\n", jump);
   std::printf("sort by title                     %8.0f ms  (goal < 3000)\n", sort);
-  std::printf("quick filter: longest keystroke     %8.1f ms, longest stall while refilling %.1f ms (goal <= 250);"
-              " %s matches at the end\n",
-              keystroke, stall, matches.c_str());
+  std::printf("quick filter: longest keystroke     %8.1f ms, longest stall while refilling %.1f ms (goal <= 250)\n",
+              keystroke, stall);
+  std::printf("quick filter: list up to date at most %.0f ms after a keystroke (%s matches at the end)\n", refill,
+              matches.c_str());
   std::printf("list memory per row               %8.2f bytes (goal <= 16)\n",
               rows > 0 ? static_cast<double>(orderBytes) / rows : 0.0);
   return 0;

@@ -163,6 +163,16 @@ TEST_F(HtmlCommand, OnlyOldRecordsNeedNoQuestion) {
   EXPECT_EQ(ReadFile(path), "[cars]1||old|;(end)");
 }
 
+// A refill that a newer keystroke overtook stops early.
+TEST_F(HtmlCommand, AnOvertakenQuickFilterRefillStopsEarly) {
+  for (int i = 1; i <= 2000; ++i) AddRow("bike " + std::to_string(i), "http://a.craigslist.org/" + std::to_string(i));
+  int asked = 0;
+  std::vector<QuickFilterListRow> early = RefillQuickFilterList("bike", [&] { return ++asked > 1; });
+  EXPECT_EQ(asked, 1);
+  EXPECT_LT(early.size(), 1100u);
+  EXPECT_EQ(RefillQuickFilterList("bike", [] { return true; }).size(), 2000u);
+}
+
 TEST_F(HtmlCommand, QuickFilterListButtonAndDoubleClick) {
   AddRow("Red bike", "http://a.craigslist.org/1", false, "fast");
   AddRow("blue bike", "http://a.craigslist.org/2", false, "red stripes");
