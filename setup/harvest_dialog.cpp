@@ -302,13 +302,13 @@ void AnimateHarvestSite() {
 void ShowHarvestDialog() {
   ResetHarvestLog(kHarvestOpeningText);
   harvestStarted = false;
-  ui::DialogSpec spec{"Download Sections and Cities",
+  ui::DialogSpec frame{"Download Sections and Cities",
                       WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER,
                       0,
                       0,
                       330,
                       218};
-  std::vector<WORD> bytes = ui::BuildDialogTemplate(spec, HarvestDialogTable());
+  std::vector<WORD> bytes = ui::BuildDialogTemplate(frame, HarvestDialogTable());
   INT_PTR ended = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()),
                                           nullptr, HarvestDialogProc, 0);
   DialogUI().Detach();

@@ -158,7 +158,7 @@ void ShowAboutBox() {
     ui::Speak("Vem Trix Version " + version.substr(0, version.find('.')) + " point " +
               version.substr(version.find('.') + 1) + ". Made by Quillfen.");
   }
-  DialogSpec spec{"About Vemtrix", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME, 0, 0, 232, 227};
+  DialogSpec frame{"About Vemtrix", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME, 0, 0, 232, 227};
   std::vector<ControlSpec> table = {
       {kIdPicture, "STATIC", "ABOUTPICTURE", SS_BITMAP | SS_NOTIFY, 0, 0, 0, 0},
       {kIdProduct, "STATIC", "Classified Listing Harvester v" + VersionText(), SS_LEFT, 10, 10, 180, 10},
@@ -184,7 +184,7 @@ void ShowAboutBox() {
       {kIdVisit, "BUTTON", "Visit Website", BS_PUSHBUTTON | WS_TABSTOP, 120, 200, 65, 15},
       {kIdRadar, "STATIC", "HARDLYTHERE", SS_ICON | SS_CENTERIMAGE, 190, 10, 22, 22},
   };
-  RunModalDialog(Main().window, spec, table, &AboutProc);
+  RunModalDialog(Main().window, frame, table, &AboutProc);
 }
 
 void CloseSecondaryDialogs() {

@@ -50,14 +50,14 @@ INT_PTR CALLBACK NewSearchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 }  // namespace
 
 void ShowNewSearchDialog() {
-  DialogSpec spec{"New Search", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME, 0, 0, 256, 53};
+  DialogSpec frame{"New Search", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME, 0, 0, 256, 53};
   std::vector<ControlSpec> table = {
       {kIdPrompt, "STATIC", "Please enter the name of your search:", SS_RIGHT, 2, 10, 145, 10},
       {kIdNewName, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 150, 8, 95, 15},
       {kIdNewButton, "BUTTON", "New", BS_DEFPUSHBUTTON | WS_TABSTOP, 150, 30, 40, 15},
       {kIdCancelButton, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 200, 30, 45, 15},
   };
-  RunModalDialog(Main().window, spec, table, &NewSearchProc);
+  RunModalDialog(Main().window, frame, table, &NewSearchProc);
 }
 
 }  // namespace vemtrix::ui

@@ -141,7 +141,7 @@ INT_PTR CALLBACK QuickFilterProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 void ShowQuickFilter() {
-  DialogSpec spec{"Search inside search results", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME, 0,
+  DialogSpec frame{"Search inside search results", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME, 0,
                   0, 441, 237};
   std::vector<ControlSpec> table = {
       {5007, "STATIC", "Quick filter:", SS_RIGHT, 2, 8, 50, 10},
@@ -155,7 +155,7 @@ void ShowQuickFilter() {
       {kIdHtml, "BUTTON", "View HTML", BS_PUSHBUTTON | WS_TABSTOP, 70, 215, 55, 15},
       {kIdClose, "BUTTON", "Close", BS_PUSHBUTTON | WS_TABSTOP, 375, 215, 55, 15},
   };
-  RunModalDialog(Main().window, spec, table, &QuickFilterProc);
+  RunModalDialog(Main().window, frame, table, &QuickFilterProc);
 }
 
 HWND QuickFilterWindow() { return quickFilter; }

@@ -581,17 +581,15 @@ void ShowMainWindow() {
   MainWindowState& state = Main();
   state = MainWindowState{};
   Settings& settings = AppSettings();
-  DialogSpec spec{"Vemtrix",
+  DialogSpec frame{"Vemtrix",
                   WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME | DS_CENTER |
                       WS_CLIPCHILDREN,
                   0,
                   0,
                   static_cast<short>(settings.Width - 10),
                   static_cast<short>(settings.Height - 27),
-                  WS_EX_CONTROLPARENT | WS_EX_CONTEXTHELP};
-  // The help button needs no maximise box; context help is the icon's job.
-  spec.exStyle &= ~static_cast<DWORD>(WS_EX_CONTEXTHELP);
-  std::vector<WORD> bytes = BuildDialogTemplate(spec, WindowRowTable());
+                  WS_EX_CONTROLPARENT};  // context help is the icon's job, not a caption button
+  std::vector<WORD> bytes = BuildDialogTemplate(frame, WindowRowTable());
   HWND window = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
                                            reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()), nullptr,
                                            reinterpret_cast<DLGPROC>(&MainWindowProc), 0);
