@@ -14,6 +14,7 @@
 #include "output/csv_export.h"
 #include "platform/platform.h"
 #include "support/recording_frontend.h"
+#include "support/test_folder.h"
 
 namespace vemtrix::testing {
 
@@ -24,9 +25,7 @@ class OutputTest : public ::testing::Test {
     ClearCatalog(StateTable());
     ClearCatalog(CityCatalog(SiteId::Kijiji));
     CurrentSearch().name = "cars";
-    folder = platform::ProgramDirectory() + "test-tmp" + platform::PathSeparator() + "output" +
-             platform::PathSeparator();
-    platform::CreateFolder(folder);
+    folder = TestFolder("output");
   }
   void TearDown() override {
     Results().CreateWithCapacity(0);

@@ -258,7 +258,7 @@ TEST_F(DeepScanTest, AbortDuringACountdownLeavesNoRowPending) {
   abortOnSleep = false;
   std::size_t before = Paths().size();
   Scan();
-  EXPECT_EQ(Paths().size(), before + 5);
+  ASSERT_EQ(Paths().size(), before + 5);
   EXPECT_EQ(Paths().back(), "/apa/short-1.html");
   EXPECT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(DeepScanActive.load(), 0);

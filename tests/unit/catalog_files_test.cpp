@@ -8,6 +8,7 @@
 #include "core/csv_fields.h"
 #include "core/settings.h"
 #include "platform/platform.h"
+#include "support/test_folder.h"
 
 using namespace vemtrix;
 
@@ -21,11 +22,7 @@ std::string Bytes(const char (&text)[N]) {
   return std::string(text, N - 1);
 }
 
-std::string TempFolder(const std::string& name) {
-  std::string dir = platform::ProgramDirectory() + "test-tmp" + platform::PathSeparator() + "catalogs-" + name;
-  platform::CreateFolder(dir);
-  return dir + platform::PathSeparator();
-}
+std::string TempFolder(const std::string& name) { return TestFolder("catalogs-" + name); }
 
 // A folder holding exactly the given catalog files (others removed).
 std::string CatalogFolder(const std::string& name, const std::vector<std::pair<CatalogId, std::string>>& files) {

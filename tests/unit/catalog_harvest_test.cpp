@@ -14,6 +14,7 @@
 #include "support/fake_sites.h"
 #include "support/loopback_server.h"
 #include "support/recording_frontend.h"
+#include "support/test_folder.h"
 
 using namespace vemtrix;
 using namespace vemtrix::testing;
@@ -83,10 +84,7 @@ class CatalogHarvest : public ::testing::Test {
         }) {}
 
   void SetUp() override {
-    folder_ = platform::ProgramDirectory() + "test-tmp" + platform::PathSeparator() + "harvest-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    platform::CreateFolder(folder_);
-    folder_ += platform::PathSeparator();
+    folder_ = TestFolder("harvest");
     for (const char* name : kFiles) platform::DeleteFileAt(folder_ + name);
     platform::SetProgramDirectory(folder_);
     platform::SetSleepForTesting([this](int ms) {

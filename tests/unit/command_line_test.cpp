@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "support/test_folder.h"
 
 using namespace vemtrix;
 
@@ -83,9 +84,7 @@ TEST(CommandLine, FindsFilesAsWrittenOrInTheProgramFolder) {
 
 TEST(CommandLine, InputNoFileNameCanHoldIsReportedMissing) {
   // Real files, so the platform's own existence check sees the odd names.
-  std::string dir = platform::ProgramDirectory() + "test-tmp" + platform::PathSeparator() + "command-line" +
-                    platform::PathSeparator();
-  ASSERT_TRUE(platform::CreateFolder(dir));
+  std::string dir = TestFolder("command-line");
   ASSERT_TRUE(platform::WriteWholeFile(dir + "Found Search.vem", "Vemtrix Saved Search\r\n"));
   ASSERT_TRUE(platform::WriteWholeFile(dir + "a", "x"));
   auto exists = [](const std::string& path) { return platform::FileExists(path); };

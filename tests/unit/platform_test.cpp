@@ -19,16 +19,13 @@
 #endif
 
 #include "platform/platform.h"
+#include "support/test_folder.h"
 
 using namespace vemtrix::platform;
 
 namespace {
 
-std::string TempFolder(const std::string& name) {
-  std::string base = ProgramDirectory() + "test-tmp" + PathSeparator() + name;
-  CreateFolder(base);
-  return base + PathSeparator();
-}
+std::string TempFolder(const std::string& name) { return vemtrix::TestFolder(name); }
 
 // Touches about 700 KB of stack: fails on a thread with a much smaller one.
 int DeepStackUse(int depth) {

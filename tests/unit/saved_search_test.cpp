@@ -10,6 +10,7 @@
 #include "output/saved_search.h"
 #include "platform/platform.h"
 #include "support/recording_frontend.h"
+#include "support/test_folder.h"
 
 using namespace vemtrix;
 using vemtrix::testing::RecordingFrontend;
@@ -27,8 +28,8 @@ class SavedSearchTest : public ::testing::Test {
  protected:
   void SetUp() override {
     AppSettings() = DefaultSettings();
-    dir = platform::ProgramDirectory() + "test-tmp" + platform::PathSeparator() + "searches";
-    platform::CreateFolder(dir);
+    dir = TestFolder("searches");
+    dir.pop_back();  // without its separator
     platform::SetProgramDirectory(dir);
     for (int id = 0; id < kCatalogCount; ++id) ClearCatalog(Catalog(static_cast<CatalogId>(id)));
     AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"NA", "US", "United States", "Seattle", "http://seattle.craigslist.org/"});

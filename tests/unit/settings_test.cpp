@@ -3,6 +3,7 @@
 #include "core/html_template.h"
 #include "core/settings.h"
 #include "platform/platform.h"
+#include "support/test_folder.h"
 
 using namespace vemtrix;
 
@@ -170,8 +171,8 @@ TEST(SettingsFile, NearlyFullScreenWindowIsStoredSmaller) {
 }
 
 TEST(SettingsFile, SaveAndLoadThroughTheProgramFolder) {
-  std::string dir = platform::ProgramDirectory() + "test-tmp" + platform::PathSeparator() + "settings";
-  ASSERT_TRUE(platform::CreateFolder(dir));
+  std::string dir = TestFolder("settings");
+  dir.pop_back();  // without its separator
   platform::SetProgramDirectory(dir);
   platform::DeleteFileAt(SettingsFilePath());
 
