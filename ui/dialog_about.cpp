@@ -165,13 +165,13 @@ void ShowAboutBox() {
       {3002, "STATIC",
        "A tool for automatically downloading search results from Craigslist, Kijiji, Backpage, and other classified "
        "ad sites using multiple search configurations.",
-       SS_LEFT, 10, 25, 180, 25},
+       SS_LEFT, 10, 20, 180, 35},  // four lines under the dialog font: from under the title to the credits
       {kIdCredits, "STATIC", "Vemtrix is made by Quillfen. Click here for the picture.", SS_LEFT | SS_NOTIFY, 10, 55,
        215, 10},
       {kIdContact, "STATIC", "Write to us", SS_LEFT | SS_NOTIFY, 45, 65, 70, 10},
       {kIdWeb, "STATIC", WebAddress(), SS_LEFT | SS_NOTIFY, 45, 75, 95, 10},
       {3006, "STATIC", "Software homepage is at " + MakerPageAddress(), SS_LEFT,
-       10, 90, 215, 10},
+       10, 90, 222, 10},  // to the dialog's edge, so the address stays on one line
       {3007, "STATIC",
        "Provided as is, without warranty. Not affiliated with the sites it searches. Use it at your own risk.",
        SS_LEFT, 10, 105, 215, 25},

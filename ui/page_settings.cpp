@@ -88,7 +88,7 @@ std::vector<ControlSpec> SettingsPageTable() {
       {1278, "BUTTON",
        "Search " + std::string(Site(SiteId::Daype).webName) +
            " sitewise using their RSS feed (better search, but can't specify sections)",
-       check, 2, 250, 315, 10},
+       check, 2, 250, 340, 10},  // wide enough for the caption under the dialog font
       {kIdSettingsCancel, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 2, 195, 50, 15},
       {kIdApply, "BUTTON", "Apply", BS_PUSHBUTTON | WS_TABSTOP, 57, 195, 50, 15},
       {kIdAbout, "BUTTON", "About...", BS_PUSHBUTTON | WS_TABSTOP, 307, 195, 60, 15},

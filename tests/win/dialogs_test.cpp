@@ -28,6 +28,10 @@ TEST_F(DialogsTest, NewSearchQuickFilterAndAboutBox) {
   std::string nameAfterNew, termsAfterNew, matchesText, runningBefore, runningAfter, bytesLine;
   int page = -1;
   bool seattleStillTicked = false, radarTurned = false, filterClosedByEsc = false;
+  std::vector<std::string> cutOff;  // captions that do not fit, in any of the three
+  auto noteCutOff = [&](HWND dialog) {
+    for (const std::string& caption : CutOffCaptions(dialog)) cutOff.push_back(WindowText(dialog) + " " + caption);
+  };
   Run([&](HWND window) {
     // Quick filter: every result at first; a phrase and a negative term narrow it.
     Click(window, 1262);
@@ -38,6 +42,7 @@ TEST_F(DialogsTest, NewSearchQuickFilterAndAboutBox) {
       WaitUntil([&] { return TextOf(filter, 5006) == "1"; }, 5000);
       matchesText = TextOf(filter, 5006);
       SaveWindowPng(filter, Artifact("dialog-quick-filter.png"));
+      noteCutOff(filter);
       PostMessageA(Find(filter, 5005), WM_KEYDOWN, VK_ESCAPE, 0);
       PostMessageA(filter, WM_COMMAND, IDCANCEL, 0);  // what Esc does in a dialog
       filterClosedByEsc = WaitForWindowGone(filter, 5000);
@@ -55,6 +60,7 @@ TEST_F(DialogsTest, NewSearchQuickFilterAndAboutBox) {
       radarTurned = reinterpret_cast<HANDLE>(SendMessageA(Find(about, 3011), STM_GETICON, 0, 0)) != frame;
       bytesLine = TextOf(about, 3012);
       SaveWindowPng(about, Artifact("dialog-about.png"));
+      noteCutOff(about);
       Click(about, 3009);
       WaitForWindowGone(about, 5000);
     }
@@ -64,6 +70,7 @@ TEST_F(DialogsTest, NewSearchQuickFilterAndAboutBox) {
     HWND dialog = WaitForWindow("New Search", GetCurrentProcessId());
     if (dialog != nullptr) {
       SaveWindowPng(dialog, Artifact("dialog-new-search.png"));
+      noteCutOff(dialog);
       Click(dialog, 7003);
       std::this_thread::sleep_for(std::chrono::milliseconds(500));
       emptyNameKeptDialog = IsWindow(dialog) && IsWindowVisible(dialog);
@@ -83,6 +90,7 @@ TEST_F(DialogsTest, NewSearchQuickFilterAndAboutBox) {
   EXPECT_NE(runningBefore, runningAfter);
   EXPECT_EQ(runningAfter.rfind("Time spent running: 0:00:0", 0), 0u) << runningAfter;
   EXPECT_TRUE(radarTurned);
+  EXPECT_EQ(cutOff, std::vector<std::string>{}) << "captions cut off";
   EXPECT_EQ(bytesLine.rfind("Total bytes downloaded: ", 0), 0u) << bytesLine;
   EXPECT_TRUE(emptyNameKeptDialog);
   EXPECT_TRUE(reset);
@@ -98,11 +106,13 @@ TEST_F(DialogsTest, DiagnosticsRowsDuringARunCompactModeAndHelp) {
   AppSettings().MaxThreads = 1;
   std::string rowDuring, rowAfter, progressPart;
   bool compactShowsScan = true, tallShowsScan = false, popupForButton = false, popupForLabel = true;
+  std::vector<std::string> cutOffDuring, cutOffTall;
   Run([&](HWND window) {
     Click(window, 1013);
     WaitUntil([&] { return !TextOf(window, 1120).empty(); }, 10000);
     SelectTab(window, 3);
     rowDuring = TextOf(window, 1120);
+    cutOffDuring = CutOffCaptions(window);  // the worker rows filled
     SaveWindowPng(window, Artifact("page-diagnostics-during-run.png"));
     char text[64] = {};
     SendMessageA(Find(window, 1280), SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
@@ -120,6 +130,7 @@ TEST_F(DialogsTest, DiagnosticsRowsDuringARunCompactModeAndHelp) {
     SetHeightDlu(window, 571);
     tallShowsScan = Shown(window, 1140) && Shown(window, 1120);
     SaveWindowPng(window, Artifact("page-diagnostics-tall.png"));
+    cutOffTall = CutOffCaptions(window);
     SetHeightDlu(window, 400);
     // Help: the icon, then a click on a button shows its text; a label
     // without an entry shows nothing.
@@ -140,6 +151,8 @@ TEST_F(DialogsTest, DiagnosticsRowsDuringARunCompactModeAndHelp) {
     popupForLabel = ui::HelpPopupWindow() != nullptr;
   });
   EXPECT_NE(rowDuring.find("bike"), std::string::npos) << rowDuring;
+  EXPECT_EQ(cutOffDuring, std::vector<std::string>{}) << "captions cut off during the run";
+  EXPECT_EQ(cutOffTall, std::vector<std::string>{}) << "captions cut off in the tall layout";
   EXPECT_EQ(rowAfter, "");
   EXPECT_EQ(progressPart, "Searching");
   EXPECT_FALSE(compactShowsScan);

@@ -15,6 +15,7 @@ TEST_F(MainWindowTest, OpensTheCurrentSearchWithItsTreesAndListAndShowsEveryPage
   int listed = 0, craigslistCities = 0, kijijiSections = 0;
   bool backpageShown = true, seattleTicked = false, portlandTicked = true, bicyclesTicked = false;
   std::string firstTitle, fullTextHeader;
+  std::vector<std::string> cutOff;
   Run([&](HWND window) {
     title = WindowText(window);
     name = TextOf(window, 1004);
@@ -34,8 +35,10 @@ TEST_F(MainWindowTest, OpensTheCurrentSearchWithItsTreesAndListAndShowsEveryPage
       SaveWindowPng(window, Artifact(pages[page]));
     }
     SelectTab(window, 0);
+    cutOff = CutOffCaptions(window);  // every page's controls, shown or not
   });
   EXPECT_EQ(title, kTitle);
+  EXPECT_EQ(cutOff, std::vector<std::string>{}) << "captions cut off at the default size";
   EXPECT_EQ(name, "bikes");
   EXPECT_EQ(terms, "bike");
   EXPECT_EQ(listed, 3);

@@ -393,6 +393,80 @@ void EndProcessesNamed(const std::string& exeName) {
   CloseHandle(snapshot);
 }
 
+namespace {
+
+// Whether a control's caption, drawn in its font, fits the control; what
+// it needs and what it has go to *sizes.
+bool CaptionFits(HWND control, std::string* sizes) {
+  char className[32] = {};
+  GetClassNameA(control, className, sizeof className);
+  const LONG style = GetWindowLongA(control, GWL_STYLE);
+  const std::string text = WindowText(control);
+  if (text.empty()) return true;
+  RECT client{};
+  GetClientRect(control, &client);
+
+  UINT format = DT_CALCRECT | DT_EXPANDTABS;
+  int room = client.right;  // what the text may take across
+  int margin = 0;           // and above and below it together
+  if (lstrcmpiA(className, "Static") == 0) {
+    const LONG type = style & SS_TYPEMASK;
+    if (type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE) {
+      format |= DT_SINGLELINE;
+    } else if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT) {
+      format |= DT_WORDBREAK;
+    } else {
+      return true;  // pictures, frames, owner-drawn
+    }
+    if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
+  } else if (lstrcmpiA(className, "Button") == 0) {
+    const LONG type = style & BS_TYPEMASK;
+    format |= DT_SINGLELINE;
+    if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
+      room -= 6;  // the button's edges
+      margin = 4;
+    } else if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
+               type == BS_AUTORADIOBUTTON || type == BS_3STATE || type == BS_AUTO3STATE) {
+      room -= GetSystemMetrics(SM_CXMENUCHECK) + 4;  // the box and its gap
+    } else if (type == BS_GROUPBOX) {
+      room -= 10;
+    } else {
+      return true;
+    }
+    if (style & BS_MULTILINE) format = (format & ~DT_SINGLELINE) | DT_WORDBREAK;
+  } else {
+    return true;
+  }
+
+  HDC dc = GetDC(control);
+  HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0));
+  HGDIOBJ old = font != nullptr ? SelectObject(dc, font) : nullptr;
+  RECT needed{0, 0, std::max(room, 1), 0};
+  DrawTextA(dc, text.c_str(), -1, &needed, format);
+  if (old != nullptr) SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  *sizes = " (needs " + std::to_string(needed.right) + " x " + std::to_string(needed.bottom + margin) + " px, has " +
+           std::to_string(room) + " x " + std::to_string(client.bottom) + ")";
+  return needed.right <= room && needed.bottom + margin <= client.bottom;
+}
+
+BOOL CALLBACK CollectCutOff(HWND control, LPARAM found) {
+  std::string sizes;
+  if ((GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) && !CaptionFits(control, &sizes)) {
+    reinterpret_cast<std::vector<std::string>*>(found)->push_back(std::to_string(GetDlgCtrlID(control)) + ": " +
+                                                                  WindowText(control) + sizes);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<std::string> CutOffCaptions(HWND window) {
+  std::vector<std::string> found;
+  EnumChildWindows(window, &CollectCutOff, reinterpret_cast<LPARAM>(&found));  // all depths
+  return found;
+}
+
 bool SaveWindowPng(HWND window, const std::string& path) {
   RECT area{};
   if (!GetWindowRect(window, &area)) return false;

@@ -96,4 +96,10 @@ void EndProcessesNamed(const std::string& exeName);
 // Copies the window as it is on the screen into a PNG file.
 bool SaveWindowPng(HWND window, const std::string& path);
 
+// The captions of the labels, buttons and check boxes inside window (shown
+// ones, at any depth) that do not fit their control in its own font: each
+// as "id: text (needs ... px, has ...)". A caption cut off on the screen
+// is listed here.
+std::vector<std::string> CutOffCaptions(HWND window);
+
 }  // namespace vemtrix::uitest
