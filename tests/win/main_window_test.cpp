@@ -52,6 +52,43 @@ TEST_F(MainWindowTest, OpensTheCurrentSearchWithItsTreesAndListAndShowsEveryPage
   EXPECT_TRUE(bicyclesTicked);
 }
 
+TEST_F(MainWindowTest, FourSitesInALargeWindowGetATreeSlotEachWithEveryCaptionWhole) {
+  AppSettings().SearchBackpage = 1;
+  AppSettings().SearchDaype = 1;
+  std::vector<RECT> trees;
+  RECT page{};
+  std::vector<std::string> cutOff;
+  Run([&](HWND window) {
+    SelectTab(window, 1);
+    RECT want{0, 0, 640, 560};
+    MapDialogRect(window, &want);
+    SetWindowPos(window, nullptr, 0, 0, want.right, want.bottom, SWP_NOZORDER);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    for (int id : {1016, 1103, 1071, 1073, 1020, 1104, 1072, 1074}) {
+      RECT rect{};
+      if (IsWindowVisible(Find(window, id))) GetWindowRect(Find(window, id), &rect);
+      trees.push_back(rect);
+    }
+    GetWindowRect(GetParent(Find(window, 1016)), &page);
+    cutOff = CutOffCaptions(window);
+    SaveWindowPng(window, Artifact("window-four-sites-large.png"));
+  });
+  ASSERT_EQ(trees.size(), 8u);
+  for (std::size_t i = 0; i < trees.size(); ++i) {
+    const RECT& tree = trees[i];
+    EXPECT_GT(tree.right - tree.left, 100) << "tree " << i << " hidden or squeezed";
+    EXPECT_GT(tree.bottom - tree.top, 60) << "tree " << i << " hidden or squeezed";
+    EXPECT_TRUE(tree.left >= page.left && tree.right <= page.right && tree.top >= page.top &&
+                tree.bottom <= page.bottom)
+        << "tree " << i << " runs off its page";
+    for (std::size_t j = i + 1; j < trees.size(); ++j) {
+      RECT both{};
+      EXPECT_FALSE(IntersectRect(&both, &tree, &trees[j])) << "trees " << i << " and " << j << " overlap";
+    }
+  }
+  EXPECT_EQ(cutOff, std::vector<std::string>{});
+}
+
 TEST_F(MainWindowTest, GoHarvestsIntoTheTopOfTheListAndRestoresTheWindow) {
   testing::FakeSites sites;
   sites.delayMs = 4000;  // two jobs one after the other: time to try commands during the run
