@@ -98,6 +98,7 @@ bool OpenSample(HWND window, DWORD process, const std::string& folder, const std
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);  // each step seen as it happens, also through a pipe
   if (argc != 4) {
     std::fprintf(stderr, "usage: vemtrix_tour PROGRAM SCREENSHOT_FOLDER SAMPLE_SEARCH\n");
     return 2;
@@ -134,8 +135,10 @@ int main(int argc, char** argv) {
   std::printf("tour: Go!\n");
   PressButton(window, 1013);
   WaitUntil([&] { return ControlText(window, 1013) == "Abort"; }, 10000);
-  Pause(1500);
+  // The Diagnostics page while the workers still name their downloads.
   SelectTab(window, 3);
+  WaitUntil([&] { return !ControlText(window, 1120).empty() || ControlText(window, 1013) == "Go!"; }, 10000);
+  Pause(200);
   SaveWindowPng(window, shots + "6-diagnostics-during-run.png");
   SelectTab(window, 0);
   if (!WaitUntil([&] { return ControlText(window, 1013) == "Go!"; }, 300000)) {

@@ -9,10 +9,18 @@ import os
 import subprocess
 import sys
 import tempfile
+import urllib.request
 
 
 def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def slow_down(ms):
+    try:
+        urllib.request.urlopen("http://127.0.0.1/__sim/latency?ms=%d" % ms, timeout=5).read()
+    except OSError as error:
+        print("run: could not change the simulated sites' pace: %s" % error)
 
 
 def main():
@@ -46,8 +54,18 @@ def main():
             return subprocess.run(["wine", program], cwd=args.folder).returncode
         os.makedirs(args.screenshots, exist_ok=True)
         print("run: no display; touring the program on a virtual one")
-        return subprocess.run(["wine", os.path.abspath(args.tour), windows_path(program),
-                               windows_path(args.screenshots), windows_path(args.sample)]).returncode
+        tour = subprocess.Popen(["wine", os.path.abspath(args.tour), windows_path(program),
+                                 windows_path(args.screenshots), windows_path(args.sample)],
+                                stdout=subprocess.PIPE, text=True)
+        for line in tour.stdout:
+            print(line, end="", flush=True)
+            if line.startswith("tour: Go!"):
+                # Slower answers during the search, so that its screenshot
+                # shows the workers at work.
+                slow_down(800)
+            elif line.startswith("tour: saving"):
+                slow_down(150)
+        return tour.wait()
     finally:
         server.terminate()
         server.wait(timeout=10)
