@@ -89,6 +89,48 @@ TEST_F(MainWindowTest, FourSitesInALargeWindowGetATreeSlotEachWithEveryCaptionWh
   EXPECT_EQ(cutOff, std::vector<std::string>{});
 }
 
+TEST_F(MainWindowTest, DeepScanFetchesTheTextsShowsItsWorkerAndMarksTheRows) {
+  testing::FakeSites sites;
+  sites.delayMs = 700;  // time to watch the scan
+  AppSettings().MaxThreads2 = 1;
+  std::string captionDuring, stateDuring, scanRowDuring, captionAfter, stateAfter;
+  std::vector<std::string> fullTextColumn;
+  bool scanBlockShown = false;
+  Run([&](HWND window) {
+    auto state = [&] {
+      char text[64] = {};
+      SendMessageA(Find(window, 1280), SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+      return std::string(text);
+    };
+    Click(window, 1014);
+    WaitUntil([&] { return TextOf(window, 1014) == "Abort DS"; }, 5000);
+    captionDuring = TextOf(window, 1014);
+    stateDuring = state();
+    SelectTab(window, 3);
+    WaitUntil([&] { return !TextOf(window, 1140).empty(); }, 5000);
+    scanRowDuring = TextOf(window, 1140);
+    scanBlockShown = IsWindowVisible(Find(window, 1140)) != FALSE;
+    SaveWindowPng(window, Artifact("page-diagnostics-deep-scan.png"));
+    SelectTab(window, 0);
+    WaitUntil([&] { return TextOf(window, 1014) == "Deep Scan"; }, 30000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    captionAfter = TextOf(window, 1014);
+    stateAfter = state();
+    for (int item = 0; item < ListCount(window); ++item) fullTextColumn.push_back(ListCell(window, item, 4));
+    SaveWindowPng(window, Artifact("page-results-after-deep-scan.png"));
+  });
+  EXPECT_EQ(captionDuring, "Abort DS");
+  EXPECT_EQ(stateDuring, "Scanning");
+  EXPECT_TRUE(scanBlockShown);  // the page switched to the scan rows
+  EXPECT_NE(scanRowDuring.find("seattle.craigslist.org"), std::string::npos) << scanRowDuring;
+  EXPECT_EQ(captionAfter, "Deep Scan");
+  EXPECT_EQ(stateAfter, "Inactive");
+  EXPECT_EQ(fullTextColumn, (std::vector<std::string>{"Yes", "Yes", "Yes"}));
+  for (int row = 1; row <= Results().Count(); ++row) {
+    EXPECT_NE(Results().Field(row, kFieldFullText).find("long enough to count"), std::string::npos) << row;
+  }
+}
+
 TEST_F(MainWindowTest, GoHarvestsIntoTheTopOfTheListAndRestoresTheWindow) {
   testing::FakeSites sites;
   sites.delayMs = 4000;  // two jobs one after the other: time to try commands during the run
