@@ -100,7 +100,7 @@ class Frontend {
   virtual void CatalogMarksChanged() = 0;
 
   // ---- hands a file name or web address to the system's "open" verb.
-  // Window thread.
+  // Window thread, and the update check's own thread when the user says Yes.
   virtual void OpenInBrowser(const std::string& target) = 0;
 
   // ---- audio prompts: speaks text without waiting for the speech. Any thread.

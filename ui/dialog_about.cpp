@@ -1,7 +1,6 @@
 // The About box: the product, its maker's addresses, the lifetime statistics,
 // the running time ticking each second and a radar turning every 1.2 s.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cstdio>
 
@@ -10,6 +9,7 @@
 #include "harvest/sites.h"
 #include "ui/dialogs.h"
 #include "ui/speech.h"
+#include "ui/win32_frontend.h"
 #include "ui/window_state.h"
 
 namespace vemtrix::ui {
@@ -59,9 +59,6 @@ HFONT MakeFont(HWND dialog, int weight, bool underline) {
                      "MS Sans Serif");
 }
 
-void Open(const std::string& target) {
-  ShellExecuteA(GetDesktopWindow(), "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -134,9 +131,9 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
       switch (LOWORD(wParam)) {
         case kIdPicture: ShowTexts(dialog, true); return TRUE;
         case kIdCredits: ShowTexts(dialog, false); return TRUE;
-        case kIdWeb: Open(WebAddress()); return TRUE;
-        case kIdContact: Open(kContact); return TRUE;
-        case kIdVisit: Open(MakerPageAddress()); return TRUE;
+        case kIdWeb: OpenWithShell(WebAddress()); return TRUE;
+        case kIdContact: OpenWithShell(kContact); return TRUE;
+        case kIdVisit: OpenWithShell(MakerPageAddress()); return TRUE;
         case kIdOk:
         case IDCANCEL:
         case IDOK:

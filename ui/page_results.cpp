@@ -3,7 +3,6 @@
 // Go!/Abort command that starts and stops a search run.
 #include <windows.h>
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <algorithm>
 
@@ -16,6 +15,7 @@
 #include "catalogs/search_plan.h"
 #include "commands/search_commands.h"
 #include "ui/logic/window_text.h"
+#include "ui/win32_frontend.h"
 #include "ui/window_state.h"
 
 namespace vemtrix::ui {
@@ -192,7 +192,7 @@ void OpenSelectedResult() {
                               result.link,
               MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
-  ShellExecuteA(GetDesktopWindow(), "open", result.link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  OpenWithShell(result.link);
 }
 
 bool HandleResultsNotify(NMHDR* header, LRESULT* result) {

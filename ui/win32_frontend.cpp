@@ -242,9 +242,13 @@ void Win32Frontend::CatalogMarksChanged() {
   ShowMarksInTrees();
 }
 
-void Win32Frontend::OpenInBrowser(const std::string& target) {
+void OpenWithShell(const std::string& target) {
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   ShellExecuteA(GetDesktopWindow(), "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  if (SUCCEEDED(com)) CoUninitialize();
 }
+
+void Win32Frontend::OpenInBrowser(const std::string& target) { OpenWithShell(target); }
 
 void Win32Frontend::Speak(const std::string& text) { ui::Speak(text); }
 

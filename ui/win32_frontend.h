@@ -93,4 +93,8 @@ class Win32Frontend : public Frontend {
 // Called by the window on its wake-up message.
 void DrainFrontendQueue();
 
+// Hands a file name or web address to the system's "open" verb. Any thread:
+// the shell may use COM, so a thread without it sets it up for the call.
+void OpenWithShell(const std::string& target);
+
 }  // namespace vemtrix::ui
