@@ -2,6 +2,8 @@
 // would drive it: clicks on buttons, tabs, tree check boxes and column
 // headers, keys on the list, answers to message boxes and file dialogs.
 // What the driver sees is recorded and checked once the window has closed.
+#include <tuple>
+
 #include "support/fake_sites.h"
 #include "win/window_fixture.h"
 
@@ -52,41 +54,54 @@ TEST_F(MainWindowTest, OpensTheCurrentSearchWithItsTreesAndListAndShowsEveryPage
   EXPECT_TRUE(bicyclesTicked);
 }
 
-TEST_F(MainWindowTest, FourSitesInALargeWindowGetATreeSlotEachWithEveryCaptionWhole) {
+TEST_F(MainWindowTest, FourSitesLargeAndSmallGetATreeSlotEachWithEveryCaptionWhole) {
   AppSettings().SearchBackpage = 1;
   AppSettings().SearchDaype = 1;
-  std::vector<RECT> trees;
-  RECT page{};
-  std::vector<std::string> cutOff;
+  struct Seen {
+    std::vector<RECT> trees;
+    RECT page{};
+    std::vector<std::string> cutOff;
+  };
+  std::vector<Seen> sizes;
   Run([&](HWND window) {
     SelectTab(window, 1);
-    RECT want{0, 0, 640, 560};
-    MapDialogRect(window, &want);
-    SetWindowPos(window, nullptr, 0, 0, want.right, want.bottom, SWP_NOZORDER);
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
-    for (int id : {1016, 1103, 1071, 1073, 1020, 1104, 1072, 1074}) {
-      RECT rect{};
-      if (IsWindowVisible(Find(window, id))) GetWindowRect(Find(window, id), &rect);
-      trees.push_back(rect);
+    // A large window, then one asked smaller than the window allows.
+    for (auto [width, height, shot] : {std::tuple{640, 560, "window-four-sites-large.png"},
+                                       std::tuple{200, 200, "window-four-sites-smallest.png"}}) {
+      RECT want{0, 0, width, height};
+      MapDialogRect(window, &want);
+      SetWindowPos(window, nullptr, 0, 0, want.right, want.bottom, SWP_NOZORDER);
+      std::this_thread::sleep_for(std::chrono::milliseconds(400));
+      Seen seen;
+      for (int id : {1016, 1103, 1071, 1073, 1020, 1104, 1072, 1074}) {
+        RECT rect{};
+        if (IsWindowVisible(Find(window, id))) GetWindowRect(Find(window, id), &rect);
+        seen.trees.push_back(rect);
+      }
+      GetWindowRect(GetParent(Find(window, 1016)), &seen.page);
+      seen.cutOff = CutOffCaptions(window);
+      SaveWindowPng(window, Artifact(shot));
+      sizes.push_back(seen);
     }
-    GetWindowRect(GetParent(Find(window, 1016)), &page);
-    cutOff = CutOffCaptions(window);
-    SaveWindowPng(window, Artifact("window-four-sites-large.png"));
   });
-  ASSERT_EQ(trees.size(), 8u);
-  for (std::size_t i = 0; i < trees.size(); ++i) {
-    const RECT& tree = trees[i];
-    EXPECT_GT(tree.right - tree.left, 100) << "tree " << i << " hidden or squeezed";
-    EXPECT_GT(tree.bottom - tree.top, 60) << "tree " << i << " hidden or squeezed";
-    EXPECT_TRUE(tree.left >= page.left && tree.right <= page.right && tree.top >= page.top &&
-                tree.bottom <= page.bottom)
-        << "tree " << i << " runs off its page";
-    for (std::size_t j = i + 1; j < trees.size(); ++j) {
-      RECT both{};
-      EXPECT_FALSE(IntersectRect(&both, &tree, &trees[j])) << "trees " << i << " and " << j << " overlap";
+  ASSERT_EQ(sizes.size(), 2u);
+  for (std::size_t size = 0; size < sizes.size(); ++size) {
+    const Seen& seen = sizes[size];
+    for (std::size_t i = 0; i < seen.trees.size(); ++i) {
+      const RECT& tree = seen.trees[i];
+      EXPECT_GT(tree.right - tree.left, 100) << "size " << size << ": tree " << i << " hidden or squeezed";
+      EXPECT_GT(tree.bottom - tree.top, 60) << "size " << size << ": tree " << i << " hidden or squeezed";
+      EXPECT_TRUE(tree.left >= seen.page.left && tree.right <= seen.page.right && tree.top >= seen.page.top &&
+                  tree.bottom <= seen.page.bottom)
+          << "size " << size << ": tree " << i << " runs off its page";
+      for (std::size_t j = i + 1; j < seen.trees.size(); ++j) {
+        RECT both{};
+        EXPECT_FALSE(IntersectRect(&both, &tree, &seen.trees[j]))
+            << "size " << size << ": trees " << i << " and " << j << " overlap";
+      }
     }
+    EXPECT_EQ(seen.cutOff, std::vector<std::string>{}) << "size " << size;
   }
-  EXPECT_EQ(cutOff, std::vector<std::string>{});
 }
 
 TEST_F(MainWindowTest, DeepScanFetchesTheTextsShowsItsWorkerAndMarksTheRows) {
