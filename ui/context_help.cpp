@@ -108,6 +108,14 @@ void ShowOwnPopup(const std::string& text, POINT at) {
   ReleaseDC(nullptr, dc);
   int width = size.right + 2 * kPopupMargin;
   int height = size.bottom + 2 * kPopupMargin;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoA(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    ScreenPoint place =
+        PlaceHelpPopup({at.x, at.y}, width, height, {work.left, work.top, work.right, work.bottom});
+    at = POINT{place.x, place.y};
+  }
   ownPopup = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kPopupClass, "", WS_POPUP, at.x, at.y, width, height,
                              Main().window, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (ownPopup == nullptr) return;

@@ -45,3 +45,15 @@ TEST(HelpTextsTest, SampleOfEveryPageRangesWebNamesAndUnlistedControls) {
   // Labels, the tab control and unknown ids have no help.
   for (int id : {1033, 1003, 1001, 1160, 1290, 0, -1}) EXPECT_EQ(HelpTextFor(id), "") << id;
 }
+
+TEST(HelpTextsTest, ThePopupStaysOnTheScreen) {
+  const ScreenArea work{0, 0, 1024, 738};  // a task bar below
+  EXPECT_EQ(PlaceHelpPopup({500, 300}, 200, 60, work), (ScreenPoint{500, 300}));
+  EXPECT_EQ(PlaceHelpPopup({900, 300}, 200, 60, work), (ScreenPoint{824, 300}));  // the right edge
+  EXPECT_EQ(PlaceHelpPopup({500, 700}, 200, 60, work), (ScreenPoint{500, 678}));  // the task bar
+  EXPECT_EQ(PlaceHelpPopup({1030, 750}, 200, 60, work), (ScreenPoint{824, 678}));
+  // Larger than the area: its top left corner stays in sight.
+  EXPECT_EQ(PlaceHelpPopup({500, 300}, 1100, 800, work), (ScreenPoint{0, 0}));
+  // A second monitor to the left, at negative coordinates.
+  EXPECT_EQ(PlaceHelpPopup({-100, 10}, 200, 60, {-1280, 0, 0, 1024}), (ScreenPoint{-200, 10}));
+}

@@ -227,4 +227,13 @@ std::string HelpTextFor(int controlId) {
   return "";
 }
 
+ScreenPoint PlaceHelpPopup(ScreenPoint at, int width, int height, ScreenArea work) {
+  ScreenPoint place = at;
+  if (place.x + width > work.right) place.x = work.right - width;
+  if (place.y + height > work.bottom) place.y = work.bottom - height;
+  if (place.x < work.left) place.x = work.left;
+  if (place.y < work.top) place.y = work.top;
+  return place;
+}
+
 }  // namespace vemtrix
