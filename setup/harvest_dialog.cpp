@@ -14,6 +14,7 @@
 #include "core/settings.h"
 #include "platform/platform.h"
 #include "ui/control_table.h"
+#include "ui/win32_frontend.h"
 
 namespace vemtrix::setup {
 
@@ -127,23 +128,7 @@ void DialogFrontend::HarvestSiteChanged(SiteId site) {
 
 MessageAnswer DialogFrontend::ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon,
                                           MessageButtons buttons, MessageModality modality) {
-  UINT flags = buttons == MessageButtons::YesNo         ? MB_YESNO
-               : buttons == MessageButtons::YesNoCancel ? MB_YESNOCANCEL
-                                                        : MB_OK;
-  switch (icon) {
-    case MessageIcon::Error: flags |= MB_ICONSTOP; break;
-    case MessageIcon::Warning: flags |= MB_ICONWARNING; break;
-    case MessageIcon::Information: flags |= MB_ICONINFORMATION; break;
-    case MessageIcon::Question: flags |= MB_ICONQUESTION; break;
-    case MessageIcon::None: break;
-  }
-  if (modality == MessageModality::System) flags |= MB_SYSTEMMODAL;
-  switch (MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags)) {
-    case IDYES: return MessageAnswer::Yes;
-    case IDNO: return MessageAnswer::No;
-    case IDCANCEL: return MessageAnswer::Cancel;
-    default: return MessageAnswer::Ok;
-  }
+  return ui::ShowMessageBox(nullptr, caption, text, icon, buttons, modality);
 }
 
 // The whole log in the field, scrolled to its end, drawn once.

@@ -102,12 +102,17 @@ INT_PTR CALLBACK QuickFilterProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_CLOSE:
       EndDialog(dialog, 0);
       return TRUE;
-    case WM_DESTROY:
+    case WM_DESTROY: {
       ++generation;  // a refill still running is dropped
+      // Matches posted but not yet taken would die with the window's queue.
+      MSG pending;
+      while (PeekMessageA(&pending, dialog, kMsgMatchesReady, kMsgMatchesReady, PM_REMOVE))
+        delete reinterpret_cast<std::vector<QuickFilterListRow>*>(pending.lParam);
       quickFilter = nullptr;
       shown.clear();
       shown.shrink_to_fit();
       return FALSE;
+    }
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case kIdFilterBox:

@@ -284,13 +284,17 @@ void WaitForWorkers(int timeoutMs) {
 
 void CloseCommand() {
   MainWindowState& state = Main();
-  if (state.closing) return;
+  if (state.closing || state.closeRequested) return;
   if (Dirty.load() != 0 &&
       AskUser("Really exit?", "You have unsaved results. Are you sure you want to exit without saving?",
               MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
+  // From here the window is on its way out: a second close asks nothing, and
+  // while the workers stop no command can start new work.
+  state.closeRequested = true;
   AbortFlag = 1;
   DeepScanAbort = 1;
+  if (SearchRunning.load() != 0 || DeepScanActive.load() != 0) EnableWindow(state.window, FALSE);
   WaitForWorkers(10000);
   SaveWindowSettings();
   CloseSecondaryDialogs();
@@ -420,7 +424,7 @@ void SelectPage(int page) {
 }
 
 int AskUser(const std::string& caption, const std::string& text, UINT flags) {
-  return MessageBoxA(Main().window, text.c_str(), caption.c_str(), flags);
+  return MessageBoxA(BoxOwner(Main().window), text.c_str(), caption.c_str(), flags);
 }
 
 void ErrorBox(const std::string& text, bool systemModal) {
@@ -626,6 +630,12 @@ void ShowMainWindow() {
     bool ours = msg.hwnd == window || IsChild(window, msg.hwnd);
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && InHelpMode()) {
       EndHelpMode();
+      continue;
+    }
+    // A key while the help pop-up is up only closes it (the pop-up never has
+    // the focus: Esc would otherwise reach the accelerators and close the window).
+    if (HWND popup = HelpPopupWindow(); popup != nullptr && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)) {
+      SendMessageA(popup, WM_KEYDOWN, msg.wParam, msg.lParam);
       continue;
     }
     if (ours && state.accelerators != nullptr && TranslateAcceleratorA(window, state.accelerators, &msg)) continue;

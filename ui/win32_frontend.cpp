@@ -191,13 +191,11 @@ MessageAnswer Win32Frontend::ShowMessage(const std::string& caption, const std::
   if (!attached_) {
     return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
   }
-  UINT flags = IconFlags(icon) | ButtonFlags(buttons);
-  if (modality == MessageModality::System) flags |= MB_SYSTEMMODAL;
-  // On the window's thread the box belongs to the window; a worker's box has
-  // no owner and blocks only that worker.
-  HWND owner = OnWindowThread() ? window_ : nullptr;
+  // On the window's thread the box belongs to the window (or the dialog open
+  // over it); a worker's box has no owner and blocks only that worker.
+  HWND owner = OnWindowThread() ? BoxOwner(window_) : nullptr;
   if (OnWindowThread()) Drain();
-  return AnswerOf(MessageBoxA(owner, text.c_str(), caption.c_str(), flags));
+  return ShowMessageBox(owner, caption, text, icon, buttons, modality);
 }
 
 std::optional<std::string> Win32Frontend::ChooseFile(const FileDialogRequest& request) {
@@ -210,7 +208,7 @@ std::optional<std::string> Win32Frontend::ChooseFile(const FileDialogRequest& re
   request.proposedName.copy(path, sizeof path - 1);
   OPENFILENAMEA dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = OnWindowThread() ? window_ : nullptr;
+  dialog.hwndOwner = OnWindowThread() ? BoxOwner(window_) : nullptr;
   dialog.lpstrFilter = filter.c_str();
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = path;
@@ -240,6 +238,18 @@ void Win32Frontend::CurrentSearchChanged() {
 void Win32Frontend::CatalogMarksChanged() {
   if (!attached_ || !OnWindowThread()) return;
   ShowMarksInTrees();
+}
+
+MessageAnswer ShowMessageBox(HWND owner, const std::string& caption, const std::string& text, MessageIcon icon,
+                             MessageButtons buttons, MessageModality modality) {
+  UINT flags = IconFlags(icon) | ButtonFlags(buttons);
+  if (modality == MessageModality::System) flags |= MB_SYSTEMMODAL;
+  return AnswerOf(MessageBoxA(owner, text.c_str(), caption.c_str(), flags));
+}
+
+HWND BoxOwner(HWND window) {
+  HWND popup = GetLastActivePopup(window);
+  return popup != nullptr ? popup : window;
 }
 
 void OpenWithShell(const std::string& target) {

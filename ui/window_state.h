@@ -48,6 +48,7 @@ struct MainWindowState {
   HACCEL accelerators = nullptr;
   int currentPage = kPageResults;
   bool closing = false;
+  bool closeRequested = false;  // the close command has begun (it may wait for workers)
   HWND focusBeforeDeactivate = nullptr;
   HWND hoveredCityTree = nullptr;
   HWND hoveredSectionTree = nullptr;

@@ -27,7 +27,8 @@ TEST_F(DialogsTest, NewSearchQuickFilterAndAboutBox) {
   bool emptyNameKeptDialog = false, reset = false;
   std::string nameAfterNew, termsAfterNew, matchesText, runningBefore, runningAfter, bytesLine;
   int page = -1;
-  bool seattleStillTicked = false, radarTurned = false, filterClosedByEsc = false;
+  bool seattleStillTicked = false, radarTurned = false, filterClosedByEsc = false, filterWaited = false;
+  HWND filterWindow = nullptr, viewQuestionOwner = nullptr;
   std::vector<std::string> cutOff;  // captions that do not fit, in any of the three
   auto noteCutOff = [&](HWND dialog) {
     for (const std::string& caption : CutOffCaptions(dialog)) cutOff.push_back(WindowText(dialog) + " " + caption);
@@ -36,6 +37,7 @@ TEST_F(DialogsTest, NewSearchQuickFilterAndAboutBox) {
     // Quick filter: every result at first; a phrase and a negative term narrow it.
     Click(window, 1262);
     HWND filter = WaitForWindow("Search inside search results", GetCurrentProcessId());
+    filterWindow = filter;
     if (filter != nullptr) {
       WaitUntil([&] { return TextOf(filter, 5006) == "3"; }, 5000);
       SetWindowTextA(Find(filter, 5005), "bike -cargo");
@@ -43,6 +45,17 @@ TEST_F(DialogsTest, NewSearchQuickFilterAndAboutBox) {
       matchesText = TextOf(filter, 5006);
       SaveWindowPng(filter, Artifact("dialog-quick-filter.png"));
       noteCutOff(filter);
+      // Double-clicking a match asks first; the question belongs to the
+      // filter window, which waits for the answer.
+      AppSettings().ConfirmSpawn = 1;
+      SendMessageA(Find(filter, 5001), LB_SETCURSEL, 0, 0);
+      PostMessageA(filter, WM_COMMAND, MAKEWPARAM(5001, LBN_DBLCLK), reinterpret_cast<LPARAM>(Find(filter, 5001)));
+      if (HWND question = WaitForMessageBox("View it?", GetCurrentProcessId(), 5000)) {
+        viewQuestionOwner = GetWindow(question, GW_OWNER);
+        filterWaited = IsWindowEnabled(filter) == FALSE;
+        AnswerMessageBox(question, IDNO);
+        WaitForWindowGone(question, 5000);
+      }
       PostMessageA(Find(filter, 5005), WM_KEYDOWN, VK_ESCAPE, 0);
       PostMessageA(filter, WM_COMMAND, IDCANCEL, 0);  // what Esc does in a dialog
       filterClosedByEsc = WaitForWindowGone(filter, 5000);
@@ -87,6 +100,8 @@ TEST_F(DialogsTest, NewSearchQuickFilterAndAboutBox) {
   });
   EXPECT_EQ(matchesText, "1");
   EXPECT_TRUE(filterClosedByEsc);
+  EXPECT_EQ(viewQuestionOwner, filterWindow);
+  EXPECT_TRUE(filterWaited);
   EXPECT_NE(runningBefore, runningAfter);
   EXPECT_EQ(runningAfter.rfind("Time spent running: 0:00:0", 0), 0u) << runningAfter;
   EXPECT_TRUE(radarTurned);
@@ -106,6 +121,7 @@ TEST_F(DialogsTest, DiagnosticsRowsDuringARunCompactModeAndHelp) {
   AppSettings().MaxThreads = 1;
   std::string rowDuring, rowAfter, progressPart;
   bool compactShowsScan = true, tallShowsScan = false, popupForButton = false, popupForLabel = true;
+  bool popupClosedByEsc = false, windowKeptByEsc = false;
   std::vector<std::string> cutOffDuring, cutOffTall;
   Run([&](HWND window) {
     Click(window, 1013);
@@ -145,8 +161,15 @@ TEST_F(DialogsTest, DiagnosticsRowsDuringARunCompactModeAndHelp) {
     askHelpOn(1261);
     popupForButton = ui::HelpPopupWindow() != nullptr;
     SaveWindowPng(window, Artifact("help-popup.png"));
-    PostMessageA(ui::HelpPopupWindow(), WM_KEYDOWN, VK_ESCAPE, 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // Esc as the user presses it: to the control with the focus, through the
+    // window's own loop. It closes the pop-up, not the window.
+    GUITHREADINFO focus{};
+    focus.cbSize = sizeof focus;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &focus);
+    PostMessageA(focus.hwndFocus != nullptr ? focus.hwndFocus : window, WM_KEYDOWN, VK_ESCAPE, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    popupClosedByEsc = ui::HelpPopupWindow() == nullptr;
+    windowKeptByEsc = IsWindowVisible(window) && FindAnyMessageBox(GetCurrentProcessId()) == nullptr;
     askHelpOn(1160);  // a slot label: no entry
     popupForLabel = ui::HelpPopupWindow() != nullptr;
   });
@@ -158,6 +181,8 @@ TEST_F(DialogsTest, DiagnosticsRowsDuringARunCompactModeAndHelp) {
   EXPECT_FALSE(compactShowsScan);
   EXPECT_TRUE(tallShowsScan);
   EXPECT_TRUE(popupForButton);
+  EXPECT_TRUE(popupClosedByEsc);
+  EXPECT_TRUE(windowKeptByEsc);
   EXPECT_FALSE(popupForLabel);
 }
 
