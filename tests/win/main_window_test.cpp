@@ -200,6 +200,29 @@ TEST_F(MainWindowTest, GoHarvestsIntoTheTopOfTheListAndRestoresTheWindow) {
   EXPECT_EQ(exitQuestion, "You have unsaved results. Are you sure you want to exit without saving?");
 }
 
+TEST_F(MainWindowTest, ClosingDuringARunAsksOnlyOnce) {
+  testing::FakeSites sites;
+  sites.delayMs = 3000;
+  AppSettings().MaxThreads = 1;
+  std::string firstQuestion;
+  bool askedAgain = true, closed = false;
+  Run([&](HWND window) {
+    Click(window, 1013);
+    WaitUntil([&] { return TextOf(window, 1013) == "Abort"; });
+    Dirty = 1;  // results the user has not saved
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    firstQuestion = Answer("Really exit?", IDYES);
+    // An impatient second click on the close box while the workers stop.
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    askedAgain = WaitForMessageBox("Really exit?", GetCurrentProcessId(), 1000) != nullptr;
+    closed = WaitForWindowGone(window, 15000);
+    Dirty = 0;  // closed: nothing left to ask about
+  });
+  EXPECT_EQ(firstQuestion, "You have unsaved results. Are you sure you want to exit without saving?");
+  EXPECT_FALSE(askedAgain);
+  EXPECT_TRUE(closed);
+}
+
 TEST_F(MainWindowTest, SaveAndLoadGoThroughTheFileDialogsAndKeepOnlyTheBareName) {
   std::string nameAfterSave, nameAfterCancel, nameAfterLoad, failedSaveQuestion, cancelledSave;
   bool savedFile = false, cancelled = false, loaded = false;
