@@ -9,7 +9,6 @@ import json
 import os
 import subprocess
 import sys
-import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -45,21 +44,8 @@ def unescape(text):
     return "".join(out)
 
 
-class CliDeep(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.sim = subprocess.Popen([sys.executable, SIM, "--port", "0"], stdout=subprocess.PIPE)
-        cls.port = int(cls.sim.stdout.readline().decode().split()[-1])
-        cls.tmp = tempfile.TemporaryDirectory()
-        for name, text in search.CATALOGS.items():
-            with open(os.path.join(cls.tmp.name, name), "w", newline="") as f:
-                f.write(text)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.sim.terminate()
-        cls.sim.wait(timeout=10)
-        cls.tmp.cleanup()
+class CliDeep(search.SimulatedSitesCase):
+    CATALOG_FILES = search.CATALOGS
 
     def cli(self, *args):
         return subprocess.run([CLI] + list(args) + ["--connect-to", "127.0.0.1:%d" % self.port],

@@ -8,7 +8,6 @@ output scopes.
 import os
 import subprocess
 import sys
-import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -30,17 +29,13 @@ SAVED = ("Vemtrix Saved Search\r\n"
          "\"http://seattle.craigslist.org/bik/1.html\",\"old text\"\r\n")
 
 
-class CliExport(unittest.TestCase):
+class CliExport(search.SimulatedSitesCase):
+    CATALOG_FILES = search.CATALOGS
+    CATALOG_FOLDER = "catalogs"
+
     @classmethod
     def setUpClass(cls):
-        cls.sim = subprocess.Popen([sys.executable, SIM, "--port", "0"], stdout=subprocess.PIPE)
-        cls.port = int(cls.sim.stdout.readline().decode().split()[-1])
-        cls.tmp = tempfile.TemporaryDirectory()
-        cls.catalogs = os.path.join(cls.tmp.name, "catalogs")
-        os.mkdir(cls.catalogs)
-        for name, text in search.CATALOGS.items():
-            with open(os.path.join(cls.catalogs, name), "w", newline="") as f:
-                f.write(text)
+        super().setUpClass()
         cls.vem = os.path.join(cls.tmp.name, "weekly lamps.vem")
         with open(cls.vem, "w", newline="") as f:
             f.write(SAVED)
@@ -49,12 +44,6 @@ class CliExport(unittest.TestCase):
                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
         assert proc.returncode == 0, proc.stderr
         cls.printed = proc.stdout.decode("latin-1").split("\n")[:-2]
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.sim.terminate()
-        cls.sim.wait(timeout=10)
-        cls.tmp.cleanup()
 
     def export(self, *args):
         return subprocess.run([CLI, "export", "--vem", self.vem, "--catalogs", self.catalogs,

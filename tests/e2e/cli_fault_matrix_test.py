@@ -14,13 +14,13 @@ import json
 import os
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 import urllib.request
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from cli_deep_test import CLI, SIM, simulator, unescape  # noqa: E402
+from cli_search_test import SimulatedSitesCase  # noqa: E402
 
 
 def term_of(name):
@@ -51,28 +51,19 @@ CELLS = {
 }
 
 
-class FaultMatrix(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.sim = subprocess.Popen([sys.executable, SIM, "--port", "0"], stdout=subprocess.PIPE)
-        cls.port = int(cls.sim.stdout.readline().decode().split()[-1])
-        cls.tmp = tempfile.TemporaryDirectory()
-        cities = ['"Region","CountryCode","CountryName","CityName","CityURL"']
-        for name in list(CELLS) + ["refuse"]:
-            cities.append('"North America","US","United States","%s","http://search-%s.craigslist.org/"'
-                          % (name, name))
-        files = {"CLcitylist.csv": "\r\n".join(cities) + "\r\n",
-                 "CLsectlist.csv": '"MasterSectionCode","SectionCode","SectionName"\r\n'
-                                   '"sss","fuo","furniture - by owner"\r\n'}
-        for name, text in files.items():
-            with open(os.path.join(cls.tmp.name, name), "w", newline="") as f:
-                f.write(text)
+def fault_catalogs():
+    """One Craigslist city per fault cell (and one refused), one section."""
+    cities = ['"Region","CountryCode","CountryName","CityName","CityURL"']
+    for name in list(CELLS) + ["refuse"]:
+        cities.append('"North America","US","United States","%s","http://search-%s.craigslist.org/"'
+                      % (name, name))
+    return {"CLcitylist.csv": "\r\n".join(cities) + "\r\n",
+            "CLsectlist.csv": '"MasterSectionCode","SectionCode","SectionName"\r\n'
+                              '"sss","fuo","furniture - by owner"\r\n'}
 
-    @classmethod
-    def tearDownClass(cls):
-        cls.sim.terminate()
-        cls.sim.wait(timeout=10)
-        cls.tmp.cleanup()
+
+class FaultMatrix(SimulatedSitesCase):
+    CATALOG_FILES = fault_catalogs()
 
     def control(self, target):
         with urllib.request.urlopen("http://127.0.0.1:%d%s" % (self.port, target), timeout=30) as answer:

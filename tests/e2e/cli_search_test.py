@@ -62,6 +62,31 @@ SECTION_NAMES = {"CL:bik": ("bik", "bicycles"), "CL:fuo": ("fuo", "furniture - b
 SITE = {"craigslist": "CL", "kijiji": "KJ", "backpage": "BP", "daype": "DA"}
 
 
+class SimulatedSitesCase(unittest.TestCase):
+    """A site simulator on a free port and a temporary folder with catalog
+    files, for a whole test class. CATALOG_FILES names the files; they go in
+    the folder itself, or in its sub-folder CATALOG_FOLDER (cls.catalogs)."""
+    CATALOG_FILES = {}
+    CATALOG_FOLDER = ""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.sim = subprocess.Popen([sys.executable, SIM, "--port", "0"], stdout=subprocess.PIPE)
+        cls.port = int(cls.sim.stdout.readline().decode().split()[-1])
+        cls.tmp = tempfile.TemporaryDirectory()
+        cls.catalogs = os.path.join(cls.tmp.name, cls.CATALOG_FOLDER) if cls.CATALOG_FOLDER else cls.tmp.name
+        os.makedirs(cls.catalogs, exist_ok=True)
+        for name, text in cls.CATALOG_FILES.items():
+            with open(os.path.join(cls.catalogs, name), "w", newline="") as f:
+                f.write(text)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.sim.terminate()
+        cls.sim.wait(timeout=10)
+        cls.tmp.cleanup()
+
+
 def escape(text):
     return text.replace("\\", "\\\\").replace("\t", "\\t").replace("\r", "\\r").replace("\n", "\\n")
 
@@ -80,21 +105,8 @@ def run(args):
     return proc.stdout
 
 
-class CliSearch(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.sim = subprocess.Popen([sys.executable, SIM, "--port", "0"], stdout=subprocess.PIPE)
-        cls.port = int(cls.sim.stdout.readline().decode().split()[-1])
-        cls.tmp = tempfile.TemporaryDirectory()
-        for name, text in CATALOGS.items():
-            with open(os.path.join(cls.tmp.name, name), "w", newline="") as f:
-                f.write(text)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.sim.terminate()
-        cls.sim.wait(timeout=10)
-        cls.tmp.cleanup()
+class CliSearch(SimulatedSitesCase):
+    CATALOG_FILES = CATALOGS
 
     def expected_store(self):
         today = datetime.date.today().isoformat()
