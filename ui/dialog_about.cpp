@@ -59,7 +59,6 @@ HFONT MakeFont(HWND dialog, int weight, bool underline) {
                      "MS Sans Serif");
 }
 
-
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: {

@@ -634,7 +634,8 @@ void ShowMainWindow() {
     }
     // A key while the help pop-up is up only closes it (the pop-up never has
     // the focus: Esc would otherwise reach the accelerators and close the window).
-    if (HWND popup = HelpPopupWindow(); popup != nullptr && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)) {
+    HWND popup = HelpPopupWindow();
+    if (popup != nullptr && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)) {
       SendMessageA(popup, WM_KEYDOWN, msg.wParam, msg.lParam);
       continue;
     }
