@@ -219,7 +219,7 @@ namespace {
 bool PageStep(const char* title, CatalogId id, const std::string& intro, const char* host, const char* path,
               std::string_view marker, PageScan (*scanner)(std::string_view), const char* written,
               const std::string& userAgent) {
-  UI().SetHarvestButtonCaption(title);
+  ShowStepTitle(title);
   CatalogText out(id);
   Log(intro + "\r\n");
   std::string page;

@@ -17,6 +17,9 @@ std::atomic<SiteId> HarvestPhase{SiteId::None};
 
 namespace {
 
+// The view of the harvest under way; nullptr outside HarvestCatalogs.
+std::atomic<HarvestView*> currentView{nullptr};
+
 std::mutex logLock;
 std::string& LogText() {
   static std::string text;
@@ -30,8 +33,8 @@ void AppendHarvestLog(std::string_view text) {
     std::lock_guard<std::mutex> guard(logLock);
     LogText().append(text);
   }
-  // The front end is told outside the lock: it may read the whole log back.
-  UI().HarvestLogAppended(std::string(text));
+  // The view is told outside the lock: it may read the whole log back.
+  if (HarvestView* view = currentView.load()) view->LogAppended(std::string(text));
 }
 
 std::string HarvestLogText() {
@@ -44,9 +47,10 @@ void ResetHarvestLog(std::string_view initial) {
   LogText().assign(initial);
 }
 
-void HarvestCatalogs(const std::string& userAgent) {
+void HarvestCatalogs(const std::string& userAgent, HarvestView& view) {
   using namespace catalogs;
-  UI().EnableHarvestButtons(false, false);
+  currentView = &view;
+  view.ButtonsEnabled(false, false);
   // Craigslist starts the picture animation; the run itself begins with Backpage.
   SetHarvestPhase(SiteId::Craigslist);
   SetHarvestPhase(SiteId::Backpage);
@@ -74,15 +78,20 @@ void HarvestCatalogs(const std::string& userAgent) {
   // The picture stops after a failure too: nothing is being harvested any more.
   SetHarvestPhase(SiteId::None);
 
-  UI().EnableHarvestButtons(true, false);
-  UI().SetHarvestButtonCaption(FirstRunResult == 1 ? "Start" : "Exit (Try Later)");
+  view.ButtonsEnabled(true, false);
+  view.ButtonCaption(FirstRunResult == 1 ? "Start" : "Exit (Try Later)");
+  currentView = nullptr;
 }
 
 namespace catalogs {
 
 void SetHarvestPhase(SiteId site) {
   HarvestPhase = site;
-  UI().HarvestSiteChanged(site);
+  if (HarvestView* view = currentView.load()) view->SiteChanged(site);
+}
+
+void ShowStepTitle(const std::string& title) {
+  if (HarvestView* view = currentView.load()) view->ButtonCaption(title);
 }
 
 void Log(std::string_view text) { AppendHarvestLog(text); }

@@ -150,7 +150,7 @@ GeographyPage ReadGeographyPage(std::string_view response) {
 }
 
 bool CraigslistSectionsStep(const std::string& userAgent) {
-  UI().SetHarvestButtonCaption("Grabbing CL Sections");
+  ShowStepTitle("Grabbing CL Sections");
   CatalogText out(CatalogId::ClSections);
   for (int n = 1; n <= kMasterSectionCount; ++n) {
     const MasterSection& master = kMasterSections[n - 1];
@@ -169,7 +169,7 @@ bool CraigslistSectionsStep(const std::string& userAgent) {
 }
 
 bool CraigslistStatesStep(const std::string& userAgent) {
-  UI().SetHarvestButtonCaption("Grabbing CL States");
+  ShowStepTitle("Grabbing CL States");
   CatalogText out(CatalogId::ClStates);
   CatalogTable& states = StateTable();
   ClearCatalog(states);
@@ -208,7 +208,7 @@ bool CraigslistStatesStep(const std::string& userAgent) {
 }
 
 bool CraigslistCitiesStep(const std::string& userAgent) {
-  UI().SetHarvestButtonCaption("Grabbing CL Cities");
+  ShowStepTitle("Grabbing CL Cities");
   CatalogText out(CatalogId::ClCities);
   for (int i = 1; i <= kCountryCodeCount; ++i) {
     const std::string_view entry = CountryCodeList[i - 1];

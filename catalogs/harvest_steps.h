@@ -23,6 +23,9 @@ struct PageScan {
   std::string log;
 };
 
+// The harvest's button shows a step's title ("Grabbing CL Sections").
+void ShowStepTitle(const std::string& title);
+
 // ---------------------------------------------------------------- fetching
 
 // The Kijiji steps' fatal line has no leading spaces.

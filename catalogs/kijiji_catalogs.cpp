@@ -173,7 +173,7 @@ PageScan ScanKijijiStateCities(std::string_view page, std::string_view stateName
 }
 
 bool KijijiSectionsStep(const std::string& userAgent) {
-  UI().SetHarvestButtonCaption("Grabbing KJ Sections");
+  ShowStepTitle("Grabbing KJ Sections");
   CatalogText out(CatalogId::KjSections);
   std::string page;
   if (!FetchOrReport(kKijijiLosAngelesHost, "/", "<h2 class=\"title\"", HttpRedirect::Follow, userAgent,
@@ -210,7 +210,7 @@ void SplitStateLink(const std::string& link, std::string& host, std::string& pat
 }  // namespace
 
 bool KijijiCitiesStep(const std::string& userAgent) {
-  UI().SetHarvestButtonCaption("Grabbing KJ Cities");
+  ShowStepTitle("Grabbing KJ Cities");
   CatalogText out(CatalogId::KjCities);
   Log("Processing Kijiji City Data\r\n");
 

@@ -29,7 +29,8 @@ void StartDeepScan(const Settings& settings) {
   }
   DeepScanAbort = 0;
   UI().ShowDeepScanRows();
-  UI().ShowProgress(ProgressPermille.load(), "Scanning");
+  UI().ShowProgress(ProgressPermille.load());
+  UI().ShowRunState(RunState::Scanning);
   DeepScanActive = 1;
   StartDeepScanLauncher(scan);
 }

@@ -30,6 +30,9 @@ enum class WorkerBlock { Search, DeepScan };
 // A worker row's light: nothing to do, a download under way, a problem
 // (a retry countdown or a failed download).
 enum class WorkerLight { Idle, Downloading, Problem };
+// What the status bar's run-state part says: "Inactive" between runs,
+// "Searching" during a search, "Scanning" while a deep scan runs alone.
+enum class RunState { Inactive, Searching, Scanning };
 
 // What a save or open dialog shows.
 struct FileDialogRequest {
@@ -47,8 +50,9 @@ class Frontend {
   virtual ~Frontend() = default;
 
   // ---- status bar and status page (any thread)
-  // Status bar part `part` (0-based) shows text.
-  virtual void ShowStatusPart(int part, const std::string& text) = 0;
+  // The status bar's request line (its wide first part) shows text: the
+  // page being fetched, a run's error pages. Any thread.
+  virtual void ShowRequestLine(const std::string& text) = 0;
   // The status page's downloaded-bytes field shows bytes (formatted "0,").
   virtual void ShowBytesDownloaded(std::uint32_t bytes) = 0;
   // The status page's new-results counter and total.
@@ -60,9 +64,12 @@ class Frontend {
   // and deep-scan workers.
   virtual void ShowWorkerRow(WorkerBlock block, int slot, const std::string& text, WorkerLight light,
                              SiteId site) = 0;
-  // The progress part of the status bar shows text; the bar shows permille.
-  // Called from the dispatcher and deep-scan workers.
-  virtual void ShowProgress(int permille, const std::string& text) = 0;
+  // The progress bar shows permille (0..1000). Called from the dispatcher
+  // and deep-scan workers.
+  virtual void ShowProgress(int permille) = 0;
+  // The run-state part of the status bar. Called from the dispatcher, the
+  // deep scan's last worker and the window thread.
+  virtual void ShowRunState(RunState state) = 0;
   // A search run has ended: title, Go! buttons and the controls disabled for
   // the run are restored. Called from the dispatcher thread as it ends.
   virtual void SearchRunEnded() = 0;
@@ -105,31 +112,18 @@ class Frontend {
 
   // ---- audio prompts: speaks text without waiting for the speech. Any thread.
   virtual void Speak(const std::string& text) = 0;
-
-  // ---- the first-run catalog download ("Download Sections and Cities"),
-  // called from the harvesting thread.
-  // text was appended to the harvest log; the log field shows the whole log
-  // (HarvestLogText()) scrolled to its end.
-  virtual void HarvestLogAppended(const std::string& text) = 0;
-  // The "Begin Download" button's caption (a step's title, then "Start" or
-  // "Exit (Try Later)").
-  virtual void SetHarvestButtonCaption(const std::string& caption) = 0;
-  // Which of the dialog's two buttons take clicks.
-  virtual void EnableHarvestButtons(bool beginDownload, bool cancel) = 0;
-  // The site being harvested changed (SiteId::None: idle). The first site of
-  // a run starts the picture animation.
-  virtual void HarvestSiteChanged(SiteId site) = 0;
 };
 
 // A front end that shows nothing and answers every question with its
 // default (Ok, or No); the engine's default.
 class NullFrontend : public Frontend {
  public:
-  void ShowStatusPart(int, const std::string&) override {}
+  void ShowRequestLine(const std::string&) override {}
   void ShowBytesDownloaded(std::uint32_t) override {}
   void ShowResultCounters(std::int32_t, std::int32_t) override {}
   void ShowWorkerRow(WorkerBlock, int, const std::string&, WorkerLight, SiteId) override {}
-  void ShowProgress(int, const std::string&) override {}
+  void ShowProgress(int) override {}
+  void ShowRunState(RunState) override {}
   void SearchRunEnded() override {}
   void ShowDeepScanRows() override {}
   void DeepScanStateChanged(bool) override {}
@@ -145,19 +139,11 @@ class NullFrontend : public Frontend {
   void CatalogMarksChanged() override {}
   void OpenInBrowser(const std::string&) override {}
   void Speak(const std::string&) override {}
-  void HarvestLogAppended(const std::string&) override {}
-  void SetHarvestButtonCaption(const std::string&) override {}
-  void EnableHarvestButtons(bool, bool) override {}
-  void HarvestSiteChanged(SiteId) override {}
 };
 
 // The front end in use. Never null: SetFrontend(nullptr) restores NullFrontend.
 Frontend& UI();
 void SetFrontend(Frontend* frontend);
-
-// Status bar part indices.
-inline constexpr int kStatusPartRequest = 1;
-inline constexpr int kStatusPartProgress = 2;
 
 // A count with thousands separators ("0," format): 1234567 gives "1,234,567".
 std::string FormatCount(std::int64_t value);

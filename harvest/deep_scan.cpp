@@ -76,9 +76,10 @@ void Worker(int slot, const DeepScanSettings& settings) {
   }
 
   if (outOfWork && SearchRunning == 0) {
-    UI().ShowStatusPart(kStatusPartRequest, "");
+    UI().ShowRequestLine("");
     ProgressPermille = 1000;
-    UI().ShowProgress(1000, "Inactive");
+    UI().ShowProgress(1000);
+    UI().ShowRunState(RunState::Inactive);
     if (settings.audioPrompts) UI().Speak("Deep scanning complete!");
   }
 

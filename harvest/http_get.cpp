@@ -152,7 +152,7 @@ namespace {
 std::string Fetch(const std::string& host, const std::string& path, HttpDisplay display, const std::string& userAgent,
                   std::size_t maxBytes, HttpOutcome& outcome) {
   const bool showStatus = display == HttpDisplay::StatusBar;
-  if (showStatus) UI().ShowStatusPart(kStatusPartRequest, "Get: http://" + host + path);
+  if (showStatus) UI().ShowRequestLine("Get: http://" + host + path);
 
   std::string response = Download(host, path, userAgent, maxBytes, outcome.end);
 

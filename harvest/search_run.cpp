@@ -50,7 +50,7 @@ void NoteErrorPage(const SearchJob& job, const QueryOptions& options, int status
   const std::string host = NormaliseHost(job.host);
   std::string text = "Error " + std::to_string(status) + " for http://" + host +
                      RequestPath(job.term, host, job.sectionCode, options);
-  UI().ShowStatusPart(kStatusPartRequest, text);
+  UI().ShowRequestLine(text);
   ErrorPages& pages = RunErrorPages();
   std::lock_guard<std::mutex> guard(pages.lock);
   pages.count += 1;
@@ -163,14 +163,15 @@ void Dispatcher(const SearchPlan& plan, const SearchRunSettings& settings) {
   }
   if (!aborted && AbortFlag == 0) {
     ProgressPermille = 1000;
-    UI().ShowProgress(1000, "100");
+    UI().ShowProgress(1000);
     if (settings.audioPrompts) UI().Speak("Search complete!");
   }
   WaitForAllSlotsFree();
   EndSearchTiming();
   UI().SearchRunEnded();
-  UI().ShowProgress(ProgressPermille.load(), "Inactive");
-  UI().ShowStatusPart(kStatusPartRequest, ErrorPagesSummary());
+  UI().ShowProgress(ProgressPermille.load());
+  UI().ShowRunState(RunState::Inactive);
+  UI().ShowRequestLine(ErrorPagesSummary());
   RunEnd().Signal([] { SearchRunning = 0; });
 }
 

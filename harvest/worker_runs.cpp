@@ -19,7 +19,7 @@ int WorkerSlotLimit(int maxThreads) { return std::min(std::max(maxThreads, 1), k
 void ShowProgressOf(std::int64_t done, std::int64_t total) {
   std::int32_t permille = total > 0 ? static_cast<std::int32_t>(1000 * done / total) : 0;
   ProgressPermille = permille;
-  UI().ShowProgress(permille, std::to_string(permille / 10));
+  UI().ShowProgress(permille);
 }
 
 bool RetryCountdown(int slot, bool deepScan, const std::string& place, SiteId site,

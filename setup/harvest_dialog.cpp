@@ -44,7 +44,7 @@ int PictureIndex(SiteId site, int frame) {
 // The dialog's front end. The harvesting and animation threads never touch
 // the dialog: they queue what changed and post one wake-up; the dialog's
 // thread applies the whole queue, so a burst of log lines costs one redraw.
-class DialogFrontend : public NullFrontend {
+class DialogFrontend : public NullFrontend, public HarvestView {
  public:
   void Attach(HWND dialog) {
     std::lock_guard<std::mutex> guard(lock_);
@@ -63,19 +63,19 @@ class DialogFrontend : public NullFrontend {
     return dialog_ != nullptr;
   }
 
-  void HarvestLogAppended(const std::string&) override {
+  void LogAppended(const std::string&) override {
     Queue([](Pending& p) { p.logChanged = true; });
   }
 
-  void SetHarvestButtonCaption(const std::string& caption) override {
+  void ButtonCaption(const std::string& caption) override {
     Queue([&](Pending& p) { p.caption = caption; });
   }
 
-  void EnableHarvestButtons(bool beginDownload, bool cancel) override {
+  void ButtonsEnabled(bool beginDownload, bool cancel) override {
     Queue([&](Pending& p) { p.enabled = std::make_pair(beginDownload, cancel); });
   }
 
-  void HarvestSiteChanged(SiteId site) override;
+  void SiteChanged(SiteId site) override;
 
   MessageAnswer ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon,
                             MessageButtons buttons, MessageModality modality) override;
@@ -119,7 +119,7 @@ std::atomic<bool> animating{false};
 platform::Thread harvestThread;
 bool harvestStarted = false;
 
-void DialogFrontend::HarvestSiteChanged(SiteId site) {
+void DialogFrontend::SiteChanged(SiteId site) {
   if (site == SiteId::None || !Attached()) return;
   if (!animating.exchange(true)) {
     if (!platform::StartDetachedThread(AnimateHarvestSite)) animating = false;
@@ -210,7 +210,7 @@ void BeginDownloadPressed(HWND dialog) {
   EnableWindow(GetDlgItem(dialog, kIdBeginDownload), FALSE);
   EnableWindow(GetDlgItem(dialog, kIdHarvestCancel), FALSE);
   std::string userAgent = AppSettings().UserAgent;
-  if (!harvestThread.Start([userAgent] { HarvestCatalogs(userAgent); })) {
+  if (!harvestThread.Start([userAgent] { HarvestCatalogs(userAgent, HarvestDialogView()); })) {
     harvestStarted = false;
     EnableWindow(GetDlgItem(dialog, kIdBeginDownload), TRUE);
     EnableWindow(GetDlgItem(dialog, kIdHarvestCancel), TRUE);
@@ -270,6 +270,8 @@ std::vector<ui::ControlSpec> HarvestDialogTable() {
 }
 
 }  // namespace
+
+HarvestView& HarvestDialogView() { return DialogUI(); }
 
 void AnimateHarvestSite() {
   int frame = 0;

@@ -4,6 +4,8 @@
 // harvested. The main window does not exist while it runs.
 #pragma once
 
+#include "catalogs/catalog_harvest.h"
+
 namespace vemtrix::setup {
 
 inline constexpr int kIdHarvestLog = 2001;
@@ -21,6 +23,10 @@ inline constexpr const char* kHarvestOpeningText =
 // front end. Returns when it closes; FirstRunResult then says how the run
 // ended (still 0 when the dialog was closed before the run finished).
 void ShowHarvestDialog();
+
+// What the dialog gives the harvest to report to (its log, button and
+// picture); calls from any thread reach the dialog through its queue.
+HarvestView& HarvestDialogView();
 
 // Thread body: shows the magnifier frames of the site HarvestPhase names,
 // 250 ms a frame, until HarvestPhase is SiteId::None (noticed within 50 ms),

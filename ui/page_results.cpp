@@ -264,7 +264,7 @@ void GoCommand() {
   if (Main().compactStatus) ShowWorkerBlock(false);
   SetGoCaptions("Abort");
   EnableControl(kIdAbort, true);
-  SendMessageA(Main().status, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>("Searching"));
+  ShowStatusText(kStatusRunStatePart, RunStateText(RunState::Searching));
   EnableRunControls(false);
   if (!StartSearchRun(inputs, AppSettings())) RestoreAfterSearchRun();
 }
@@ -274,7 +274,7 @@ void RestoreAfterSearchRun() {
   SetGoCaptions("Go!");
   EnableControl(kIdAbort, false);
   EnableRunControls(true);
-  SendMessageA(Main().status, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>("Inactive"));
+  ShowStatusText(kStatusRunStatePart, RunStateText(RunState::Inactive));
 }
 
 void SetDeepScanButton(bool running) { SetControlText(kIdDeepScan, running ? "Abort DS" : "Deep Scan"); }

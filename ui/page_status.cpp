@@ -150,9 +150,13 @@ void InitStatusBar() {
   HWND status = Main().status;
   std::array<int, 3> rights = {100, 150, -1};
   SendMessageA(status, SB_SETPARTS, rights.size(), reinterpret_cast<LPARAM>(rights.data()));
-  SendMessageA(status, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>("Welcome to Vemtrix"));
-  SendMessageA(status, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>("Inactive"));
-  SendMessageA(status, SB_SETTEXTA, 2 | SBT_OWNERDRAW, 0);
+  ShowStatusText(kStatusRequestPart, "Welcome to Vemtrix");
+  ShowStatusText(kStatusRunStatePart, RunStateText(RunState::Inactive));
+  SendMessageA(status, SB_SETTEXTA, kStatusProgressPart | SBT_OWNERDRAW, 0);
+}
+
+void ShowStatusText(int part, const std::string& text) {
+  SendMessageA(Main().status, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void SetProgress(int permille) {
@@ -160,7 +164,7 @@ void SetProgress(int permille) {
   if (permille == state.progressPermille && state.progressShown) return;
   state.progressPermille = permille;
   state.progressShown = true;
-  SendMessageA(state.status, SB_SETTEXTA, 2 | SBT_OWNERDRAW, 0);
+  SendMessageA(state.status, SB_SETTEXTA, kStatusProgressPart | SBT_OWNERDRAW, 0);
   InvalidateRect(state.status, nullptr, FALSE);
 }
 

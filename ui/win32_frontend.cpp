@@ -45,12 +45,6 @@ MessageAnswer AnswerOf(int pressed) {
   }
 }
 
-bool IsNumber(const std::string& text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-    return std::isdigit(static_cast<unsigned char>(c)) != 0;
-  });
-}
-
 }  // namespace
 
 Win32Frontend& Win32Frontend::Instance() {
@@ -109,15 +103,9 @@ void Win32Frontend::Drain() {
   }
   // The engine's messages, the request being fetched among them, go to the
   // wide first part; the narrow second part keeps the run state.
-  for (const auto& text : work.statusParts) {
-    if (text) SendMessageA(Main().status, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text->c_str()));
-  }
-  if (work.progress) {
-    SetProgress(work.progress->first);
-    // A number is the bar's percentage; any other text is the run state.
-    if (!IsNumber(work.progress->second))
-      SendMessageA(Main().status, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(work.progress->second.c_str()));
-  }
+  if (work.requestLine) ShowStatusText(kStatusRequestPart, *work.requestLine);
+  if (work.progress) SetProgress(*work.progress);
+  if (work.runState) ShowStatusText(kStatusRunStatePart, RunStateText(*work.runState));
   if (work.counters) ShowCounters(work.counters->first, work.counters->second);
   if (work.bytes) ShowBytes(*work.bytes);
   if (work.showDeepScanRows && Main().compactStatus) ShowWorkerBlock(true);
@@ -130,9 +118,8 @@ void Win32Frontend::Drain() {
 
 void DrainFrontendQueue() { Win32Frontend::Instance().Drain(); }
 
-void Win32Frontend::ShowStatusPart(int part, const std::string& text) {
-  if (part < 0 || part > 1) return;
-  Queue([&](Pending& p) { p.statusParts[static_cast<std::size_t>(part)] = text; });
+void Win32Frontend::ShowRequestLine(const std::string& text) {
+  Queue([&](Pending& p) { p.requestLine = text; });
 }
 
 void Win32Frontend::ShowBytesDownloaded(std::uint32_t bytes) {
@@ -148,8 +135,12 @@ void Win32Frontend::ShowWorkerRow(WorkerBlock block, int slot, const std::string
   Queue([&](Pending& p) { p.workerRows[{static_cast<int>(block), slot}] = WorkerRowState{text, light, site}; });
 }
 
-void Win32Frontend::ShowProgress(int permille, const std::string& text) {
-  Queue([&](Pending& p) { p.progress = std::make_pair(permille, text); });
+void Win32Frontend::ShowProgress(int permille) {
+  Queue([&](Pending& p) { p.progress = permille; });
+}
+
+void Win32Frontend::ShowRunState(RunState state) {
+  Queue([&](Pending& p) { p.runState = state; });
 }
 
 void Win32Frontend::SearchRunEnded() {
@@ -261,12 +252,5 @@ void OpenWithShell(const std::string& target) {
 void Win32Frontend::OpenInBrowser(const std::string& target) { OpenWithShell(target); }
 
 void Win32Frontend::Speak(const std::string& text) { ui::Speak(text); }
-
-// The first-run download has a dialog of its own; the main window shows none
-// of its progress.
-void Win32Frontend::HarvestLogAppended(const std::string&) {}
-void Win32Frontend::SetHarvestButtonCaption(const std::string&) {}
-void Win32Frontend::EnableHarvestButtons(bool, bool) {}
-void Win32Frontend::HarvestSiteChanged(SiteId) {}
 
 }  // namespace vemtrix::ui

@@ -34,11 +34,12 @@ class Win32Frontend : public Frontend {
   // Window thread: applies every queued change.
   void Drain();
 
-  void ShowStatusPart(int part, const std::string& text) override;
+  void ShowRequestLine(const std::string& text) override;
   void ShowBytesDownloaded(std::uint32_t bytes) override;
   void ShowResultCounters(std::int32_t newThisRun, std::int32_t total) override;
   void ShowWorkerRow(WorkerBlock block, int slot, const std::string& text, WorkerLight light, SiteId site) override;
-  void ShowProgress(int permille, const std::string& text) override;
+  void ShowProgress(int permille) override;
+  void ShowRunState(RunState state) override;
   void SearchRunEnded() override;
   void ShowDeepScanRows() override;
   void DeepScanStateChanged(bool running) override;
@@ -52,10 +53,6 @@ class Win32Frontend : public Frontend {
   void CatalogMarksChanged() override;
   void OpenInBrowser(const std::string& target) override;
   void Speak(const std::string& text) override;
-  void HarvestLogAppended(const std::string& text) override;
-  void SetHarvestButtonCaption(const std::string& caption) override;
-  void EnableHarvestButtons(bool beginDownload, bool cancel) override;
-  void HarvestSiteChanged(SiteId site) override;
 
  private:
   struct WorkerRowState {
@@ -64,10 +61,11 @@ class Win32Frontend : public Frontend {
     SiteId site = SiteId::None;
   };
   struct Pending {
-    std::array<std::optional<std::string>, 2> statusParts;
+    std::optional<std::string> requestLine;
     std::optional<std::uint32_t> bytes;
     std::optional<std::pair<std::int32_t, std::int32_t>> counters;
-    std::optional<std::pair<int, std::string>> progress;
+    std::optional<int> progress;
+    std::optional<RunState> runState;
     std::map<std::pair<int, int>, WorkerRowState> workerRows;
     std::vector<std::int32_t> addedRows;
     std::vector<std::int32_t> changedRows;

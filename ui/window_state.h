@@ -140,8 +140,12 @@ void TemplateSaveCommand();
 void TemplateCancelCommand();
 void TemplateResetCommand();
 
-// Status bar
+// Status bar: the request line, the run state, the progress (owner-drawn).
+inline constexpr int kStatusRequestPart = 0;
+inline constexpr int kStatusRunStatePart = 1;
+inline constexpr int kStatusProgressPart = 2;
 void InitStatusBar();
+void ShowStatusText(int part, const std::string& text);
 void DrawProgressPart(const DRAWITEMSTRUCT* item);
 // The progress part's drawing: the bar, its highlight strip and the percentage.
 void DrawProgressInto(HDC dc, RECT part, int permille);

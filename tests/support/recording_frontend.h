@@ -35,9 +35,9 @@ class RecordingFrontend : public Frontend {
   RecordingFrontend() { SetFrontend(this); }
   ~RecordingFrontend() override { SetFrontend(nullptr); }
 
-  void ShowStatusPart(int part, const std::string& text) override {
+  void ShowRequestLine(const std::string& text) override {
     std::lock_guard<std::mutex> guard(lock_);
-    statusParts_.emplace_back(part, text);
+    requestLines_.push_back(text);
   }
   void ShowBytesDownloaded(std::uint32_t bytes) override {
     std::lock_guard<std::mutex> guard(lock_);
@@ -64,9 +64,13 @@ class RecordingFrontend : public Frontend {
     std::lock_guard<std::mutex> guard(lock_);
     workerRows_.push_back({block, slot, text, light, site});
   }
-  void ShowProgress(int permille, const std::string& text) override {
+  void ShowProgress(int permille) override {
     std::lock_guard<std::mutex> guard(lock_);
-    progress_.emplace_back(permille, text);
+    progress_.push_back(permille);
+  }
+  void ShowRunState(RunState state) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    runStates_.push_back(state);
   }
   void SearchRunEnded() override {
     std::lock_guard<std::mutex> guard(lock_);
@@ -115,22 +119,6 @@ class RecordingFrontend : public Frontend {
     std::lock_guard<std::mutex> guard(lock_);
     opened_.push_back(target);
   }
-  void HarvestLogAppended(const std::string& text) override {
-    std::lock_guard<std::mutex> guard(lock_);
-    harvestLog_ += text;
-  }
-  void SetHarvestButtonCaption(const std::string& caption) override {
-    std::lock_guard<std::mutex> guard(lock_);
-    harvestCaptions_.push_back(caption);
-  }
-  void EnableHarvestButtons(bool beginDownload, bool cancel) override {
-    std::lock_guard<std::mutex> guard(lock_);
-    harvestButtons_.emplace_back(beginDownload, cancel);
-  }
-  void HarvestSiteChanged(SiteId site) override {
-    std::lock_guard<std::mutex> guard(lock_);
-    harvestSites_.push_back(site);
-  }
   void Speak(const std::string& text) override {
     std::lock_guard<std::mutex> guard(lock_);
     spoken_.push_back(text);
@@ -159,7 +147,7 @@ class RecordingFrontend : public Frontend {
     std::lock_guard<std::mutex> guard(lock_);
     return this->*member;
   }
-  std::vector<std::pair<int, std::string>> StatusParts() { return Get(&RecordingFrontend::statusParts_); }
+  std::vector<std::string> RequestLines() { return Get(&RecordingFrontend::requestLines_); }
   std::vector<std::uint32_t> BytesShown() { return Get(&RecordingFrontend::bytesShown_); }
   std::vector<std::pair<std::int32_t, std::int32_t>> Counters() { return Get(&RecordingFrontend::counters_); }
   std::vector<std::int32_t> RowsAdded() { return Get(&RecordingFrontend::rowsAdded_); }
@@ -168,7 +156,8 @@ class RecordingFrontend : public Frontend {
   std::vector<RecordedMessage> Messages() { return Get(&RecordingFrontend::messages_); }
   std::vector<std::string> Spoken() { return Get(&RecordingFrontend::spoken_); }
   std::vector<RecordedWorkerRow> WorkerRows() { return Get(&RecordingFrontend::workerRows_); }
-  std::vector<std::pair<int, std::string>> Progress() { return Get(&RecordingFrontend::progress_); }
+  std::vector<int> Progress() { return Get(&RecordingFrontend::progress_); }
+  std::vector<RunState> RunStates() { return Get(&RecordingFrontend::runStates_); }
   int RunsEnded() { return Get(&RecordingFrontend::runsEnded_); }
   int DeepScanRowsShown() { return Get(&RecordingFrontend::deepScanRowsShown_); }
   // The Deep Scan button's states: true when a scan started, false when it ended.
@@ -177,17 +166,11 @@ class RecordingFrontend : public Frontend {
   int CatalogMarkChanges() { return Get(&RecordingFrontend::catalogMarkChanges_); }
   std::vector<FileDialogRequest> Dialogs() { return Get(&RecordingFrontend::dialogs_); }
   std::vector<std::string> Opened() { return Get(&RecordingFrontend::opened_); }
-  // The harvest log as appended, the "Begin Download" captions, the button
-  // states (begin, cancel) and the sites harvested, in order.
-  std::string HarvestLog() { return Get(&RecordingFrontend::harvestLog_); }
-  std::vector<std::string> HarvestCaptions() { return Get(&RecordingFrontend::harvestCaptions_); }
-  std::vector<std::pair<bool, bool>> HarvestButtons() { return Get(&RecordingFrontend::harvestButtons_); }
-  std::vector<SiteId> HarvestSites() { return Get(&RecordingFrontend::harvestSites_); }
 
  private:
   std::mutex lock_;
   MessageAnswer answer_ = MessageAnswer::No;
-  std::vector<std::pair<int, std::string>> statusParts_;
+  std::vector<std::string> requestLines_;
   std::vector<std::uint32_t> bytesShown_;
   std::vector<std::pair<std::int32_t, std::int32_t>> counters_;
   std::vector<std::int32_t> rowsAdded_;
@@ -196,7 +179,8 @@ class RecordingFrontend : public Frontend {
   std::vector<RecordedMessage> messages_;
   std::vector<std::string> spoken_;
   std::vector<RecordedWorkerRow> workerRows_;
-  std::vector<std::pair<int, std::string>> progress_;
+  std::vector<int> progress_;
+  std::vector<RunState> runStates_;
   int runsEnded_ = 0;
   int deepScanRowsShown_ = 0;
   std::vector<bool> deepScanStates_;
@@ -206,10 +190,6 @@ class RecordingFrontend : public Frontend {
   std::deque<std::optional<std::string>> fileAnswers_;
   std::vector<FileDialogRequest> dialogs_;
   std::vector<std::string> opened_;
-  std::string harvestLog_;
-  std::vector<std::string> harvestCaptions_;
-  std::vector<std::pair<bool, bool>> harvestButtons_;
-  std::vector<SiteId> harvestSites_;
 };
 
 }  // namespace vemtrix::testing

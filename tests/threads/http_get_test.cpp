@@ -59,9 +59,8 @@ TEST_F(HttpGetTest, SendsTheFiveLinesAndReadsUntilClose) {
             "User-Agent: TestAgent/1.0\r\n"
             "Accept-Language: en-us\r\n"
             "\r\n");
-  ASSERT_EQ(frontend.StatusParts().size(), 1u);
-  EXPECT_EQ(frontend.StatusParts()[0].first, 1);
-  EXPECT_EQ(frontend.StatusParts()[0].second, "Get: http://sfbay.craigslist.org/search/sss?query=a+b&format=rss");
+  EXPECT_EQ(frontend.RequestLines(),
+            std::vector<std::string>{"Get: http://sfbay.craigslist.org/search/sss?query=a+b&format=rss"});
   EXPECT_EQ(BytesThisRun - before, page.size());
   ASSERT_EQ(frontend.BytesShown().size(), 1u);
   EXPECT_EQ(frontend.BytesShown()[0], BytesThisRun.load());
@@ -79,7 +78,7 @@ TEST_F(HttpGetTest, WithoutStatusOnlyTheLifetimeCounterGrows) {
 
   EXPECT_EQ(response, "HTTP/1.0 200 OK\r\n\r\nversion 2.11");
   EXPECT_EQ(BytesThisRun.load(), before);
-  EXPECT_TRUE(frontend.StatusParts().empty());
+  EXPECT_TRUE(frontend.RequestLines().empty());
   EXPECT_TRUE(frontend.BytesShown().empty());
   EXPECT_EQ(AppSettings().SuperBytes - superBefore, static_cast<std::int64_t>(response.size()));
 }

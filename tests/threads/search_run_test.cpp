@@ -160,10 +160,9 @@ TEST_F(SearchRunTest, OneWorkerRunsTheJobsInOrderAndFillsTheStore) {
   EXPECT_EQ(ui.RunsEnded(), 1);
   EXPECT_EQ(ui.Spoken(), std::vector<std::string>{"Search complete!"});
 
-  // Progress went 0, 25, 50, 75, 100, then "Inactive".
-  std::vector<std::string> progress;
-  for (const auto& p : ui.Progress()) progress.push_back(p.second);
-  EXPECT_EQ(progress, (std::vector<std::string>{"0", "25", "50", "75", "100", "Inactive"}));
+  // Progress went 0, 25, 50, 75, 100 %, then the run state "Inactive".
+  EXPECT_EQ(ui.Progress(), (std::vector<int>{0, 250, 500, 750, 1000, 1000}));
+  EXPECT_EQ(ui.RunStates(), std::vector<RunState>{RunState::Inactive});
   EXPECT_EQ(ProgressPermille.load(), 1000);
 
   // Every row ended dull and with no site.
@@ -229,14 +228,13 @@ TEST_F(SearchRunTest, ServerErrorsAndCutPagesAreRetriedAndErrorPagesNamed) {
   EXPECT_EQ(Results().Count(), 3);  // Seattle's, and none from half a feed
   for (std::int32_t row = 1; row <= 3; ++row) EXPECT_EQ(Results().Field(row, kFieldCity), "Seattle");
 
-  std::vector<std::pair<int, std::string>> parts = ui.StatusParts();
-  ASSERT_FALSE(parts.empty());
-  EXPECT_EQ(parts.back(), std::make_pair(kStatusPartRequest,
-                                         std::string("Error 404 for http://missing.craigslist.org/search/bik?query=x&format=rss")));
+  std::vector<std::string> lines = ui.RequestLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "Error 404 for http://missing.craigslist.org/search/bik?query=x&format=rss");
 
   // The next run starts with a clean slate.
   Run("seattle.craigslist.org", "CL:fuo", "x");
-  EXPECT_EQ(ui.StatusParts().back(), std::make_pair(kStatusPartRequest, std::string()));
+  EXPECT_EQ(ui.RequestLines().back(), "");
 }
 
 TEST_F(SearchRunTest, OnlyOneGiveUpMessageAtATime) {
@@ -263,7 +261,7 @@ TEST_F(SearchRunTest, AbortDuringACountdownEndsTheWorkerAtOnce) {
   EXPECT_EQ(SearchRunning.load(), 0);
   EXPECT_EQ(ui.RunsEnded(), 1);
   EXPECT_TRUE(ui.Spoken().empty());
-  EXPECT_EQ(ui.Progress().back().second, "Inactive");
+  EXPECT_EQ(ui.RunStates().back(), RunState::Inactive);
 }
 
 TEST_F(SearchRunTest, OverflowEndsTheJobButNotTheRun) {

@@ -58,6 +58,51 @@ const std::vector<std::string> kStepTitles = {
     "Grabbing BP Cities", "Grabbing BP Sections", "Grabbing DA Cities", "Grabbing DA Sections", "Grabbing CL Sections",
     "Grabbing CL States", "Grabbing CL Cities",   "Grabbing KJ Sections", "Grabbing KJ Cities"};
 
+// Records what the harvest reports: the log as appended, the "Begin
+// Download" captions, the button states (begin, cancel) and the sites.
+class RecordingHarvestView : public HarvestView {
+ public:
+  void LogAppended(const std::string& text) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    log_ += text;
+  }
+  void ButtonCaption(const std::string& caption) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    captions_.push_back(caption);
+  }
+  void ButtonsEnabled(bool beginDownload, bool cancel) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    buttons_.emplace_back(beginDownload, cancel);
+  }
+  void SiteChanged(SiteId site) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    sites_.push_back(site);
+  }
+  std::string HarvestLog() {
+    std::lock_guard<std::mutex> guard(lock_);
+    return log_;
+  }
+  std::vector<std::string> HarvestCaptions() {
+    std::lock_guard<std::mutex> guard(lock_);
+    return captions_;
+  }
+  std::vector<std::pair<bool, bool>> HarvestButtons() {
+    std::lock_guard<std::mutex> guard(lock_);
+    return buttons_;
+  }
+  std::vector<SiteId> HarvestSites() {
+    std::lock_guard<std::mutex> guard(lock_);
+    return sites_;
+  }
+
+ private:
+  std::mutex lock_;
+  std::string log_;
+  std::vector<std::string> captions_;
+  std::vector<std::pair<bool, bool>> buttons_;
+  std::vector<SiteId> sites_;
+};
+
 class CatalogHarvest : public ::testing::Test {
  protected:
   CatalogHarvest()
@@ -127,7 +172,8 @@ class CatalogHarvest : public ::testing::Test {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
   }
 
-  RecordingFrontend ui_;
+  RecordingFrontend frontend_;
+  RecordingHarvestView ui_;
   std::string folder_;
 
  private:
@@ -140,7 +186,7 @@ class CatalogHarvest : public ::testing::Test {
 };
 
 TEST_F(CatalogHarvest, WholeRunWritesTheNineFilesAndReports) {
-  HarvestCatalogs(AppSettings().UserAgent);
+  HarvestCatalogs(AppSettings().UserAgent, ui_);
   ASSERT_EQ(FirstRunResult.load(), 1) << HarvestLogText();
 
   // A redirecting state gives exactly its target; "Not Found" ones give nothing.
@@ -212,7 +258,7 @@ TEST_F(CatalogHarvest, SixFailuresOfOnePageEndTheRunAndKeepEarlierFiles) {
     const std::size_t sleepsBefore = Sleeps().size();
     Override(c.key, c.answer);
 
-    HarvestCatalogs(AppSettings().UserAgent);
+    HarvestCatalogs(AppSettings().UserAgent, ui_);
 
     EXPECT_EQ(FirstRunResult.load(), -1);
     EXPECT_EQ(Requests(c.key) - before, 6);
@@ -236,7 +282,7 @@ TEST_F(CatalogHarvest, KijijiFailuresHaveTheFatalLineWithoutSpaces) {
   const std::string fatal = "Fatal Error: Internet connection problems -- aborting.\r\n\r\n";
   // The US front page without its marker: the "United States" line is ended first.
   Override("www.kijiji.com/", Ok("a page that does not list the states anywhere at all"));
-  HarvestCatalogs(AppSettings().UserAgent);
+  HarvestCatalogs(AppSettings().UserAgent, ui_);
   EXPECT_EQ(FirstRunResult.load(), -1);
   EXPECT_TRUE(EndsWith(HarvestLogText(), "United States\r\n\r\n  Could not download http://www.kijiji.com/\r\n" + fatal));
   EXPECT_NE(File("KJsectlist.csv"), "(missing)");
@@ -248,7 +294,7 @@ TEST_F(CatalogHarvest, KijijiFailuresHaveTheFatalLineWithoutSpaces) {
   platform::DeleteFileAt(folder_ + "KJsectlist.csv");
   Override("losangeles.kijiji.com/", Ok("<h2 class=\"title\">Buy and sell, no link</h2> and some more text"));
   const std::size_t sleeps = Sleeps().size();
-  HarvestCatalogs(AppSettings().UserAgent);
+  HarvestCatalogs(AppSettings().UserAgent, ui_);
   EXPECT_EQ(FirstRunResult.load(), -1);
   EXPECT_EQ(Sleeps().size(), sleeps);
   EXPECT_TRUE(EndsWith(HarvestLogText(), "\r\n  Could not download http://losangeles.kijiji.com/\r\n" + fatal));
@@ -259,7 +305,7 @@ TEST_F(CatalogHarvest, AFileThatCannotBeWrittenEndsTheRun) {
   // The program folder is a file: nothing can be written into it.
   ASSERT_TRUE(platform::WriteWholeFile(folder_ + "not-a-folder", "x"));
   platform::SetProgramDirectory(folder_ + "not-a-folder" + platform::PathSeparator());
-  HarvestCatalogs(AppSettings().UserAgent);
+  HarvestCatalogs(AppSettings().UserAgent, ui_);
   EXPECT_EQ(FirstRunResult.load(), -1);
   EXPECT_NE(HarvestLogText().find("  Could not write "), std::string::npos);
   EXPECT_EQ(HarvestLogText().find("City data written"), std::string::npos);

@@ -115,7 +115,7 @@ TEST_F(UpdateCheckTest, AsksOnlyWhenThePageAnnouncesANewerVersion) {
   EXPECT_EQ(messages[0].buttons, MessageButtons::YesNo);
   // No: nothing is opened. The check never shows its request in the status bar.
   EXPECT_TRUE(frontend.Opened().empty());
-  EXPECT_TRUE(frontend.StatusParts().empty());
+  EXPECT_TRUE(frontend.RequestLines().empty());
 
   // Without a readable version block the program compares against 6.66.
   page.Publish("6.66");

@@ -72,7 +72,7 @@ TEST(HarvestDialog, PictureShowsTheSitesFramesAndStopsWithinFiftyMilliseconds) {
   RunDialogDrivenBy([&](HWND dialog) {
     before = Picture(dialog);
     HarvestPhase = SiteId::Kijiji;
-    UI().HarvestSiteChanged(SiteId::Kijiji);  // as the harvesting thread does
+    setup::HarvestDialogView().SiteChanged(SiteId::Kijiji);  // as the harvesting thread does
     for (auto end = Clock::now() + std::chrono::milliseconds(1400); Clock::now() < end;) {
       HICON now = Picture(dialog);
       auto found = kijijiFrames.find(now);

@@ -73,7 +73,7 @@ void Print(const std::string& text);
 // Questions are answered No.
 class ConsoleFrontend : public NullFrontend {
  public:
-  void ShowStatusPart(int part, const std::string& text) override;
+  void ShowRequestLine(const std::string& text) override;
   void ShowWorkerRow(WorkerBlock block, int slot, const std::string& text, WorkerLight light,
                      SiteId site) override;
   MessageAnswer ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon,

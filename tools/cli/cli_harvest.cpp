@@ -14,13 +14,15 @@ namespace {
 
 // The log streams to standard output as the run appends it; the button's
 // caption (each step's title, then the outcome) goes to standard error.
-class HarvestConsole : public ConsoleFrontend {
+class HarvestConsole : public HarvestView {
  public:
-  void HarvestLogAppended(const std::string& text) override {
+  void LogAppended(const std::string& text) override {
     Print(text);
     std::fflush(stdout);
   }
-  void SetHarvestButtonCaption(const std::string& caption) override { std::cerr << "[" << caption << "]\n"; }
+  void ButtonCaption(const std::string& caption) override { std::cerr << "[" << caption << "]\n"; }
+  void ButtonsEnabled(bool, bool) override {}
+  void SiteChanged(SiteId) override {}
 };
 
 }  // namespace
@@ -41,17 +43,18 @@ int RunHarvestCatalogs(const Arguments& args) {
   // first (the state lookup of the city step reads the Kijiji cities).
   LoadCatalogsFrom(folder);
 
-  HarvestConsole console;
+  ConsoleFrontend console;
+  HarvestConsole view;
   SetFrontend(&console);
   ResetHarvestLog();
   FirstRunResult = 0;
   // The program runs the harvest on a thread of its own (1 MB stack).
   platform::Thread harvester;
   const std::string userAgent = AppSettings().UserAgent;
-  if (harvester.Start([userAgent] { HarvestCatalogs(userAgent); })) {
+  if (harvester.Start([userAgent, &view] { HarvestCatalogs(userAgent, view); })) {
     harvester.Join();
   } else {
-    HarvestCatalogs(userAgent);
+    HarvestCatalogs(userAgent, view);
   }
   std::fflush(stdout);
   SetFrontend(nullptr);

@@ -175,7 +175,7 @@ bool OpenSavedSearch(const std::string& path) {
 
 void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
-void ConsoleFrontend::ShowStatusPart(int, const std::string& text) {
+void ConsoleFrontend::ShowRequestLine(const std::string& text) {
   if (!text.empty()) std::cerr << text << "\n";
 }
 

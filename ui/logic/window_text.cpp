@@ -77,4 +77,13 @@ std::string FullTextColumn(std::string_view fullText) {
   return fullText.size() > 50 ? "Yes" : "";
 }
 
+const char* RunStateText(RunState state) {
+  switch (state) {
+    case RunState::Searching: return "Searching";
+    case RunState::Scanning: return "Scanning";
+    case RunState::Inactive: break;
+  }
+  return "Inactive";
+}
+
 }  // namespace vemtrix

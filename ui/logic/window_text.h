@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/frontend.h"
 #include "core/settings.h"
 
 namespace vemtrix {
@@ -45,6 +46,9 @@ std::int32_t ThreadCountFromBox(std::string_view text, std::int32_t current);
 }  // namespace vemtrix
 
 namespace vemtrix {
+
+// The status bar's run-state part: "Inactive", "Searching" or "Scanning".
+const char* RunStateText(RunState state);
 
 // The results list's "Full Text" column for a row's full text: "RSS" for a
 // text taken from the feed, "Yes" for a downloaded text, empty otherwise
