@@ -35,6 +35,12 @@ void StartDeepScan(const Settings& settings) {
   StartDeepScanLauncher(scan);
 }
 
+void StartNewSearch(const std::string& name) {
+  CurrentSearch().name = name;
+  NewThisRun.store(0);
+  Results().Clear();
+}
+
 bool CurrentSearchPartlyLoaded() {
   const PartialLoad& partial = CurrentSearch().partial;
   return partial.inFile > partial.loaded && partial.storeGeneration == Results().Generation();

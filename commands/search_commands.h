@@ -37,6 +37,10 @@ bool SaveSearch(Settings& settings);
 // read.
 bool LoadSearch(bool quiet, Settings& settings);
 
+// New Search under name: the results list starts empty and the new-results
+// counter at 0; the terms and the catalogs' marks are kept.
+void StartNewSearch(const std::string& name);
+
 // True while the store holds a load of the current search's file that
 // stopped because the results list was full: until the store is created
 // afresh (Clear, New Search, another load) or the search is saved.

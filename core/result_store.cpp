@@ -91,6 +91,7 @@ void ResultStore::Create() { CreateWithCapacity(AppSettings().MaxResults); }
 void ResultStore::Clear() {
   Create();
   UI().ResultListRebuilt();
+  UI().ShowResultCounters(NewThisRun.load(), 0);
 }
 
 std::int32_t ResultStore::Count() const {
@@ -235,6 +236,7 @@ void ResultStore::DeleteRows(const std::vector<std::int32_t>& rows) {
     emptyHint_ = rssHint_ = 0;
   }
   UI().ResultListRebuilt();
+  UI().ShowResultCounters(NewThisRun.load(), Count());
 }
 
 std::string ResultStore::Field(std::int32_t row, int field) const {

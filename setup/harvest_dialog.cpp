@@ -14,16 +14,19 @@
 #include "core/settings.h"
 #include "platform/platform.h"
 #include "ui/control_table.h"
-#include "ui/win32_frontend.h"
+#include "ui/boxes_and_shell.h"
+#include "ui/window_thread.h"
 
 namespace vemtrix::setup {
 
-namespace {
+using ui::DropPostedTasks;
+using ui::kMsgDrainQueue;
+using ui::kMsgRunTask;
+using ui::PostTask;
+using ui::RunPostedTask;
+using ui::WindowQueue;
 
-// The harvesting thread queued changes: apply them.
-constexpr UINT kMsgHarvestChanged = WM_APP + 20;
-// The animation's next picture: wParam is its index in Pictures().
-constexpr UINT kMsgHarvestPicture = WM_APP + 21;
+namespace {
 
 constexpr int kFrameCount = 12;
 constexpr int kSiteCount = 4;
@@ -47,32 +50,27 @@ int PictureIndex(SiteId site, int frame) {
 class DialogFrontend : public NullFrontend, public HarvestView {
  public:
   void Attach(HWND dialog) {
-    std::lock_guard<std::mutex> guard(lock_);
     dialog_ = dialog;
-    pending_ = Pending{};
-    wakePosted_ = false;
+    queue_.Attach(dialog);
   }
 
   void Detach() {
-    std::lock_guard<std::mutex> guard(lock_);
+    queue_.Detach();
     dialog_ = nullptr;
   }
 
-  bool Attached() {
-    std::lock_guard<std::mutex> guard(lock_);
-    return dialog_ != nullptr;
-  }
+  bool Attached() { return queue_.Attached(); }
 
   void LogAppended(const std::string&) override {
-    Queue([](Pending& p) { p.logChanged = true; });
+    queue_.Queue([](Pending& p) { p.logChanged = true; });
   }
 
   void ButtonCaption(const std::string& caption) override {
-    Queue([&](Pending& p) { p.caption = caption; });
+    queue_.Queue([&](Pending& p) { p.caption = caption; });
   }
 
   void ButtonsEnabled(bool beginDownload, bool cancel) override {
-    Queue([&](Pending& p) { p.enabled = std::make_pair(beginDownload, cancel); });
+    queue_.Queue([&](Pending& p) { p.enabled = std::make_pair(beginDownload, cancel); });
   }
 
   void SiteChanged(SiteId site) override;
@@ -81,10 +79,7 @@ class DialogFrontend : public NullFrontend, public HarvestView {
                             MessageButtons buttons, MessageModality modality) override;
 
   // Animation thread: shows picture index in the dialog's picture.
-  void ShowPicture(int index) {
-    std::lock_guard<std::mutex> guard(lock_);
-    if (dialog_ != nullptr) PostMessageA(dialog_, kMsgHarvestPicture, static_cast<WPARAM>(index), 0);
-  }
+  void ShowPicture(int index);
 
   // Dialog thread: applies everything queued.
   void Drain();
@@ -96,18 +91,8 @@ class DialogFrontend : public NullFrontend, public HarvestView {
     std::optional<std::pair<bool, bool>> enabled;
   };
 
-  template <typename Change>
-  void Queue(Change change) {
-    std::lock_guard<std::mutex> guard(lock_);
-    if (dialog_ == nullptr) return;
-    change(pending_);
-    if (!wakePosted_) wakePosted_ = PostMessageA(dialog_, kMsgHarvestChanged, 0, 0) != 0;
-  }
-
-  std::mutex lock_;
-  HWND dialog_ = nullptr;
-  Pending pending_;
-  bool wakePosted_ = false;
+  WindowQueue<Pending> queue_;
+  std::atomic<HWND> dialog_{nullptr};
 };
 
 DialogFrontend& DialogUI() {
@@ -144,15 +129,8 @@ void ShowLog(HWND dialog) {
 }
 
 void DialogFrontend::Drain() {
-  HWND dialog;
-  Pending changes;
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    dialog = dialog_;
-    changes = std::move(pending_);
-    pending_ = Pending{};
-    wakePosted_ = false;
-  }
+  HWND dialog = dialog_.load();
+  Pending changes = queue_.Take();
   if (dialog == nullptr) return;
   if (changes.enabled) {
     HWND begin = GetDlgItem(dialog, kIdBeginDownload);
@@ -198,6 +176,11 @@ void ShowPictureNow(HWND dialog, int index) {
   if (index == kIdlePicture) RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+void DialogFrontend::ShowPicture(int index) {
+  HWND dialog = dialog_.load();
+  if (dialog != nullptr) PostTask(dialog, [dialog, index] { ShowPictureNow(dialog, index); });
+}
+
 void BeginDownloadPressed(HWND dialog) {
   if (FirstRunResult.load() != 0) {
     EndDialog(dialog, IDOK);  // "Start" or "Exit (Try Later)"
@@ -217,7 +200,7 @@ void BeginDownloadPressed(HWND dialog) {
   }
 }
 
-INT_PTR CALLBACK HarvestDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK HarvestDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: {
       SendDlgItemMessageA(dialog, kIdHarvestLog, EM_LIMITTEXT, 0, 0);  // no limit on the log's length
@@ -231,12 +214,15 @@ INT_PTR CALLBACK HarvestDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
       SetFocus(GetDlgItem(dialog, kIdBeginDownload));
       return FALSE;  // the focus is set
     }
-    case kMsgHarvestChanged:
+    case kMsgDrainQueue:
       DialogUI().Drain();
       return TRUE;
-    case kMsgHarvestPicture:
-      ShowPictureNow(dialog, static_cast<int>(wParam));
+    case kMsgRunTask:
+      RunPostedTask(lParam);
       return TRUE;
+    case WM_DESTROY:
+      DropPostedTasks(dialog);
+      return FALSE;
     case WM_CLOSE:
       // The close box ends the dialog even during a run; the picture stops.
       HarvestPhase = SiteId::None;

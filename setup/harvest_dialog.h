@@ -5,13 +5,10 @@
 #pragma once
 
 #include "catalogs/catalog_harvest.h"
+#include "ui/logic/control_ids.h"
 
 namespace vemtrix::setup {
 
-inline constexpr int kIdHarvestLog = 2001;
-inline constexpr int kIdBeginDownload = 2002;
-inline constexpr int kIdHarvestCancel = 2003;
-inline constexpr int kIdHarvestPicture = 2004;
 
 // What the log field shows before the run.
 inline constexpr const char* kHarvestOpeningText =

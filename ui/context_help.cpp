@@ -11,6 +11,7 @@
 #include "ui/dialogs.h"
 #include "ui/logic/help_texts.h"
 #include "ui/window_state.h"
+#include "ui/window_thread.h"
 
 namespace vemtrix::ui {
 namespace {
@@ -195,16 +196,21 @@ void HelpModeClick() {
 // GlowHelpIcon: the icon's seven glow frames, 50 ms each, then the icon at
 // rest; one pass per start, on a thread of its own.
 void StartContextHelp() {
-  HWND icon = Control(kIdHelpIcon);
-  if (icon != nullptr && !glowing.exchange(true)) {
-    platform::StartDetachedThread([icon] {
-      HINSTANCE module = GetModuleHandleA(nullptr);
+  HWND window = Main().window;
+  if (Control(kIdHelpIcon) != nullptr && !glowing.exchange(true)) {
+    platform::StartDetachedThread([window] {
+      auto show = [window](const std::string& name) {
+        PostTask(window, [name] {
+          if (HWND icon = Control(kIdHelpIcon))
+            SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(GetModuleHandleA(nullptr), name.c_str())),
+                         0);
+        });
+      };
       for (int frame = 1; frame <= 7; ++frame) {
-        HICON glow = LoadIconA(module, ("CONTEXTHELPGLOW" + std::to_string(frame)).c_str());
-        if (IsWindow(icon)) PostMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(glow), 0);
+        show("CONTEXTHELPGLOW" + std::to_string(frame));
         Sleep(50);
       }
-      if (IsWindow(icon)) PostMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(module, "CONTEXTHELP")), 0);
+      show("CONTEXTHELP");
       glowing = false;
     });
   }

@@ -9,23 +9,13 @@
 #include "harvest/sites.h"
 #include "ui/dialogs.h"
 #include "ui/speech.h"
+#include "ui/boxes_and_shell.h"
 #include "ui/win32_frontend.h"
 #include "ui/window_state.h"
 
 namespace vemtrix::ui {
 namespace {
 
-constexpr int kIdPicture = 3019;
-constexpr int kIdProduct = 3001;
-constexpr int kIdCredits = 3003;
-constexpr int kIdContact = 3004;
-constexpr int kIdWeb = 3005;
-constexpr int kIdRunning = 3016;
-constexpr int kIdOk = 3009;
-constexpr int kIdVisit = 3010;
-constexpr int kIdRadar = 3011;
-constexpr UINT_PTR kSecondTimer = 3017;
-constexpr UINT_PTR kRadarTimer = 3018;
 const char kContact[] = "mailto:support@quillfen.com";
 
 HWND about = nullptr;
@@ -43,11 +33,15 @@ std::string VersionText() {
 
 std::string WebAddress() { return std::string("http://") + kMakerHost + "/"; }
 
-const int kTextIds[] = {3001, 3002, 3003, 3004, 3005, 3006, 3007, 3012, 3013, 3014, 3015, 3016, 3009, 3010, 3011};
+// Everything the picture replaces.
+const int kTextIds[] = {kIdAboutProduct,    kIdAboutDescription, kIdAboutCredits,        kIdAboutContact,
+                        kIdAboutWeb,        kIdAboutHomepage,    kIdAboutDisclaimer,     kIdAboutStatistics,
+                        kIdAboutStatistics + 1, kIdAboutStatistics + 2, kIdAboutStatistics + 3, kIdAboutRunning,
+                        kIdAboutOk,         kIdAboutVisit,       kIdAboutRadar};
 
 void ShowTexts(HWND dialog, bool texts) {
   for (int id : kTextIds) ShowWindow(GetDlgItem(dialog, id), texts ? SW_SHOW : SW_HIDE);
-  ShowWindow(GetDlgItem(dialog, kIdPicture), texts ? SW_HIDE : SW_SHOW);
+  ShowWindow(GetDlgItem(dialog, kIdAboutPicture), texts ? SW_HIDE : SW_SHOW);
 }
 
 HFONT MakeFont(HWND dialog, int weight, bool underline) {
@@ -65,33 +59,33 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
       about = dialog;
       boldFont = MakeFont(dialog, FW_BOLD, false);
       linkFont = MakeFont(dialog, FW_NORMAL, true);
-      SendDlgItemMessageA(dialog, kIdProduct, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont), TRUE);
-      SendDlgItemMessageA(dialog, kIdContact, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont), TRUE);
-      SendDlgItemMessageA(dialog, kIdWeb, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont), TRUE);
+      SendDlgItemMessageA(dialog, kIdAboutProduct, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont), TRUE);
+      SendDlgItemMessageA(dialog, kIdAboutContact, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont), TRUE);
+      SendDlgItemMessageA(dialog, kIdAboutWeb, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont), TRUE);
       std::vector<std::string> lines = AboutStatisticsLines(AppSettings());
       for (std::size_t i = 0; i < lines.size() && i < 5; ++i)
-        SetDlgItemTextA(dialog, 3012 + static_cast<int>(i), lines[i].c_str());
+        SetDlgItemTextA(dialog, kIdAboutStatistics + static_cast<int>(i), lines[i].c_str());
       radarFrame = 0;
-      SetTimer(dialog, kSecondTimer, 1000, nullptr);
-      SetTimer(dialog, kRadarTimer, 50, nullptr);
+      SetTimer(dialog, kTimerAboutSecond, 1000, nullptr);
+      SetTimer(dialog, kTimerAboutRadar, 50, nullptr);
       ShowTexts(dialog, true);
       return TRUE;
     }
     case WM_TIMER:
-      if (wParam == kSecondTimer) {
-        SetDlgItemTextA(dialog, kIdRunning,
+      if (wParam == kTimerAboutSecond) {
+        SetDlgItemTextA(dialog, kIdAboutRunning,
                         ("Time spent running: " + FormatDuration(ProgramTimeNow(AppSettings()))).c_str());
-      } else if (wParam == kRadarTimer) {
+      } else if (wParam == kTimerAboutRadar) {
         radarFrame = radarFrame % 24 + 1;
         HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr),
                                                    ("VEMTRIXRADAR" + std::to_string(radarFrame)).c_str(), IMAGE_ICON,
                                                    0, 0, LR_DEFAULTSIZE | LR_SHARED));
-        SendDlgItemMessageA(dialog, kIdRadar, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+        SendDlgItemMessageA(dialog, kIdAboutRadar, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
       }
       return TRUE;
     case WM_CTLCOLORSTATIC: {
       int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-      if (id == kIdContact || id == kIdWeb) {
+      if (id == kIdAboutContact || id == kIdAboutWeb) {
         HDC dc = reinterpret_cast<HDC>(wParam);
         SetTextColor(dc, RGB(0, 0, 255));
         SetBkMode(dc, TRANSPARENT);
@@ -101,7 +95,7 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     }
     case WM_SETCURSOR: {
       int id = GetDlgCtrlID(reinterpret_cast<HWND>(wParam));
-      if (id == kIdContact || id == kIdWeb) {
+      if (id == kIdAboutContact || id == kIdAboutWeb) {
         SetCursor(LoadCursor(nullptr, IDC_HAND));
         SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
         return TRUE;
@@ -119,8 +113,8 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
       EndDialog(dialog, 0);
       return TRUE;
     case WM_DESTROY:
-      KillTimer(dialog, kSecondTimer);
-      KillTimer(dialog, kRadarTimer);
+      KillTimer(dialog, kTimerAboutSecond);
+      KillTimer(dialog, kTimerAboutRadar);
       DeleteObject(boldFont);
       DeleteObject(linkFont);
       boldFont = linkFont = nullptr;
@@ -128,12 +122,12 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
       return FALSE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
-        case kIdPicture: ShowTexts(dialog, true); return TRUE;
-        case kIdCredits: ShowTexts(dialog, false); return TRUE;
-        case kIdWeb: OpenWithShell(WebAddress()); return TRUE;
-        case kIdContact: OpenWithShell(kContact); return TRUE;
-        case kIdVisit: OpenWithShell(MakerPageAddress()); return TRUE;
-        case kIdOk:
+        case kIdAboutPicture: ShowTexts(dialog, true); return TRUE;
+        case kIdAboutCredits: ShowTexts(dialog, false); return TRUE;
+        case kIdAboutWeb: OpenWithShell(WebAddress()); return TRUE;
+        case kIdAboutContact: OpenWithShell(kContact); return TRUE;
+        case kIdAboutVisit: OpenWithShell(MakerPageAddress()); return TRUE;
+        case kIdAboutOk:
         case IDCANCEL:
         case IDOK:
           EndDialog(dialog, 0);
@@ -156,29 +150,29 @@ void ShowAboutBox() {
   }
   DialogSpec frame{"About Vemtrix", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME, 0, 0, 232, 227};
   std::vector<ControlSpec> table = {
-      {kIdPicture, "STATIC", "ABOUTPICTURE", SS_BITMAP | SS_NOTIFY, 0, 0, 0, 0},
-      {kIdProduct, "STATIC", "Classified Listing Harvester v" + VersionText(), SS_LEFT, 10, 10, 180, 10},
-      {3002, "STATIC",
+      {kIdAboutPicture, "STATIC", "ABOUTPICTURE", SS_BITMAP | SS_NOTIFY, 0, 0, 0, 0},
+      {kIdAboutProduct, "STATIC", "Classified Listing Harvester v" + VersionText(), SS_LEFT, 10, 10, 180, 10},
+      {kIdAboutDescription, "STATIC",
        "A tool for automatically downloading search results from Craigslist, Kijiji, Backpage, and other classified "
        "ad sites using multiple search configurations.",
        SS_LEFT, 10, 20, 180, 35},  // four lines under the dialog font: from under the title to the credits
-      {kIdCredits, "STATIC", "Vemtrix is made by Quillfen. Click here for the picture.", SS_LEFT | SS_NOTIFY, 10, 55,
+      {kIdAboutCredits, "STATIC", "Vemtrix is made by Quillfen. Click here for the picture.", SS_LEFT | SS_NOTIFY, 10, 55,
        215, 10},
-      {kIdContact, "STATIC", "Write to us", SS_LEFT | SS_NOTIFY, 45, 65, 70, 10},
-      {kIdWeb, "STATIC", WebAddress(), SS_LEFT | SS_NOTIFY, 45, 75, 95, 10},
-      {3006, "STATIC", "Software homepage is at " + MakerPageAddress(), SS_LEFT,
+      {kIdAboutContact, "STATIC", "Write to us", SS_LEFT | SS_NOTIFY, 45, 65, 70, 10},
+      {kIdAboutWeb, "STATIC", WebAddress(), SS_LEFT | SS_NOTIFY, 45, 75, 95, 10},
+      {kIdAboutHomepage, "STATIC", "Software homepage is at " + MakerPageAddress(), SS_LEFT,
        10, 90, 222, 10},  // to the dialog's edge, so the address stays on one line
-      {3007, "STATIC",
+      {kIdAboutDisclaimer, "STATIC",
        "Provided as is, without warranty. Not affiliated with the sites it searches. Use it at your own risk.",
        SS_LEFT, 10, 105, 215, 25},
-      {3012, "STATIC", "", SS_LEFT, 10, 140, 215, 10},
-      {3013, "STATIC", "", SS_LEFT, 10, 150, 215, 10},
-      {3014, "STATIC", "", SS_LEFT, 10, 160, 215, 10},
-      {3015, "STATIC", "", SS_LEFT, 10, 170, 215, 10},
-      {kIdRunning, "STATIC", "", SS_LEFT, 10, 180, 215, 10},
-      {kIdOk, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 45, 200, 65, 15},
-      {kIdVisit, "BUTTON", "Visit Website", BS_PUSHBUTTON | WS_TABSTOP, 120, 200, 65, 15},
-      {kIdRadar, "STATIC", "HARDLYTHERE", SS_ICON | SS_CENTERIMAGE, 190, 10, 22, 22},
+      {kIdAboutStatistics, "STATIC", "", SS_LEFT, 10, 140, 215, 10},
+      {kIdAboutStatistics + 1, "STATIC", "", SS_LEFT, 10, 150, 215, 10},
+      {kIdAboutStatistics + 2, "STATIC", "", SS_LEFT, 10, 160, 215, 10},
+      {kIdAboutStatistics + 3, "STATIC", "", SS_LEFT, 10, 170, 215, 10},
+      {kIdAboutRunning, "STATIC", "", SS_LEFT, 10, 180, 215, 10},
+      {kIdAboutOk, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 45, 200, 65, 15},
+      {kIdAboutVisit, "BUTTON", "Visit Website", BS_PUSHBUTTON | WS_TABSTOP, 120, 200, 65, 15},
+      {kIdAboutRadar, "STATIC", "HARDLYTHERE", SS_ICON | SS_CENTERIMAGE, 190, 10, 22, 22},
   };
   RunModalDialog(Main().window, frame, table, &AboutProc);
 }
@@ -187,6 +181,5 @@ void CloseSecondaryDialogs() {
   if (about != nullptr) EndDialog(about, 0);
 }
 
-bool IsSecondaryDialogMessage(MSG*) { return false; }
 
 }  // namespace vemtrix::ui

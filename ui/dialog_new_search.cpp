@@ -1,17 +1,12 @@
 // "New Search": a fresh, empty search under a new name. The terms and the
 // trees' check marks are kept.
-#include "core/current_search.h"
-#include "core/result_store.h"
+#include "commands/search_commands.h"
 #include "ui/dialogs.h"
 #include "ui/window_state.h"
 
 namespace vemtrix::ui {
 namespace {
 
-constexpr int kIdPrompt = 7001;
-constexpr int kIdNewName = 7002;
-constexpr int kIdNewButton = 7003;
-constexpr int kIdCancelButton = 7004;
 
 INT_PTR CALLBACK NewSearchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
@@ -28,14 +23,12 @@ INT_PTR CALLBACK NewSearchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
           std::string name = GetItemText(dialog, kIdNewName);
           if (name.empty()) return TRUE;  // nothing to start under
           SetControlText(kIdName, name);
-          CurrentSearch().name = name;
-          Results().Clear();
-          RebuildResultsList();
+          StartNewSearch(name);
           SelectPage(kPageSearch);
           EndDialog(dialog, 1);
           return TRUE;
         }
-        case kIdCancelButton:
+        case kIdNewCancel:
         case IDCANCEL:
           EndDialog(dialog, 0);
           return TRUE;
@@ -52,10 +45,10 @@ INT_PTR CALLBACK NewSearchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 void ShowNewSearchDialog() {
   DialogSpec frame{"New Search", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME, 0, 0, 256, 53};
   std::vector<ControlSpec> table = {
-      {kIdPrompt, "STATIC", "Please enter the name of your search:", SS_RIGHT, 2, 10, 145, 10},
+      {kIdNewPrompt, "STATIC", "Please enter the name of your search:", SS_RIGHT, 2, 10, 145, 10},
       {kIdNewName, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 150, 8, 95, 15},
       {kIdNewButton, "BUTTON", "New", BS_DEFPUSHBUTTON | WS_TABSTOP, 150, 30, 40, 15},
-      {kIdCancelButton, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 200, 30, 45, 15},
+      {kIdNewCancel, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 200, 30, 45, 15},
   };
   RunModalDialog(Main().window, frame, table, &NewSearchProc);
 }

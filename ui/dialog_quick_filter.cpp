@@ -13,43 +13,40 @@
 #include "platform/platform.h"
 #include "ui/dialogs.h"
 #include "ui/window_state.h"
+#include "ui/window_thread.h"
 
 namespace vemtrix::ui {
 namespace {
 
-constexpr int kIdFilterBox = 5005;
-constexpr int kIdMatchCount = 5006;
-constexpr int kIdMatches = 5001;
-constexpr int kIdCsv = 5002;
-constexpr int kIdHtml = 5003;
-constexpr int kIdClose = 5004;
-constexpr UINT_PTR kRefillTimer = 5100;
 constexpr UINT kRefillDelayMs = 150;
-constexpr UINT kMsgMatchesReady = WM_APP + 20;
 
 HWND quickFilter = nullptr;  // kept while the window is open
 std::vector<QuickFilterListRow> shown;
 std::atomic<unsigned> generation{0};  // the latest refill asked for
 
+void ShowMatches(HWND dialog, std::vector<QuickFilterListRow> matches);
+
 // Finds the matches of the field's text away from the window's thread; a
 // result that a newer refill has overtaken is dropped.
 void StartRefill(HWND dialog) {
   unsigned mine = ++generation;
-  std::string filter = GetItemText(dialog, kIdFilterBox);
+  std::string filter = GetItemText(dialog, kIdQuickFilterBox);
   platform::StartDetachedThread([dialog, mine, filter] {
-    auto matches = std::make_unique<std::vector<QuickFilterListRow>>(
+    auto matches = std::make_shared<std::vector<QuickFilterListRow>>(
         RefillQuickFilterList(filter, [mine] { return mine == generation.load(); }));
     if (mine != generation.load()) return;
-    if (PostMessageA(dialog, kMsgMatchesReady, mine, reinterpret_cast<LPARAM>(matches.get()))) matches.release();
+    PostTask(dialog, [dialog, mine, matches] {
+      if (mine == generation.load()) ShowMatches(dialog, std::move(*matches));
+    });
   });
 }
 
 void ShowMatches(HWND dialog, std::vector<QuickFilterListRow> matches) {
   shown = std::move(matches);
-  HWND list = GetDlgItem(dialog, kIdMatches);
+  HWND list = GetDlgItem(dialog, kIdQuickMatches);
   SendMessageA(list, LB_SETCOUNT, shown.size(), 0);
   InvalidateRect(list, nullptr, TRUE);
-  SetDlgItemTextA(dialog, kIdMatchCount, std::to_string(shown.size()).c_str());
+  SetDlgItemTextA(dialog, kIdQuickMatchCount, std::to_string(shown.size()).c_str());
 }
 
 void DrawMatch(const DRAWITEMSTRUCT* item) {
@@ -88,26 +85,20 @@ INT_PTR CALLBACK QuickFilterProc(HWND dialog, UINT message, WPARAM wParam, LPARA
       DrawMatch(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
     case WM_TIMER:
-      if (wParam == kRefillTimer) {
-        KillTimer(dialog, kRefillTimer);
+      if (wParam == kTimerQuickRefill) {
+        KillTimer(dialog, kTimerQuickRefill);
         StartRefill(dialog);
       }
       return TRUE;
-    case kMsgMatchesReady: {
-      std::unique_ptr<std::vector<QuickFilterListRow>> matches(
-          reinterpret_cast<std::vector<QuickFilterListRow>*>(lParam));
-      if (static_cast<unsigned>(wParam) == generation.load()) ShowMatches(dialog, std::move(*matches));
+    case kMsgRunTask:
+      RunPostedTask(lParam);
       return TRUE;
-    }
     case WM_CLOSE:
       EndDialog(dialog, 0);
       return TRUE;
     case WM_DESTROY: {
       ++generation;  // a refill still running is dropped
-      // Matches posted but not yet taken would die with the window's queue.
-      MSG pending;
-      while (PeekMessageA(&pending, dialog, kMsgMatchesReady, kMsgMatchesReady, PM_REMOVE))
-        delete reinterpret_cast<std::vector<QuickFilterListRow>*>(pending.lParam);
+      DropPostedTasks(dialog);  // matches posted but not yet taken
       quickFilter = nullptr;
       shown.clear();
       shown.shrink_to_fit();
@@ -115,23 +106,23 @@ INT_PTR CALLBACK QuickFilterProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     }
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
-        case kIdFilterBox:
-          if (HIWORD(wParam) == EN_CHANGE) SetTimer(dialog, kRefillTimer, kRefillDelayMs, nullptr);
+        case kIdQuickFilterBox:
+          if (HIWORD(wParam) == EN_CHANGE) SetTimer(dialog, kTimerQuickRefill, kRefillDelayMs, nullptr);
           return TRUE;
-        case kIdMatches:
+        case kIdQuickMatches:
           if (HIWORD(wParam) == LBN_DBLCLK) {
-            LRESULT index = SendDlgItemMessageA(dialog, kIdMatches, LB_GETCURSEL, 0, 0);
+            LRESULT index = SendDlgItemMessageA(dialog, kIdQuickMatches, LB_GETCURSEL, 0, 0);
             if (index >= 0 && static_cast<std::size_t>(index) < shown.size())
               OpenResultInBrowser(shown[static_cast<std::size_t>(index)].row, AppSettings().ConfirmSpawn == 1);
           }
           return TRUE;
-        case kIdCsv:
-          QuickFilterCsvCommand(GetItemText(dialog, kIdFilterBox), AppSettings());
+        case kIdQuickCsv:
+          QuickFilterCsvCommand(GetItemText(dialog, kIdQuickFilterBox), AppSettings());
           return TRUE;
-        case kIdHtml:
-          QuickFilterHtmlCommand(GetItemText(dialog, kIdFilterBox), AppSettings());
+        case kIdQuickHtml:
+          QuickFilterHtmlCommand(GetItemText(dialog, kIdQuickFilterBox), AppSettings());
           return TRUE;
-        case kIdClose:
+        case kIdQuickClose:
         case IDCANCEL:
           EndDialog(dialog, 0);
           return TRUE;
@@ -149,16 +140,16 @@ void ShowQuickFilter() {
   DialogSpec frame{"Search inside search results", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME, 0,
                   0, 441, 237};
   std::vector<ControlSpec> table = {
-      {5007, "STATIC", "Quick filter:", SS_RIGHT, 2, 8, 50, 10},
-      {kIdFilterBox, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 55, 5, 290, 15},
-      {kIdMatchCount, "EDIT", "0", ES_READONLY | ES_RIGHT, 355, 5, 45, 15, WS_EX_CLIENTEDGE},
-      {5008, "STATIC", "results.", SS_LEFT, 405, 7, 25, 8},
-      {kIdMatches, "LISTBOX", "",
+      {kIdQuickFilterLabel, "STATIC", "Quick filter:", SS_RIGHT, 2, 8, 50, 10},
+      {kIdQuickFilterBox, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 55, 5, 290, 15},
+      {kIdQuickMatchCount, "EDIT", "0", ES_READONLY | ES_RIGHT, 355, 5, 45, 15, WS_EX_CLIENTEDGE},
+      {kIdQuickResultsLabel, "STATIC", "results.", SS_LEFT, 405, 7, 25, 8},
+      {kIdQuickMatches, "LISTBOX", "",
        LBS_NOTIFY | LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 5,
        25, 430, 180},
-      {kIdCsv, "BUTTON", "Output CSV", BS_PUSHBUTTON | WS_TABSTOP, 5, 215, 55, 15},
-      {kIdHtml, "BUTTON", "View HTML", BS_PUSHBUTTON | WS_TABSTOP, 70, 215, 55, 15},
-      {kIdClose, "BUTTON", "Close", BS_PUSHBUTTON | WS_TABSTOP, 375, 215, 55, 15},
+      {kIdQuickCsv, "BUTTON", "Output CSV", BS_PUSHBUTTON | WS_TABSTOP, 5, 215, 55, 15},
+      {kIdQuickHtml, "BUTTON", "View HTML", BS_PUSHBUTTON | WS_TABSTOP, 70, 215, 55, 15},
+      {kIdQuickClose, "BUTTON", "Close", BS_PUSHBUTTON | WS_TABSTOP, 375, 215, 55, 15},
   };
   RunModalDialog(Main().window, frame, table, &QuickFilterProc);
 }

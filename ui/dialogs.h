@@ -16,7 +16,6 @@ void ShowAboutBox();
 // Ends any secondary dialog still open (the main window is closing).
 void CloseSecondaryDialogs();
 // Offers msg to an open modeless secondary dialog; true when it took it.
-bool IsSecondaryDialogMessage(MSG* msg);
 
 // Context help: the icon's click, and a help request for a clicked control.
 void StartContextHelp();

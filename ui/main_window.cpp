@@ -17,6 +17,7 @@
 #include "harvest/deep_scan.h"
 #include "harvest/search_run.h"
 #include "harvest/update_check.h"
+#include "commands/command_checks.h"
 #include "commands/output_commands.h"
 #include "commands/search_commands.h"
 #include "platform/platform.h"
@@ -24,8 +25,10 @@
 #include "ui/dialogs.h"
 #include "ui/logic/main_layout.h"
 #include "ui/logic/window_text.h"
+#include "ui/boxes_and_shell.h"
 #include "ui/win32_frontend.h"
 #include "ui/window_state.h"
+#include "ui/window_thread.h"
 
 namespace vemtrix::ui {
 
@@ -34,23 +37,19 @@ bool SettingsLoading = false;
 
 namespace {
 
-constexpr int kMinWidthDlu = 414;
-constexpr int kMinHeightDlu = 390;
-
 std::unordered_map<int, HWND> controls;
 int versionCode = 666;
 
+// The resize layout places the help icon and the tabs.
 std::vector<ControlSpec> WindowRowTable() {
-  const int helpX = AppSettings().Width - 40;
   return {
       {kIdNameLabel, "STATIC", "Search name:", SS_RIGHT, 2, 6, 50, 15},
       {kIdName, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 55, 5, 150, 15},
       {kIdLoad, "BUTTON", "Load", BS_PUSHBUTTON | WS_TABSTOP, 210, 5, 50, 15},
       {kIdSave, "BUTTON", "Save", BS_PUSHBUTTON | WS_TABSTOP, 265, 5, 50, 15},
       {kIdNew, "BUTTON", "New", BS_PUSHBUTTON | WS_TABSTOP, 320, 5, 50, 15},
-      {kIdHelpIcon, "STATIC", "CONTEXTHELP", SS_ICON | SS_NOTIFY | SS_CENTERIMAGE, static_cast<short>(helpX), 1,
-       24, 24},
-      {kIdTab, WC_TABCONTROLA, "", WS_TABSTOP | WS_CLIPSIBLINGS, 5, 30, 375, 230, WS_EX_CONTROLPARENT},
+      {kIdHelpIcon, "STATIC", "CONTEXTHELP", SS_ICON | SS_NOTIFY | SS_CENTERIMAGE, 0, 0, 0, 0},
+      {kIdTab, WC_TABCONTROLA, "", WS_TABSTOP | WS_CLIPSIBLINGS, 0, 0, 0, 0, WS_EX_CONTROLPARENT},
   };
 }
 
@@ -170,25 +169,12 @@ void LoadSearchNamed(const std::string& name) {
   }
 }
 
-// Unsaved results: true when the user agrees to lose them (or there are none).
-bool MayLoseResults(const std::string& question) {
-  return Dirty.load() == 0 || AskUser("Warning", question, MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) == IDYES;
-}
-
-bool GuardActiveRun(const std::string& text) {
-  if (SearchRunning.load() != 0 || DeepScanActive.load() != 0) {
-    ErrorBox(text);
-    return true;
-  }
-  return false;
-}
-
 void LoadCommand(const std::string& recentName) {
-  if (GuardActiveRun("A search is currently active. You need to stop the current scan before loading an old one.")) {
+  if (Refused(CheckLoad())) {
     SelectPage(kPageResults);
     return;
   }
-  if (!MayLoseResults("You have unsaved search results. Would you like to load anyway and lose these results?")) return;
+  if (!Agreed(LoadUnsavedQuestion())) return;
   std::string chosen = recentName;
   if (chosen.empty()) {
     FileDialogRequest request;
@@ -208,11 +194,11 @@ void LoadCommand(const std::string& recentName) {
 }
 
 void NewCommand() {
-  if (GuardActiveRun("A search is currently active. You need to stop the current scan before starting a new one."))
+  if (Refused(CheckNew())) {
+    SelectPage(kPageResults);
     return;
-  if (!MayLoseResults(
-          "You have unsaved search results. Would you like to start a new search anyway and lose these results?"))
-    return;
+  }
+  if (!Agreed(NewUnsavedQuestion())) return;
   ShowNewSearchDialog();
 }
 
@@ -268,7 +254,7 @@ void RecentMenu() {
 // timeoutMs. The workers must not outlive the data and the window.
 void WaitForWorkers(int timeoutMs) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while ((SearchRunning.load() != 0 || DeepScanActive.load() != 0) && std::chrono::steady_clock::now() < deadline) {
+  while (RunActive() && std::chrono::steady_clock::now() < deadline) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) {
@@ -294,7 +280,7 @@ void CloseCommand() {
   state.closeRequested = true;
   AbortFlag = 1;
   DeepScanAbort = 1;
-  if (SearchRunning.load() != 0 || DeepScanActive.load() != 0) EnableWindow(state.window, FALSE);
+  if (RunActive()) EnableWindow(state.window, FALSE);
   WaitForWorkers(10000);
   SaveWindowSettings();
   CloseSecondaryDialogs();
@@ -355,11 +341,6 @@ void Command(HWND from, int id, int code) {
       if (GetFocus() == Main().list) OpenSelectedResult();
       return;
     default: break;
-  }
-  if (id >= kCmdRecentFirst && id <= kCmdRecentLast) {
-    std::string name = RecentSearchName(AppSettings().RecentSearches, id);
-    if (!name.empty()) LoadCommand(name);
-    return;
   }
   SettingsControlChanged(id, code);
 }
@@ -431,6 +412,18 @@ void ErrorBox(const std::string& text, bool systemModal) {
   AskUser("Error", text, MB_OK | MB_ICONERROR | (systemModal ? MB_SYSTEMMODAL : 0));
 }
 
+bool Refused(const std::optional<CommandMessage>& refusal) {
+  if (!refusal) return false;
+  ErrorBox(refusal->text, refusal->systemModal);
+  if (refusal->showSearchSettings) SelectPage(kPageSearch);
+  return true;
+}
+
+bool Agreed(const std::optional<CommandMessage>& question) {
+  return !question || AskUser("Warning", question->text,
+                              MB_YESNO | MB_ICONWARNING | (question->systemModal ? MB_SYSTEMMODAL : 0)) == IDYES;
+}
+
 SIZE WindowSizeDlu() {
   RECT rect{};
   GetWindowRect(Main().window, &rect);
@@ -461,9 +454,9 @@ void LayoutWindow() {
   MainWindowState& state = Main();
   if (state.window == nullptr || state.tab == nullptr || IsIconic(state.window)) return;
   SIZE size = WindowSizeDlu();
-  if (!IsZoomed(state.window) && (size.cx < kMinWidthDlu || size.cy < kMinHeightDlu)) {
-    RECT want = DluToPixels(state.window, 0, 0, std::max<int>(size.cx, kMinWidthDlu),
-                            std::max<int>(size.cy, kMinHeightDlu));
+  if (!IsZoomed(state.window) && BelowMinimumSize(size.cx, size.cy)) {
+    DluSize grown = ClampToMinimumSize(size.cx, size.cy);
+    RECT want = DluToPixels(state.window, 0, 0, grown.width, grown.height);
     SetWindowPos(state.window, nullptr, 0, 0, want.right, want.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return;  // the size change lays the window out again
   }
@@ -491,7 +484,9 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   MainWindowState& state = Main();
   switch (message) {
     case WM_INITDIALOG:
+      return FALSE;
     case WM_DESTROY:
+      if (window == state.window) DropPostedTasks(window);
       return FALSE;
     case WM_EXITSIZEMOVE:
       if (window == state.window) {
@@ -570,8 +565,8 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case kMsgDrainQueue:
       DrainFrontendQueue();
       return TRUE;
-    case kMsgTreeChanged:
-      TreeChanged(static_cast<int>(wParam));
+    case kMsgRunTask:
+      RunPostedTask(lParam);
       return TRUE;
     default:
       return FALSE;
@@ -640,7 +635,6 @@ void ShowMainWindow() {
       continue;
     }
     if (ours && state.accelerators != nullptr && TranslateAcceleratorA(window, state.accelerators, &msg)) continue;
-    if (IsSecondaryDialogMessage(&msg)) continue;
     if (ours && IsDialogMessageA(window, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);

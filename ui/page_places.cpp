@@ -11,8 +11,8 @@
 #include "catalogs/selection_sync.h"
 #include "core/settings.h"
 #include "harvest/sites.h"
-#include "ui/app_messages.h"
 #include "ui/window_state.h"
+#include "ui/window_thread.h"
 
 namespace vemtrix::ui {
 namespace {
@@ -97,17 +97,6 @@ std::array<std::unique_ptr<TreeView>, 8> trees;
 
 SiteId SiteAt(int index) { return static_cast<SiteId>(index % 4 + 1); }
 
-bool SiteEnabled(SiteId site) {
-  const Settings& settings = AppSettings();
-  switch (site) {
-    case SiteId::Craigslist: return settings.SearchCraigslist != 0;
-    case SiteId::Kijiji: return settings.SearchKijiji != 0;
-    case SiteId::Backpage: return settings.SearchBackpage != 0;
-    case SiteId::Daype: return settings.SearchDaype != 0;
-    default: return false;
-  }
-}
-
 int TreeIndexOfId(int id) {
   for (int i = 0; i < 4; ++i) {
     if (kCityTreeIds[static_cast<std::size_t>(i)] == id) return i;
@@ -129,20 +118,20 @@ CatalogTable& TableOf(int index) {
 }  // namespace
 
 std::vector<ControlSpec> SearchPageTable() {
+  // The resize layout places every control of the page.
   std::vector<ControlSpec> table;
-  for (int id : kCityTreeIds) table.push_back({id, WC_TREEVIEWA, "", kTreeStyle, 2, 5, 180, 165, WS_EX_CLIENTEDGE});
-  for (int id : kSectionTreeIds)
-    table.push_back({id, WC_TREEVIEWA, "", kTreeStyle, 187, 5, 180, 165, WS_EX_CLIENTEDGE});
+  for (int id : kCityTreeIds) table.push_back({id, WC_TREEVIEWA, "", kTreeStyle, 0, 0, 0, 0, WS_EX_CLIENTEDGE});
+  for (int id : kSectionTreeIds) table.push_back({id, WC_TREEVIEWA, "", kTreeStyle, 0, 0, 0, 0, WS_EX_CLIENTEDGE});
   std::vector<ControlSpec> rest = {
-      {kIdCitySelectAll, "BUTTON", "Select All", BS_PUSHBUTTON | WS_TABSTOP, 2, 175, 50, 15},
-      {kIdCityClearAll, "BUTTON", "Clear All", BS_PUSHBUTTON | WS_TABSTOP, 57, 175, 50, 15},
-      {kIdSectionSelectAll, "BUTTON", "Select All", BS_PUSHBUTTON | WS_TABSTOP, 187, 175, 50, 15},
-      {kIdSectionClearAll, "BUTTON", "Clear All", BS_PUSHBUTTON | WS_TABSTOP, 242, 175, 50, 15},
-      {kIdCityTreeName, "STATIC", "", SS_LEFT | SS_ENDELLIPSIS, 110, 178, 74, 10},
-      {kIdSectionTreeName, "STATIC", "", SS_LEFT | SS_ENDELLIPSIS, 295, 178, 72, 10},
-      {kIdTermsLabel, "STATIC", "Search terms:", SS_RIGHT, 2, 197, 50, 15},
-      {kIdTerms, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 55, 195, 252, 15},
-      {kIdGo2, "BUTTON", "Go!", BS_PUSHBUTTON | WS_TABSTOP, 317, 195, 50, 15},
+      {kIdCitySelectAll, "BUTTON", "Select All", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0},
+      {kIdCityClearAll, "BUTTON", "Clear All", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0},
+      {kIdSectionSelectAll, "BUTTON", "Select All", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0},
+      {kIdSectionClearAll, "BUTTON", "Clear All", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0},
+      {kIdCityTreeName, "STATIC", "", SS_LEFT | SS_ENDELLIPSIS, 0, 0, 0, 0},
+      {kIdSectionTreeName, "STATIC", "", SS_LEFT | SS_ENDELLIPSIS, 0, 0, 0, 0},
+      {kIdTermsLabel, "STATIC", "Search terms:", SS_RIGHT, 0, 0, 0, 0},
+      {kIdTerms, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 0, 0, 0},
+      {kIdGo2, "BUTTON", "Go!", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0},
   };
   table.insert(table.end(), rest.begin(), rest.end());
   return table;
@@ -172,7 +161,7 @@ void DestroyTrees() {
 void ApplySiteVisibility() {
   for (int i = 0; i < 8; ++i) {
     if (!trees[static_cast<std::size_t>(i)]) continue;
-    ShowWindow(trees[static_cast<std::size_t>(i)]->control(), SiteEnabled(SiteAt(i)) ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(trees[static_cast<std::size_t>(i)]->control(), SiteSearched(AppSettings(), SiteAt(i)) ? SW_SHOWNA : SW_HIDE);
   }
   LayoutWindow();
 }
@@ -200,7 +189,7 @@ void ShowMarksInTrees() {
 void MarksFromTrees(bool enabledSitesOnly) {
   for (int i = 0; i < 8; ++i) {
     TreeView* view = trees[static_cast<std::size_t>(i)].get();
-    if (view == nullptr || (enabledSitesOnly && !SiteEnabled(SiteAt(i)))) continue;
+    if (view == nullptr || (enabledSitesOnly && !SiteSearched(AppSettings(), SiteAt(i)))) continue;
     CatalogTable& table = TableOf(i);
     const CatalogTree& tree = view->tree();
     for (int row = 1; row <= table.Count() && static_cast<std::size_t>(row) <= tree.nodeOfRow.size(); ++row) {
@@ -251,7 +240,7 @@ bool HandleTreeNotify(NMHDR* header) {
     case NM_KILLFOCUS:
       // The tree toggles the box after this notification returns: look once
       // it has.
-      PostMessageA(Main().window, kMsgTreeChanged, static_cast<WPARAM>(id), 0);
+      PostTask(Main().window, [id] { TreeChanged(id); });
       return false;
     default:
       return false;

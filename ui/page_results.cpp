@@ -13,21 +13,26 @@
 #include "harvest/deep_scan.h"
 #include "harvest/search_run.h"
 #include "catalogs/search_plan.h"
+#include "commands/command_checks.h"
 #include "commands/search_commands.h"
 #include "ui/logic/window_text.h"
+#include "ui/boxes_and_shell.h"
 #include "ui/win32_frontend.h"
 #include "ui/window_state.h"
 
 namespace vemtrix::ui {
 namespace {
 
-// The controls a search run disables and its end enables again.
-constexpr int kDisabledDuringRun[] = {kIdName, kIdLoad, kIdCitySelectAll, kIdCityClearAll, kIdSectionSelectAll,
-                                      kIdSectionClearAll, kIdTerms, 1025, 1026, 1269, 1270, 1027, 1263, 1264, 1278,
-                                      kIdSettingsCancel, kIdApply};
+// The controls a search run disables and its end enables again (with the
+// settings check boxes marked so).
+constexpr int kDisabledDuringRun[] = {kIdName,          kIdLoad,           kIdCitySelectAll, kIdCityClearAll,
+                                      kIdSectionSelectAll, kIdSectionClearAll, kIdTerms,      kIdSettingsCancel,
+                                      kIdApply};
 
 void EnableRunControls(bool enabled) {
   for (int id : kDisabledDuringRun) EnableControl(id, enabled);
+  for (const SettingsCheck& check : SettingsChecks())
+    if (check.disabledDuringRun) EnableControl(check.id, enabled);
   EnableTrees(enabled);
 }
 
@@ -74,7 +79,7 @@ void ShowItemCount() {
 }
 
 void DeleteSelectedRows() {
-  if (SearchRunning.load() != 0 || DeepScanActive.load() != 0) return;
+  if (RunActive()) return;
   std::vector<std::int32_t> rows = SelectedStoreRows();
   if (rows.empty()) return;
   ListView_SetItemState(Main().list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
@@ -82,10 +87,7 @@ void DeleteSelectedRows() {
 }
 
 void SortByColumn(int column) {
-  if (SearchRunning.load() != 0 || DeepScanActive.load() != 0) {
-    ErrorBox("A search is currently active. You need to stop the current scan before sorting the results.", false);
-    return;
-  }
+  if (Refused(CheckSort())) return;
   if (Results().Count() < 2) return;
   ColumnSort sort = SortForColumn(column);
   if (!sort.sorts) return;
@@ -98,15 +100,16 @@ void SortByColumn(int column) {
 }  // namespace
 
 std::vector<ControlSpec> ResultsPageTable() {
+  // The resize layout places every control of the page.
   return {
       {kIdList, WC_LISTVIEWA, "",
-       LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, 2, 5, 365, 185},
-      {kIdClear, "BUTTON", "Clear", BS_PUSHBUTTON | WS_TABSTOP, 2, 195, 40, 15},
-      {kIdFilter, "BUTTON", "Filter", BS_PUSHBUTTON | WS_TABSTOP, 47, 195, 40, 15},
-      {kIdOutputCsv, "BUTTON", "Output CSV", BS_PUSHBUTTON | WS_TABSTOP, 107, 195, 50, 15},
-      {kIdViewHtml, "BUTTON", "View HTML", BS_PUSHBUTTON | WS_TABSTOP, 162, 195, 50, 15},
-      {kIdDeepScan, "BUTTON", "Deep Scan", BS_PUSHBUTTON | WS_TABSTOP, 242, 195, 70, 15},
-      {kIdGo, "BUTTON", "Go!", BS_PUSHBUTTON | WS_TABSTOP, 317, 195, 50, 15},
+       LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, 0, 0, 0, 0},
+      {kIdClear, "BUTTON", "Clear", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0},
+      {kIdFilter, "BUTTON", "Filter", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0},
+      {kIdOutputCsv, "BUTTON", "Output CSV", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0},
+      {kIdViewHtml, "BUTTON", "View HTML", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0},
+      {kIdDeepScan, "BUTTON", "Deep Scan", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0},
+      {kIdGo, "BUTTON", "Go!", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0},
   };
 }
 
@@ -233,34 +236,13 @@ void GoCommand() {
     return;  // the run restores the window when it has stopped
   }
   std::string name(Trim(ControlText(kIdName)));
-  if (name.empty()) {
-    ErrorBox("You have not set a search title. Please do that first.");
-    return;
-  }
   std::string terms(Trim(ControlText(kIdTerms)));
-  if (terms.empty()) {
-    ErrorBox("You have not set any search terms. Please do that first.");
-    SelectPage(kPageSearch);
-    return;
-  }
+  if (Refused(CheckGoNameAndTerms(name, terms))) return;
   CurrentSearch().name = name;
   CurrentSearch().terms = terms;
   MarksFromTrees(true);
   SearchInputs inputs = SelectionsFromCatalogs(terms, AppSettings());
-  if (inputs.SelectedCities.empty()) {
-    ErrorBox("You have not selected any cities or regions to search. Please do that first.");
-    SelectPage(kPageSearch);
-    return;
-  }
-  if (inputs.SelectedSections.empty()) {
-    ErrorBox("You have not selected any sections to search. Please do that first.");
-    SelectPage(kPageSearch);
-    return;
-  }
-  if (SearchRunning.load() != 0) {
-    ErrorBox("A search is currently running. Please abort it and wait a moment for it to stop before starting a new one.");
-    return;
-  }
+  if (Refused(CheckGoSelections(inputs))) return;
   if (Main().compactStatus) ShowWorkerBlock(false);
   SetGoCaptions("Abort");
   EnableControl(kIdAbort, true);
@@ -280,16 +262,10 @@ void RestoreAfterSearchRun() {
 void SetDeepScanButton(bool running) { SetControlText(kIdDeepScan, running ? "Abort DS" : "Deep Scan"); }
 
 void ClearCommand() {
-  if (SearchRunning.load() != 0 || DeepScanActive.load() != 0) {
-    ErrorBox("If you want to clear the results, please stop the search first.", false);
-    return;
-  }
-  if (Results().Count() == 0) return;
-  if (AskUser("Warning", "Are you sure you want to premanently delete your search results?",
-              MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) != IDYES)
-    return;
+  if (Refused(CheckClear())) return;
+  std::optional<CommandMessage> question = ClearQuestion();
+  if (!question || !Agreed(question)) return;
   Results().Clear();
-  RebuildResultsList();
 }
 
 }  // namespace vemtrix::ui

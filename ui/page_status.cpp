@@ -62,27 +62,26 @@ std::vector<ControlSpec> StatusPageTable() {
   const DWORD icon = SS_ICON | SS_REALSIZECONTROL | SS_CENTERIMAGE;
   std::vector<ControlSpec> table = {
       // Wider labels than the classic layout so every caption fits on one line.
-      {1113, "STATIC", "Current # of search results:", SS_RIGHT, 2, 17, 110, 10},
+      {kIdResultCountLabel, "STATIC", "Current # of search results:", SS_RIGHT, 2, 17, 110, 10},
       {kIdResultCount, "EDIT", "0", readOnly, 114, 15, 35, 15},
-      {1115, "STATIC", "New resultss:", SS_RIGHT, 150, 17, 55, 10},
+      {kIdNewCountLabel, "STATIC", "New resultss:", SS_RIGHT, 150, 17, 55, 10},
       {kIdNewCount, "EDIT", "0", readOnly, 207, 15, 35, 15},
-      {1117, "STATIC", "Bytes downloaded:", SS_RIGHT, 243, 17, 73, 10},
+      {kIdBytesLabel, "STATIC", "Bytes downloaded:", SS_RIGHT, 243, 17, 73, 10},
       {kIdBytes, "EDIT", "0", readOnly, 318, 15, 50, 15},
   };
+  // The page's layout places the worker rows, their lights and the buttons.
   for (int i = 0; i < kWorkerSlots; ++i) {
-    short y = static_cast<short>(40 + 15 * i);
     for (WorkerBlock block : {WorkerBlock::Search, WorkerBlock::DeepScan}) {
-      table.push_back({WorkerBoxId(block, i), "EDIT", "", readOnly, 70, y, 300, 15});
-      table.push_back({WorkerLabelId(block, i), "STATIC", SlotLabel(block == WorkerBlock::DeepScan, i), SS_LEFT, 25,
-                       static_cast<short>(y + 2), 40, 10});
-      table.push_back({WorkerIconId(block, i), "STATIC", "HARDLYTHERE", icon, 10, static_cast<short>(y + 2), 10, 10});
-      table.push_back({WorkerLightId(block, i), "STATIC", "ICONDULL", icon, 70,
-                       static_cast<short>(WorkerLightOrigin(block).y), 16, 16});
+      table.push_back({WorkerBoxId(block, i), "EDIT", "", readOnly, 0, 0, 0, 0});
+      table.push_back({WorkerLabelId(block, i), "STATIC", SlotLabel(block == WorkerBlock::DeepScan, i), SS_LEFT, 0, 0,
+                       0, 0});
+      table.push_back({WorkerIconId(block, i), "STATIC", "HARDLYTHERE", icon, 0, 0, 0, 0});
+      table.push_back({WorkerLightId(block, i), "STATIC", "ICONDULL", icon, 0, 0, 0, 0});
     }
   }
-  table.push_back({kIdViewSearchStatus, "BUTTON", "View Search Status", BS_PUSHBUTTON | WS_TABSTOP, 280, 230, 90, 15});
-  table.push_back({kIdViewScanStatus, "BUTTON", "View Scan Status", BS_PUSHBUTTON | WS_TABSTOP, 280, 250, 90, 15});
-  table.push_back({kIdAbort, "BUTTON", "Abort", BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 317, 195, 50, 15});
+  table.push_back({kIdViewSearchStatus, "BUTTON", "View Search Status", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0});
+  table.push_back({kIdViewScanStatus, "BUTTON", "View Scan Status", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0});
+  table.push_back({kIdAbort, "BUTTON", "Abort", BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 0, 0, 0, 0});
   return table;
 }
 
@@ -102,10 +101,7 @@ void LayoutStatusPage(int width, int height) {
   RECT pageRect{};
   GetClientRect(page, &pageRect);
   const int pageHeightDlu = PixelsToDlu(state.window, 0, pageRect.bottom).cy;
-  for (LayoutSlot slot : DiagnosticsLayout(width, height, ShownBlock())) {
-    // Just above the smallest tall window's page edge the Abort button would
-    // be cut off: keep it whole on the page.
-    if (slot.id == kIdAbort && pageHeightDlu > 0) slot.rect.y = std::min(slot.rect.y, pageHeightDlu - slot.rect.h - 3);
+  for (const LayoutSlot& slot : DiagnosticsLayout(width, height, ShownBlock(), pageHeightDlu)) {
     if (slot.rect.w == 0 && slot.rect.h == 0) {
       // A site icon keeps its pixel size.
       PlaceInPixels(slot.id, slot.rect.x, slot.rect.y, 0, kWorkerIconPx);

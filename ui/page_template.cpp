@@ -9,14 +9,15 @@ namespace vemtrix::ui {
 
 std::vector<ControlSpec> TemplatePageTable() {
   const DWORD box = ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
+  // The resize layout places all but the first label.
   return {
-      {1111, "STATIC", "Enter the HTML for the header and container below:", SS_LEFT, 5, 5, 290, 10},
-      {kIdHeaderBox, "EDIT", "", box, 5, 15, 290, 95},
-      {1110, "STATIC", "Enter the HTML for the item fragment below:", SS_LEFT, 5, 122, 290, 10},
-      {kIdItemBox, "EDIT", "", box, 5, 132, 290, 95},
-      {kIdTemplateSave, "BUTTON", "Save", BS_PUSHBUTTON | WS_TABSTOP, 5, 260, 50, 15},
-      {kIdTemplateCancel, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 60, 260, 50, 15},
-      {kIdTemplateReset, "BUTTON", "Reset", BS_PUSHBUTTON | WS_TABSTOP, 115, 260, 50, 15},
+      {kIdHeaderLabel, "STATIC", "Enter the HTML for the header and container below:", SS_LEFT, 5, 5, 290, 10},
+      {kIdHeaderBox, "EDIT", "", box, 0, 0, 0, 0},
+      {kIdItemLabel, "STATIC", "Enter the HTML for the item fragment below:", SS_LEFT, 0, 0, 0, 0},
+      {kIdItemBox, "EDIT", "", box, 0, 0, 0, 0},
+      {kIdTemplateSave, "BUTTON", "Save", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0},
+      {kIdTemplateCancel, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0},
+      {kIdTemplateReset, "BUTTON", "Reset", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0},
   };
 }
 

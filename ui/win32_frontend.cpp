@@ -2,50 +2,14 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
-#include <shellapi.h>
-
-#include <algorithm>
-#include <cctype>
 
 #include "core/current_search.h"
-#include "ui/app_messages.h"
+#include "ui/boxes_and_shell.h"
+#include "ui/logic/window_text.h"
 #include "ui/speech.h"
 #include "ui/window_state.h"
 
 namespace vemtrix::ui {
-namespace {
-
-UINT IconFlags(MessageIcon icon) {
-  switch (icon) {
-    case MessageIcon::Error: return MB_ICONERROR;
-    case MessageIcon::Warning: return MB_ICONWARNING;
-    case MessageIcon::Information: return MB_ICONINFORMATION;
-    case MessageIcon::Question: return MB_ICONQUESTION;
-    case MessageIcon::None: break;
-  }
-  return 0;
-}
-
-UINT ButtonFlags(MessageButtons buttons) {
-  switch (buttons) {
-    case MessageButtons::YesNo: return MB_YESNO;
-    case MessageButtons::YesNoDefaultNo: return MB_YESNO | MB_DEFBUTTON2;
-    case MessageButtons::YesNoCancel: return MB_YESNOCANCEL;
-    case MessageButtons::Ok: break;
-  }
-  return MB_OK;
-}
-
-MessageAnswer AnswerOf(int pressed) {
-  switch (pressed) {
-    case IDYES: return MessageAnswer::Yes;
-    case IDNO: return MessageAnswer::No;
-    case IDCANCEL: return MessageAnswer::Cancel;
-    default: return MessageAnswer::Ok;
-  }
-}
-
-}  // namespace
 
 Win32Frontend& Win32Frontend::Instance() {
   static Win32Frontend* frontend = new Win32Frontend();  // never destroyed: workers may outlive main
@@ -53,47 +17,29 @@ Win32Frontend& Win32Frontend::Instance() {
 }
 
 void Win32Frontend::Attach(HWND window) {
-  std::lock_guard<std::mutex> guard(lock_);
   window_ = window;
   windowThread_ = GetCurrentThreadId();
-  pending_ = Pending{};
-  wakePosted_ = false;
+  queue_.Attach(window);
   attached_ = true;
 }
 
 void Win32Frontend::Detach() {
-  std::lock_guard<std::mutex> guard(lock_);
   attached_ = false;
+  queue_.Detach();
   window_ = nullptr;
-  pending_ = Pending{};
 }
 
-bool Win32Frontend::OnWindowThread() const { return GetCurrentThreadId() == windowThread_; }
+bool Win32Frontend::OnWindowThread() const { return GetCurrentThreadId() == windowThread_.load(); }
 
 template <typename Change>
 void Win32Frontend::Queue(Change change) {
-  bool drainNow = false;
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    if (!attached_) return;
-    change(pending_);
-    if (OnWindowThread()) {
-      drainNow = true;
-    } else if (!wakePosted_) {
-      wakePosted_ = PostMessageA(window_, kMsgDrainQueue, 0, 0) != FALSE;
-    }
-  }
-  if (drainNow) Drain();
+  const bool here = OnWindowThread();
+  if (queue_.Queue(change, !here) && here) Drain();
 }
 
 void Win32Frontend::Drain() {
-  Pending work;
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    if (!attached_) return;
-    std::swap(work, pending_);
-    wakePosted_ = false;
-  }
+  if (!attached_) return;
+  Pending work = queue_.Take();
   if (work.rebuild) RebuildResultsList();
   if (!work.addedRows.empty()) ApplyAddedRows(work.addedRows);
   if (work.changedRows.size() > 64) {
@@ -229,24 +175,6 @@ void Win32Frontend::CurrentSearchChanged() {
 void Win32Frontend::CatalogMarksChanged() {
   if (!attached_ || !OnWindowThread()) return;
   ShowMarksInTrees();
-}
-
-MessageAnswer ShowMessageBox(HWND owner, const std::string& caption, const std::string& text, MessageIcon icon,
-                             MessageButtons buttons, MessageModality modality) {
-  UINT flags = IconFlags(icon) | ButtonFlags(buttons);
-  if (modality == MessageModality::System) flags |= MB_SYSTEMMODAL;
-  return AnswerOf(MessageBoxA(owner, text.c_str(), caption.c_str(), flags));
-}
-
-HWND BoxOwner(HWND window) {
-  HWND popup = GetLastActivePopup(window);
-  return popup != nullptr ? popup : window;
-}
-
-void OpenWithShell(const std::string& target) {
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-  ShellExecuteA(GetDesktopWindow(), "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  if (SUCCEEDED(com)) CoUninitialize();
 }
 
 void Win32Frontend::OpenInBrowser(const std::string& target) { OpenWithShell(target); }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/frontend.h"
+#include "ui/window_thread.h"
 
 namespace vemtrix::ui {
 
@@ -76,33 +77,17 @@ class Win32Frontend : public Frontend {
   };
 
   bool OnWindowThread() const;
-  // Runs change under the lock and wakes the window; false when detached.
+  // Queues change; on the window's own thread it is applied at once.
   template <typename Change>
   void Queue(Change change);
 
-  std::mutex lock_;
-  Pending pending_;
-  bool wakePosted_ = false;
+  WindowQueue<Pending> queue_;
   HWND window_ = nullptr;
-  DWORD windowThread_ = 0;
+  std::atomic<DWORD> windowThread_{0};
   std::atomic<bool> attached_{false};
 };
 
 // Called by the window on its wake-up message.
 void DrainFrontendQueue();
-
-// A message box with the engine's icon, buttons and modality; the answer as
-// the engine names it.
-MessageAnswer ShowMessageBox(HWND owner, const std::string& caption, const std::string& text, MessageIcon icon,
-                             MessageButtons buttons, MessageModality modality);
-
-// What a box or file dialog opened on the window's thread belongs to: the
-// dialog open over the window (the quick filter, the About box) when there
-// is one, so that it too waits for the answer; else the window.
-HWND BoxOwner(HWND window);
-
-// Hands a file name or web address to the system's "open" verb. Any thread:
-// the shell may use COM, so a thread without it sets it up for the call.
-void OpenWithShell(const std::string& target);
 
 }  // namespace vemtrix::ui

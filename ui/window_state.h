@@ -6,37 +6,21 @@
 
 #include <array>
 #include <atomic>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "commands/command_checks.h"
+#include "core/settings.h"
 #include "core/site_id.h"
 #include "ui/control_table.h"
+#include "ui/logic/control_ids.h"
 #include "ui/logic/result_order.h"
 
 namespace vemtrix::ui {
 
 enum Page : int { kPageResults = 0, kPageSearch = 1, kPageSettings = 2, kPageStatus = 3, kPageTemplate = 4 };
 inline constexpr int kPageCount = 5;
-
-// Control ids the files share.
-enum ControlId : int {
-  kIdNameLabel = 1003, kIdName = 1004, kIdLoad = 1005, kIdSave = 1006, kIdNew = 1281,
-  kIdHelpIcon = 1279, kIdTab = 1001, kIdStatusBar = 1280,
-  kIdList = 1008, kIdClear = 1010, kIdFilter = 1262, kIdOutputCsv = 1011, kIdViewHtml = 1012,
-  kIdDeepScan = 1014, kIdGo = 1013,
-  kIdCitySelectAll = 1017, kIdCityClearAll = 1018, kIdSectionSelectAll = 1021, kIdSectionClearAll = 1022,
-  kIdCityTreeName = 1276, kIdSectionTreeName = 1277, kIdTermsLabel = 1023, kIdTerms = 1024, kIdGo2 = 1112,
-  kIdSettingsCancel = 1030, kIdApply = 1029, kIdAbout = 1031,
-  kIdMaxResults = 1034, kIdMaxThreads = 1036, kIdMaxThreads2 = 1038, kIdUserAgent = 1040,
-  kIdViewSearchStatus = 1260, kIdViewScanStatus = 1261, kIdAbort = 1282,
-  kIdResultCount = 1114, kIdNewCount = 1116, kIdBytes = 1118,
-  kIdHeaderBox = 1108, kIdItemBox = 1109, kIdTemplateSave = 1105, kIdTemplateCancel = 1106,
-  kIdTemplateReset = 1107,
-};
-
-// The city trees of Craigslist, Kijiji, Backpage, Daype, then their section trees.
-inline constexpr std::array<int, 4> kCityTreeIds = {1016, 1103, 1071, 1073};
-inline constexpr std::array<int, 4> kSectionTreeIds = {1020, 1104, 1072, 1074};
 
 struct MainWindowState {
   HWND window = nullptr;
@@ -79,6 +63,11 @@ void SelectPage(int page);
 // Modal boxes of the window thread (owner: the main window).
 int AskUser(const std::string& caption, const std::string& text, UINT flags);
 void ErrorBox(const std::string& text, bool systemModal = true);
+// A command's check said no: its "Error" box is shown (and the page it
+// names); true when there was one.
+bool Refused(const std::optional<CommandMessage>& refusal);
+// A command's question: true when there is none or the user says Yes.
+bool Agreed(const std::optional<CommandMessage>& question);
 
 // The window's size in dialog units, as the layout and the settings see it.
 SIZE WindowSizeDlu();
@@ -120,6 +109,18 @@ void NameTreeUnderPointer(HWND tree);
 bool HandleTreeNotify(NMHDR* header);
 
 // Vemtrix Settings page
+// A check box of the page: its id, caption, the setting it shows, its place
+// (the page's column, y and width in dialog units) and whether a search run
+// disables it.
+struct SettingsCheck {
+  int id;
+  std::string caption;
+  std::int32_t Settings::*setting;
+  short y;
+  short width;
+  bool disabledDuringRun;
+};
+const std::vector<SettingsCheck>& SettingsChecks();
 void ShowSettingsInControls();
 void ApplySettingsCommand();
 void CancelSettingsCommand();

@@ -2,7 +2,8 @@
 // that answers Craigslist searches with a small feed, ad pages with a text
 // the deep scan accepts (or, for paths with "short", a text it refuses), and
 // nothing at all for hosts named "down...". Hosts named "error..." answer
-// 500, "missing..." 404, and "cut..." send less than their Content-Length;
+// 500, "missing..." 404, "cut..." send half their Content-Length and
+// "onebyte..." all but its last byte;
 // ad paths holding "gone" get a 404 page, "gone-expired" a 404 that says the
 // posting expired, "huge" 2 MiB.
 #pragma once
@@ -75,6 +76,11 @@ class FakeSites {
             std::size_t body = feed.find("\r\n\r\n") + 4;
             client.Send("HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(feed.size() - body) + "\r\n\r\n" +
                         feed.substr(body, (feed.size() - body) / 2));
+          } else if (host.rfind("onebyte", 0) == 0) {
+            std::string feed = CraigslistFeed(host, path, adsPerFeed.load());
+            std::size_t body = feed.find("\r\n\r\n") + 4;
+            client.Send("HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(feed.size() - body) + "\r\n\r\n" +
+                        feed.substr(body, feed.size() - body - 1));
           } else if (path.find("gone-expired") != std::string::npos) {
             client.Send(NotFoundPage("This posting has expired."));
           } else if (path.find("gone") != std::string::npos) {

@@ -196,6 +196,7 @@ TEST_F(HttpGetTest, TellsHowEachDownloadWent) {
     else if (path == "/500") client.Send("HTTP/1.1 500 Internal Server Error\r\n\r\n<h1>Sorry</h1>");
     else if (path == "/404") client.Send("HTTP/1.0 404 Not Found\r\nContent-Length: 9\r\n\r\nNot Found");
     else if (path == "/short") client.Send("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nonly ten..");
+    else if (path == "/onebyte") client.Send("HTTP/1.0 200 OK\r\nContent-Length: 6\r\n\r\nhello");
     else if (path == "/head") client.Send("HTTP/1.0 200 OK\r\nContent-Ty");
     else if (path == "/bare") client.Send("no status line at all");
     else if (path == "/once") client.Send("HTTP/1.0 302 Found\r\nLocation: http://b.host/ok\r\n\r\n");
@@ -219,6 +220,7 @@ TEST_F(HttpGetTest, TellsHowEachDownloadWent) {
   EXPECT_EQ(outcome.status, 404);
   EXPECT_FALSE(HttpFailed(outcome));
   EXPECT_EQ(HttpFailure(get("/short")), "the page was cut off");
+  EXPECT_TRUE(HttpFailed(get("/onebyte")));  // one byte short is short; "/ok" is exactly as long
   EXPECT_EQ(HttpFailure(get("/head")), "the page was cut off");
   outcome = get("/bare");  // not HTTP: nothing to hold it to
   EXPECT_EQ(outcome.status, 0);

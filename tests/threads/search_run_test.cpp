@@ -32,6 +32,10 @@ void LoadTestCatalogs() {
   AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Broken", "error.craigslist.org"});
   AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Gone", "missing.craigslist.org"});
   AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Half", "cut.craigslist.org"});
+  AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Nearly", "onebyte.craigslist.org"});
+  for (const char* n : {"1", "2", "3"})
+    AppendCatalogRow(CityCatalog(SiteId::Craigslist),
+                     {"US", "US", "United States", std::string("Gone ") + n, std::string("missing") + n + ".craigslist.org"});
   AppendCatalogRow(SectionCatalog(SiteId::Craigslist), {"sss", "bik", "bicycles"});
   AppendCatalogRow(SectionCatalog(SiteId::Craigslist), {"sss", "fuo", "furniture"});
   AppendCatalogRow(CityCatalog(SiteId::Kijiji), {"Canada", "Ontario", "Toronto", "toronto.kijiji.ca"});
@@ -235,6 +239,26 @@ TEST_F(SearchRunTest, ServerErrorsAndCutPagesAreRetriedAndErrorPagesNamed) {
   // The next run starts with a clean slate.
   Run("seattle.craigslist.org", "CL:fuo", "x");
   EXPECT_EQ(ui.RequestLines().back(), "");
+}
+
+TEST_F(SearchRunTest, AFeedOneByteShortIsRetriedAndEachRunNamesOnlyItsOwnErrorPages) {
+  AppSettings().MaxThreads = 1;
+  ui.WhileMessageShown([] {});
+  const std::int32_t givenUpBefore = SearchJobsGivenUp;
+  Run("onebyte.craigslist.org,missing1.craigslist.org,missing2.craigslist.org", "CL:bik", "x");
+  std::vector<std::string> requested = RequestLines();
+  EXPECT_EQ(std::count(requested.begin(), requested.end(), "onebyte.craigslist.org /search/bik?query=x&format=rss"),
+            5);
+  EXPECT_EQ(SearchJobsGivenUp - givenUpBefore, 1);
+  EXPECT_EQ(ui.RequestLines().back(),
+            "2 error pages, the last: Error 404 for http://missing2.craigslist.org/search/bik?query=x&format=rss");
+
+  // The next run names its own one error page only, and a run without any names none.
+  Run("missing3.craigslist.org,seattle.craigslist.org", "CL:bik", "x");
+  EXPECT_EQ(ui.RequestLines().back(), "Error 404 for http://missing3.craigslist.org/search/bik?query=x&format=rss");
+  Run("seattle.craigslist.org", "CL:bik", "y");
+  EXPECT_EQ(ui.RequestLines().back(), "");
+  EXPECT_EQ(Results().Count(), 6);  // Seattle's three for each term; nothing from the short feed
 }
 
 TEST_F(SearchRunTest, OnlyOneGiveUpMessageAtATime) {

@@ -45,13 +45,14 @@ TEST_F(CsvExport, HeaderNamesTheOptionalColumnsInTheirPlaces) {
 TEST_F(CsvExport, RecordLineEscapesTextAndCarriesStateAndSite) {
   AppendCatalogRow(StateTable(), {"http://toronto.craigslist.ca", "Ontario", "ON"});
   AddRow("Say \"hi\" C:\\bikes\r\nline\nend", "http://toronto.craigslist.ca/bik/1.html", true,
-         "<!--RSS-->fast, light");
+         "<!--RSS-->fast, \"light\" C:\\x\r\nand\nmore");
   settings.IncludeStateInCSV = 1;
   settings.IncludeSiteInCSV = 1;
   std::string csv = CsvFileText(OutputScope::All, settings);
   EXPECT_EQ(csv.substr(csv.find("\r\n") + 2),
             "\"2026-03-01\",\"Say \\\"hi\\\" C:\\\\bikes\\nline\\nend\",\"Toronto\",\"ON\",\"bikes\","
-            "\"http://toronto.craigslist.ca/bik/1.html\",\"Craigslist\",\"<!--RSS-->fast, light\"\r\n");
+            "\"http://toronto.craigslist.ca/bik/1.html\",\"Craigslist\","
+            "\"<!--RSS-->fast, \\\"light\\\" C:\\\\x\\nand\\nmore\"\r\n");  // the full text as the title
 }
 
 TEST_F(CsvExport, SiteNameFollowsTheHostOfTheLink) {
@@ -234,6 +235,29 @@ TEST_F(CsvCommand, SeveralSelectedRowsAreWrittenWithoutAQuestion) {
   EXPECT_EQ(TitlesIn(ReadFile(path)), (std::vector<std::string>{"bike 2", "bike 4"}));
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].caption, "Save complete");
+}
+
+// One highlighted row is no choice of rows: the scope question decides, as
+// with none, for the CSV file and the HTML page alike.
+TEST_F(CsvCommand, OneSelectedRowAsksTheScopeQuestionForCsvAndHtml) {
+  AddRow("old", "http://a.craigslist.org/1");
+  AddRow("new", "http://a.craigslist.org/2", true);
+  AddRow("older", "http://a.craigslist.org/3");
+  std::string csv = FreshPath("one.csv");
+  ui.AnswerQuestionsWith(MessageAnswer::No);
+  ui.AnswerNextFileDialogWith(csv);
+  ASSERT_TRUE(ExportCsvCommand({3}, settings));
+  EXPECT_EQ(ui.Messages().at(0).caption, "Select Scope");
+  EXPECT_EQ(TitlesIn(ReadFile(csv)), (std::vector<std::string>{"old", "new", "older"}));
+
+  std::string html = FreshPath("one.html");
+  ui.AnswerQuestionsWith(MessageAnswer::Yes);
+  ui.AnswerNextFileDialogWith(html);
+  ASSERT_TRUE(ViewHtmlCommand({3}, settings));
+  EXPECT_EQ(ui.Messages().at(2).caption, "Select Scope");
+  const std::string page = ReadFile(html);
+  EXPECT_NE(page.find("new"), std::string::npos);
+  EXPECT_EQ(page.find("older"), std::string::npos) << "only the new record, never the highlighted row alone";
 }
 
 TEST_F(CsvCommand, QuickFilterButtonWritesMatchesAndOpensTheFile) {

@@ -1,49 +1,50 @@
 #include <gtest/gtest.h>
 
 #include "harvest/sites.h"
+#include "ui/logic/control_ids.h"
 #include "ui/logic/help_texts.h"
 
 using namespace vemtrix;
 
 TEST(HelpTextsTest, SampleOfEveryPageRangesWebNamesAndUnlistedControls) {
   // The window row and each of the five pages.
-  EXPECT_EQ(HelpTextFor(1006),
+  EXPECT_EQ(HelpTextFor(kIdSave),
             "Click this to save the results and settings of this search so you can work on it more later. "
             "Keyboard shortcut is Ctrl+S.");
-  EXPECT_EQ(HelpTextFor(1010), "This deletes all current search results.");
-  EXPECT_EQ(HelpTextFor(1020),
+  EXPECT_EQ(HelpTextFor(kIdClear), "This deletes all current search results.");
+  EXPECT_EQ(HelpTextFor(kSectionTreeIds[0]),
             "This lets you select which Craigslist sections will be searched. Selecting a parent section "
             "automatically  searches all sections within it.");
-  EXPECT_EQ(HelpTextFor(1040), "This sets the browser user agent string that it will pretend to be.");
-  EXPECT_EQ(HelpTextFor(1116), "This tells you how many new results have been retrieved in this session.");
-  EXPECT_EQ(HelpTextFor(1106),
+  EXPECT_EQ(HelpTextFor(kIdUserAgent), "This sets the browser user agent string that it will pretend to be.");
+  EXPECT_EQ(HelpTextFor(kIdNewCount), "This tells you how many new results have been retrieved in this session.");
+  EXPECT_EQ(HelpTextFor(kIdTemplateCancel),
             "Click this to abort any chages you've made to your HTML template and revert to the most "
             "recently saved version.");
 
   // A range covers its first and last id and nothing beyond.
   const std::string searchRow =
       "This tells you the details (city, term, and section) of the search currently being performed.";
-  EXPECT_EQ(HelpTextFor(1120), searchRow);
-  EXPECT_EQ(HelpTextFor(1131), searchRow);
-  EXPECT_EQ(HelpTextFor(1132), "");
+  EXPECT_EQ(HelpTextFor(kIdSearchWorkerBox), searchRow);
+  EXPECT_EQ(HelpTextFor(kIdSearchWorkerBox + 11), searchRow);
+  EXPECT_EQ(HelpTextFor(kIdSearchWorkerBox + 12), "");
   const std::string scanLight =
       "These lights indicate the status of the current deep scan download: dark for inactive, green for "
       "downloading, or red if it's experiencing a problem.";
-  EXPECT_EQ(HelpTextFor(1240), scanLight);
-  EXPECT_EQ(HelpTextFor(1251), scanLight);
+  EXPECT_EQ(HelpTextFor(kIdScanWorkerLight), scanLight);
+  EXPECT_EQ(HelpTextFor(kIdScanWorkerLight + 11), scanLight);
 
   // Both "Go!" buttons share one text.
-  EXPECT_EQ(HelpTextFor(1112), HelpTextFor(1013));
-  EXPECT_NE(HelpTextFor(1013).find("Ctrl+G (or Ctrl+Enter)."), std::string::npos);
+  EXPECT_EQ(HelpTextFor(kIdGo2), HelpTextFor(kIdGo));
+  EXPECT_NE(HelpTextFor(kIdGo).find("Ctrl+G (or Ctrl+Enter)."), std::string::npos);
 
   // Texts naming Backpage or Daype use the web name.
-  EXPECT_EQ(HelpTextFor(1071), std::string("This lets you select which ") + Site(SiteId::Backpage).webName +
+  EXPECT_EQ(HelpTextFor(kCityTreeIds[2]), std::string("This lets you select which ") + Site(SiteId::Backpage).webName +
                                    " cities you'd like to search.");
-  EXPECT_EQ(HelpTextFor(1270), std::string("Check this box if you'd like to include ") +
+  EXPECT_EQ(HelpTextFor(kIdSearchDaype), std::string("Check this box if you'd like to include ") +
                                    Site(SiteId::Daype).webName + " in your searching.");
 
   // Labels, the tab control and unknown ids have no help.
-  for (int id : {1033, 1003, 1001, 1160, 1290, 0, -1}) EXPECT_EQ(HelpTextFor(id), "") << id;
+  for (int id : {int{kIdMaxResultsLabel}, int{kIdNameLabel}, int{kIdTab}, int{kIdSearchWorkerLabel}, int{kIdScanWorkerLabel}, 0, -1}) EXPECT_EQ(HelpTextFor(id), "") << id;
 }
 
 TEST(HelpTextsTest, ThePopupStaysOnTheScreen) {

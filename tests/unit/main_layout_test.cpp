@@ -66,8 +66,8 @@ TEST(MainLayoutTest, TreesFillTheirSlotsByNumberOfEnabledSites) {
       int h = sites == 1 ? c.oneH : c.twoH;
       for (int site : {cl, kj, bp, da}) {
         char slot = combo.slot[static_cast<std::size_t>(site)];
-        const DluRect* city = FindSlot(layout, ids::kCityTrees[static_cast<std::size_t>(site)]);
-        const DluRect* section = FindSlot(layout, ids::kSectionTrees[static_cast<std::size_t>(site)]);
+        const DluRect* city = FindSlot(layout, kCityTreeIds[static_cast<std::size_t>(site)]);
+        const DluRect* section = FindSlot(layout, kSectionTreeIds[static_cast<std::size_t>(site)]);
         ASSERT_TRUE(city && section) << where;
         if (slot == 0) {
           EXPECT_FALSE(city->visible) << where << " site " << site;
@@ -76,17 +76,17 @@ TEST(MainLayoutTest, TreesFillTheirSlotsByNumberOfEnabledSites) {
         }
         bool right = slot == 'C' || slot == 'D';
         int y = (slot == 'B' || slot == 'D') ? c.lowerY : 5;
-        ExpectRect(layout, ids::kCityTrees[static_cast<std::size_t>(site)],
+        ExpectRect(layout, kCityTreeIds[static_cast<std::size_t>(site)],
                    {right ? c.cityRightX : 2, y, w, h, true}, where);
-        ExpectRect(layout, ids::kSectionTrees[static_cast<std::size_t>(site)],
+        ExpectRect(layout, kSectionTreeIds[static_cast<std::size_t>(site)],
                    {right ? c.sectionRightX : c.sectionX, y, w, h, true}, where);
       }
       // Shown trees never overlap and end above the Select All row.
-      const DluRect* selectRow = FindSlot(layout, ids::kCitiesSelectAll);
+      const DluRect* selectRow = FindSlot(layout, kIdCitySelectAll);
       ASSERT_NE(selectRow, nullptr);
       std::vector<DluRect> shown;
       for (std::size_t site = 0; site < 4; ++site) {
-        for (int id : {ids::kCityTrees[site], ids::kSectionTrees[site]}) {
+        for (int id : {kCityTreeIds[site], kSectionTreeIds[site]}) {
           const DluRect* r = FindSlot(layout, id);
           if (!r->visible) continue;
           EXPECT_LE(r->y + r->h, selectRow->y) << where << " id " << id;
@@ -112,48 +112,48 @@ TEST(MainLayoutTest, ButtonRowsListAndTemplateFollowTheWindow) {
   const SizeCase cases[] = {
       {388,
        342,
-       {{ids::kHelpIcon, {348, 1, 24, 24}},
-        {ids::kTabs, {5, 30, 365, 262}},
-        {ids::kResultList, {2, 5, 355, 217}},
-        {ids::kClear, {2, 227, 40, 15}},
-        {ids::kDeepScan, {231, 227, 70, 15}},
-        {ids::kGoResults, {306, 227, 50, 15}},
-        {ids::kSectionsClearAll, {239, 207, 50, 15}},
-        {ids::kSectionTreeName, {292, 210, 69, 10}},
-        {ids::kTermsLabel, {2, 229, 50, 15}},
-        {ids::kTerms, {55, 227, 243, 15}},
-        {ids::kGoSettings, {306, 227, 50, 15}},
-        {ids::kAbout, {296, 227, 60, 15}},
-        {ids::kHeaderBox, {5, 15, 348, 92}},
-        {ids::kItemLabel, {5, 119, 290, 10}},
-        {ids::kItemBox, {5, 129, 348, 93}},
-        {ids::kTemplateReset, {115, 227, 50, 15}}},
+       {{kIdHelpIcon, {348, 1, 24, 24}},
+        {kIdTab, {5, 30, 365, 262}},
+        {kIdList, {2, 5, 355, 217}},
+        {kIdClear, {2, 227, 40, 15}},
+        {kIdDeepScan, {231, 227, 70, 15}},
+        {kIdGo, {306, 227, 50, 15}},
+        {kIdSectionClearAll, {239, 207, 50, 15}},
+        {kIdSectionTreeName, {292, 210, 69, 10}},
+        {kIdTermsLabel, {2, 229, 50, 15}},
+        {kIdTerms, {55, 227, 243, 15}},
+        {kIdGo2, {306, 227, 50, 15}},
+        {kIdAbout, {296, 227, 60, 15}},
+        {kIdHeaderBox, {5, 15, 348, 92}},
+        {kIdItemLabel, {5, 119, 290, 10}},
+        {kIdItemBox, {5, 129, 348, 93}},
+        {kIdTemplateReset, {115, 227, 50, 15}}},
        135},
       {414,
        390,
-       {{ids::kHelpIcon, {374, 1, 24, 24}},
-        {ids::kTabs, {5, 30, 391, 310}},
-        {ids::kResultList, {2, 5, 381, 265}},
-        {ids::kDeepScan, {257, 275, 70, 15}},
-        {ids::kCitiesClearAll, {57, 255, 50, 15}},
-        {ids::kSectionsSelectAll, {197, 255, 50, 15}},
-        {ids::kCityTreeName, {110, 258, 84, 10}},
-        {ids::kTerms, {55, 275, 269, 15}},
-        {ids::kSettingsApply, {57, 275, 50, 15}},
-        {ids::kHeaderBox, {5, 15, 374, 116}},
-        {ids::kItemBox, {5, 153, 374, 117}}},
+       {{kIdHelpIcon, {374, 1, 24, 24}},
+        {kIdTab, {5, 30, 391, 310}},
+        {kIdList, {2, 5, 381, 265}},
+        {kIdDeepScan, {257, 275, 70, 15}},
+        {kIdCityClearAll, {57, 255, 50, 15}},
+        {kIdSectionSelectAll, {197, 255, 50, 15}},
+        {kIdCityTreeName, {110, 258, 84, 10}},
+        {kIdTerms, {55, 275, 269, 15}},
+        {kIdApply, {57, 275, 50, 15}},
+        {kIdHeaderBox, {5, 15, 374, 116}},
+        {kIdItemBox, {5, 153, 374, 117}}},
        161},
       {801,
        601,
-       {{ids::kTabs, {5, 30, 778, 521}},
-        {ids::kResultList, {2, 5, 768, 476}},
-        {ids::kOutputCsv, {107, 486, 50, 15}},
-        {ids::kGoResults, {719, 486, 50, 15}},
-        {ids::kSectionTreeName, {498, 469, 100, 10}},
-        {ids::kAbout, {709, 486, 60, 15}},
-        {ids::kHeaderBox, {5, 15, 761, 222}},
-        {ids::kItemLabel, {5, 249, 290, 10}},
-        {ids::kItemBox, {5, 259, 761, 222}}},
+       {{kIdTab, {5, 30, 778, 521}},
+        {kIdList, {2, 5, 768, 476}},
+        {kIdOutputCsv, {107, 486, 50, 15}},
+        {kIdGo, {719, 486, 50, 15}},
+        {kIdSectionTreeName, {498, 469, 100, 10}},
+        {kIdAbout, {709, 486, 60, 15}},
+        {kIdHeaderBox, {5, 15, 761, 222}},
+        {kIdItemLabel, {5, 249, 290, 10}},
+        {kIdItemBox, {5, 259, 761, 222}}},
        548},
   };
   for (const SizeCase& c : cases) {

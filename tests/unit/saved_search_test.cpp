@@ -361,6 +361,29 @@ TEST_F(SavedSearchTest, APartialLoadAsksOnlyForItsOwnFileUntilClearedOrSaved) {
   EXPECT_EQ(ui.Messages().size(), before);
 }
 
+// A file whose saved name is not its file name: the part of it that was
+// loaded belongs to that file, so saving back over the file asks, and saving
+// under the search's own name (another file) does not.
+TEST_F(SavedSearchTest, APartialLoadOfAFileSavedUnderAnotherNameAsksOnlyForThatFile) {
+  AppSettings().DiscardSearches = 0;
+  AppSettings().MaxResults = 5000;
+  std::string file = ResultsFile(5002);
+  file.replace(file.find("CurrentSearchname: big"), 22, "CurrentSearchname: weekly bikes");
+  Write("big", file);
+  CurrentSearch().name = "big";
+  ASSERT_TRUE(LoadSearch(true, AppSettings()));
+  EXPECT_EQ(CurrentSearch().name, "weekly bikes");
+  ASSERT_EQ(ui.Messages().size(), 1u);
+
+  ASSERT_TRUE(SaveSearch(AppSettings()));  // "weekly bikes.vem": no question
+  EXPECT_EQ(ui.Messages().size(), 1u);
+  CurrentSearch().name = "big";
+  EXPECT_FALSE(SaveSearch(AppSettings()));  // over big.vem: asked, and No keeps it
+  ASSERT_EQ(ui.Messages().size(), 2u);
+  EXPECT_EQ(ui.Messages()[1].caption, "Warning");
+  EXPECT_EQ(Written("big"), file);
+}
+
 TEST_F(SavedSearchTest, AFailedSaveKeepsDirtyAndTheOldFile) {
   CurrentSearch().name = "keep";
   Add("2026-11-01", "first", "http://a/1", "");

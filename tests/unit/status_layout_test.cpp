@@ -28,6 +28,7 @@ TEST(StatusLayoutTest, WorkerBlocksButtonsAndAbortByWindowSize) {
     bool searchVisible, scanVisible;
     int scanTop;  // y of the first scan row
     int abortY;
+    int pageHeight = 0;  // 0: not known
   };
   const Case cases[] = {
       // At 570 units the page is compact: one block, both in the same place.
@@ -36,12 +37,15 @@ TEST(StatusLayoutTest, WorkerBlocksButtonsAndAbortByWindowSize) {
       // One unit more shows both, the scan block lower down.
       {414, 571, WorkerBlock::DeepScan, false, true, true, 280, 465},
       {1200, 900, WorkerBlock::Search, false, true, true, 280, 465},
+      // A page too short for Abort's place keeps it whole, 3 units above its edge.
+      {414, 571, WorkerBlock::Search, false, true, true, 280, 452, 470},
+      {414, 571, WorkerBlock::Search, false, true, true, 280, 465, 490},
   };
   for (const Case& c : cases) {
     const std::string where = std::to_string(c.width) + "x" + std::to_string(c.height) +
                               (c.compactShows == WorkerBlock::DeepScan ? " showing scan" : " showing search");
     EXPECT_EQ(DiagnosticsCompact(c.height), c.compact) << where;
-    std::vector<LayoutSlot> layout = DiagnosticsLayout(c.width, c.height, c.compactShows);
+    std::vector<LayoutSlot> layout = DiagnosticsLayout(c.width, c.height, c.compactShows, c.pageHeight);
 
     std::set<int> distinct;
     for (const LayoutSlot& slot : layout) distinct.insert(slot.id);
@@ -51,18 +55,18 @@ TEST(StatusLayoutTest, WorkerBlocksButtonsAndAbortByWindowSize) {
     for (int i : {0, 5, 11}) {
       const int searchY = 40 + 15 * i;
       const int scanY = c.scanTop + 15 * i;
-      ExpectRect(layout, 1120 + i, {70, searchY, c.width - 110, 15, c.searchVisible}, where);
-      ExpectRect(layout, 1160 + i, {25, searchY + 2, 40, 10, c.searchVisible}, where);
-      ExpectRect(layout, 1180 + i, {10, searchY + 2, 0, 0, c.searchVisible}, where);
-      ExpectRect(layout, 1140 + i, {70, scanY, c.width - 110, 15, c.scanVisible}, where);
-      ExpectRect(layout, 1290 + i, {25, scanY + 2, 40, 10, c.scanVisible}, where);
-      ExpectRect(layout, 1200 + i, {10, scanY + 2, 0, 0, c.scanVisible}, where);
+      ExpectRect(layout, kIdSearchWorkerBox + i, {70, searchY, c.width - 110, 15, c.searchVisible}, where);
+      ExpectRect(layout, kIdSearchWorkerLabel + i, {25, searchY + 2, 40, 10, c.searchVisible}, where);
+      ExpectRect(layout, kIdSearchWorkerIcon + i, {10, searchY + 2, 0, 0, c.searchVisible}, where);
+      ExpectRect(layout, kIdScanWorkerBox + i, {70, scanY, c.width - 110, 15, c.scanVisible}, where);
+      ExpectRect(layout, kIdScanWorkerLabel + i, {25, scanY + 2, 40, 10, c.scanVisible}, where);
+      ExpectRect(layout, kIdScanWorkerIcon + i, {10, scanY + 2, 0, 0, c.scanVisible}, where);
     }
-    ExpectRect(layout, 1260, {c.width - 130, 230, 90, 15, true}, where);
-    ExpectRect(layout, 1261, {c.width - 130, 250, 90, 15, true}, where);
-    ExpectRect(layout, 1282, {c.width - 90, c.abortY, 50, 15, true}, where);
+    ExpectRect(layout, kIdViewSearchStatus, {c.width - 130, 230, 90, 15, true}, where);
+    ExpectRect(layout, kIdViewScanStatus, {c.width - 130, 250, 90, 15, true}, where);
+    ExpectRect(layout, kIdAbort, {c.width - 90, c.abortY, 50, 15, true}, where);
     // Lights are not laid out with the rest.
-    EXPECT_EQ(FindSlot(layout, 1220), nullptr) << where;
+    EXPECT_EQ(FindSlot(layout, kIdSearchWorkerLight), nullptr) << where;
   }
 }
 

@@ -28,7 +28,7 @@ HICON SharedIcon(const std::string& name) {
 }
 
 HICON Picture(HWND dialog) {
-  return reinterpret_cast<HICON>(SendDlgItemMessageA(dialog, setup::kIdHarvestPicture, STM_GETICON, 0, 0));
+  return reinterpret_cast<HICON>(SendDlgItemMessageA(dialog, kIdHarvestPicture, STM_GETICON, 0, 0));
 }
 
 HWND OwnDialog() {

@@ -20,16 +20,16 @@ TEST_F(MainWindowTest, OpensTheCurrentSearchWithItsTreesAndListAndShowsEveryPage
   std::vector<std::string> cutOff;
   Run([&](HWND window) {
     title = WindowText(window);
-    name = TextOf(window, 1004);
-    terms = TextOf(window, 1024);
+    name = TextOf(window, kIdName);
+    terms = TextOf(window, kIdTerms);
     listed = ListCount(window);
     firstTitle = ListCell(window, 0, 1);
-    craigslistCities = static_cast<int>(SendMessageA(Find(window, 1016), TVM_GETCOUNT, 0, 0));
-    kijijiSections = static_cast<int>(SendMessageA(Find(window, 1104), TVM_GETCOUNT, 0, 0));
-    backpageShown = IsWindowVisible(Find(window, 1071)) != FALSE;
-    seattleTicked = TreeChecked(window, 1016, "Seattle");
-    portlandTicked = TreeChecked(window, 1016, "Portland");
-    bicyclesTicked = TreeChecked(window, 1020, "Bicycles");
+    craigslistCities = static_cast<int>(SendMessageA(Find(window, kCityTreeIds[0]), TVM_GETCOUNT, 0, 0));
+    kijijiSections = static_cast<int>(SendMessageA(Find(window, kSectionTreeIds[1]), TVM_GETCOUNT, 0, 0));
+    backpageShown = IsWindowVisible(Find(window, kCityTreeIds[2])) != FALSE;
+    seattleTicked = TreeChecked(window, kCityTreeIds[0], "Seattle");
+    portlandTicked = TreeChecked(window, kCityTreeIds[0], "Portland");
+    bicyclesTicked = TreeChecked(window, kSectionTreeIds[0], "Bicycles");
     const char* pages[] = {"page-results.png", "page-search-settings.png", "page-vemtrix-settings.png",
                            "page-diagnostics.png", "page-html-template.png"};
     for (int page = 0; page < 5; ++page) {
@@ -73,12 +73,13 @@ TEST_F(MainWindowTest, FourSitesLargeAndSmallGetATreeSlotEachWithEveryCaptionWho
       SetWindowPos(window, nullptr, 0, 0, want.right, want.bottom, SWP_NOZORDER);
       std::this_thread::sleep_for(std::chrono::milliseconds(400));
       Seen seen;
-      for (int id : {1016, 1103, 1071, 1073, 1020, 1104, 1072, 1074}) {
+      for (int id : {kCityTreeIds[0], kCityTreeIds[1], kCityTreeIds[2], kCityTreeIds[3], kSectionTreeIds[0],
+                     kSectionTreeIds[1], kSectionTreeIds[2], kSectionTreeIds[3]}) {
         RECT rect{};
         if (IsWindowVisible(Find(window, id))) GetWindowRect(Find(window, id), &rect);
         seen.trees.push_back(rect);
       }
-      GetWindowRect(GetParent(Find(window, 1016)), &seen.page);
+      GetWindowRect(GetParent(Find(window, kCityTreeIds[0])), &seen.page);
       seen.cutOff = CutOffCaptions(window);
       SaveWindowPng(window, Artifact(shot));
       sizes.push_back(seen);
@@ -114,22 +115,22 @@ TEST_F(MainWindowTest, DeepScanFetchesTheTextsShowsItsWorkerAndMarksTheRows) {
   Run([&](HWND window) {
     auto state = [&] {
       char text[64] = {};
-      SendMessageA(Find(window, 1280), SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+      SendMessageA(Find(window, kIdStatusBar), SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
       return std::string(text);
     };
-    Click(window, 1014);
-    WaitUntil([&] { return TextOf(window, 1014) == "Abort DS"; }, 5000);
-    captionDuring = TextOf(window, 1014);
+    Click(window, kIdDeepScan);
+    WaitUntil([&] { return TextOf(window, kIdDeepScan) == "Abort DS"; }, 5000);
+    captionDuring = TextOf(window, kIdDeepScan);
     stateDuring = state();
     SelectTab(window, 3);
-    WaitUntil([&] { return !TextOf(window, 1140).empty(); }, 5000);
-    scanRowDuring = TextOf(window, 1140);
-    scanBlockShown = IsWindowVisible(Find(window, 1140)) != FALSE;
+    WaitUntil([&] { return !TextOf(window, kIdScanWorkerBox).empty(); }, 5000);
+    scanRowDuring = TextOf(window, kIdScanWorkerBox);
+    scanBlockShown = IsWindowVisible(Find(window, kIdScanWorkerBox)) != FALSE;
     SaveWindowPng(window, Artifact("page-diagnostics-deep-scan.png"));
     SelectTab(window, 0);
-    WaitUntil([&] { return TextOf(window, 1014) == "Deep Scan"; }, 30000);
+    WaitUntil([&] { return TextOf(window, kIdDeepScan) == "Deep Scan"; }, 30000);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    captionAfter = TextOf(window, 1014);
+    captionAfter = TextOf(window, kIdDeepScan);
     stateAfter = state();
     for (int item = 0; item < ListCount(window); ++item) fullTextColumn.push_back(ListCell(window, item, 4));
     SaveWindowPng(window, Artifact("page-results-after-deep-scan.png"));
@@ -155,27 +156,27 @@ TEST_F(MainWindowTest, GoHarvestsIntoTheTopOfTheListAndRestoresTheWindow) {
   int listedAfter = 0, storedAfter = 0;
   std::string exitQuestion, loadDuring, clearDuring;
   Run([&](HWND window) {
-    SetWindowTextA(Find(window, 1024), "bike,tandem");
-    Click(window, 1013);
-    WaitUntil([&] { return TextOf(window, 1013) == "Abort"; });
-    captionDuring = TextOf(window, 1013);
-    nameBoxEnabledDuring = IsWindowEnabled(Find(window, 1004)) != FALSE;
+    SetWindowTextA(Find(window, kIdTerms), "bike,tandem");
+    Click(window, kIdGo);
+    WaitUntil([&] { return TextOf(window, kIdGo) == "Abort"; });
+    captionDuring = TextOf(window, kIdGo);
+    nameBoxEnabledDuring = IsWindowEnabled(Find(window, kIdName)) != FALSE;
     stateDuring = [&] {
       char text[64] = {};
-      SendMessageA(Find(window, 1280), SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+      SendMessageA(Find(window, kIdStatusBar), SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
       return std::string(text);
     }();
     // Commands that would disturb the run refuse while it works.
-    PostMessageA(window, WM_COMMAND, 1005, 0);  // Ctrl+L: the Load button itself is disabled
+    PostMessageA(window, WM_COMMAND, kIdLoad, 0);  // Ctrl+L: the Load button itself is disabled
     loadDuring = Answer("Error", IDOK);
-    Click(window, 1010);
+    Click(window, kIdClear);
     clearDuring = Answer("Error", IDOK);
-    WaitUntil([&] { return TextOf(window, 1013) == "Go!"; }, 60000);
+    WaitUntil([&] { return TextOf(window, kIdGo) == "Go!"; }, 60000);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    captionAfter = TextOf(window, 1013);
-    nameBoxEnabledAfter = IsWindowEnabled(Find(window, 1004)) != FALSE;
+    captionAfter = TextOf(window, kIdGo);
+    nameBoxEnabledAfter = IsWindowEnabled(Find(window, kIdName)) != FALSE;
     char text[64] = {};
-    SendMessageA(Find(window, 1280), SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+    SendMessageA(Find(window, kIdStatusBar), SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
     stateAfter = text;
     listedAfter = ListCount(window);
     storedAfter = Results().Count();
@@ -207,8 +208,8 @@ TEST_F(MainWindowTest, ClosingDuringARunAsksOnlyOnce) {
   std::string firstQuestion;
   bool askedAgain = true, closed = false;
   Run([&](HWND window) {
-    Click(window, 1013);
-    WaitUntil([&] { return TextOf(window, 1013) == "Abort"; });
+    Click(window, kIdGo);
+    WaitUntil([&] { return TextOf(window, kIdGo) == "Abort"; });
     Dirty = 1;  // results the user has not saved
     PostMessageA(window, WM_CLOSE, 0, 0);
     firstQuestion = Answer("Really exit?", IDYES);
@@ -228,33 +229,33 @@ TEST_F(MainWindowTest, SaveAndLoadGoThroughTheFileDialogsAndKeepOnlyTheBareName)
   bool savedFile = false, cancelled = false, loaded = false;
   int listedAfterLoad = 0;
   Run([&](HWND window) {
-    Click(window, 1006);
+    Click(window, kIdSave);
     AnswerFileDialog("Please select a search file to save", "renamed.vem");
-    WaitUntil([&] { return TextOf(window, 1004) == "renamed"; }, 5000);
-    nameAfterSave = TextOf(window, 1004);
+    WaitUntil([&] { return TextOf(window, kIdName) == "renamed"; }, 5000);
+    nameAfterSave = TextOf(window, kIdName);
     savedFile = FileExists(folder_ + "\\renamed.vem");
     // A cancelled save dialog says the search was not saved.
-    Click(window, 1006);
+    Click(window, kIdSave);
     AnswerFileDialog("Please select a search file to save", "");
     cancelledSave = Answer("Aborted", IDOK);
     // A cancelled open dialog changes nothing.
-    Click(window, 1005);
+    Click(window, kIdLoad);
     cancelled = AnswerFileDialog("Please select a search file to load", "");
-    nameAfterCancel = TextOf(window, 1004);
+    nameAfterCancel = TextOf(window, kIdName);
     // A file picked in another folder loads the search of that name from
     // the program folder.
     CreateDirectoryA((folder_ + "\\elsewhere").c_str(), nullptr);
     WriteBytes(folder_ + "\\elsewhere\\bikes.vem", "not a saved search");
-    Click(window, 1005);
+    Click(window, kIdLoad);
     loaded = AnswerFileDialog("Please select a search file to load", folder_ + "\\elsewhere\\bikes.vem");
-    WaitUntil([&] { return TextOf(window, 1004) == "bikes"; }, 5000);
-    nameAfterLoad = TextOf(window, 1004);
+    WaitUntil([&] { return TextOf(window, kIdName) == "bikes"; }, 5000);
+    nameAfterLoad = TextOf(window, kIdName);
     listedAfterLoad = ListCount(window);
     // A save that cannot be written leaves the results unsaved: the exit
     // question still comes.
     Dirty = 1;
     CreateDirectoryA((folder_ + "\\blocked.vem").c_str(), nullptr);
-    Click(window, 1006);
+    Click(window, kIdSave);
     std::thread replace([] { Answer("Please select a search file to save", IDYES); });  // "already exists"
     AnswerFileDialog("Please select a search file to save", "blocked");
     replace.join();
@@ -280,52 +281,52 @@ TEST_F(MainWindowTest, GuardsQuestionsSortingDeletingApplyAndSynchronisedTicks) 
   std::int32_t storedMaxResults = 0;
   Run([&](HWND window) {
     // Go! without terms names what is missing and shows the settings page.
-    SetWindowTextA(Find(window, 1024), "  ");
-    Click(window, 1013);
+    SetWindowTextA(Find(window, kIdTerms), "  ");
+    Click(window, kIdGo);
     noTerms = Answer("Error", IDOK);
-    SetWindowTextA(Find(window, 1024), "bike");
+    SetWindowTextA(Find(window, kIdTerms), "bike");
     // Sorting by title: ascending, letter case ignored.
     SelectTab(window, 0);
-    HWND header = ListView_GetHeader(Find(window, 1008));
+    HWND header = ListView_GetHeader(Find(window, kIdList));
     RECT column{};
     SendMessageA(header, HDM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&column));
     ClickAt(header, (column.left + column.right) / 2, (column.top + column.bottom) / 2);
     WaitUntil([&] { return ListCell(window, 0, 1) == "Awesome tandem"; }, 3000);
     sortedTop = ListCell(window, 0, 1);
     // Delete removes the selected row.
-    HWND list = Find(window, 1008);
+    HWND list = Find(window, kIdList);
     ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     PostMessageA(list, WM_KEYDOWN, VK_DELETE, 0);
     WaitUntil([&] { return ListCount(window) == 2; }, 3000);
     afterDelete = ListCount(window);
     // Clear asks; No keeps, Yes empties; an empty list asks nothing.
-    Click(window, 1010);
+    Click(window, kIdClear);
     clearQuestion = Answer("Warning", IDNO);
     afterNo = ListCount(window);
-    Click(window, 1010);
+    Click(window, kIdClear);
     Answer("Warning", IDYES);
     WaitUntil([&] { return ListCount(window) == 0; }, 3000);
     afterYes = ListCount(window);
-    Click(window, 1010);
+    Click(window, kIdClear);
     emptyClearAsked = WaitForMessageBox("Warning", GetCurrentProcessId(), 1500) != nullptr;
     // Apply clamps the result limit; leaving the page with an unapplied edit
     // says so and puts the stored value back.
     SelectTab(window, 2);
-    SetWindowTextA(Find(window, 1034), "3000");
-    Click(window, 1029);
-    WaitUntil([&] { return TextOf(window, 1034) == "5000"; }, 3000);
-    clampedBox = TextOf(window, 1034);
+    SetWindowTextA(Find(window, kIdMaxResults), "3000");
+    Click(window, kIdApply);
+    WaitUntil([&] { return TextOf(window, kIdMaxResults) == "5000"; }, 3000);
+    clampedBox = TextOf(window, kIdMaxResults);
     storedMaxResults = AppSettings().MaxResults;
-    SetWindowTextA(Find(window, 1038), "9");
+    SetWindowTextA(Find(window, kIdMaxThreads2), "9");
     SelectTab(window, 1);
     discardNotice = Answer("Vemtrix Settings", IDOK);
     // Ticking a Craigslist section ticks Kijiji's section of the same name.
-    kijijiBeforeTick = TreeChecked(window, 1104, "Bicycles") ? "ticked" : "clear";
-    ClickTreeCheckBox(window, 1020, "Furniture");
-    ClickTreeCheckBox(window, 1020, "Bicycles");  // clears it
-    ClickTreeCheckBox(window, 1020, "Bicycles");  // and ticks it again
-    WaitUntil([&] { return TreeChecked(window, 1104, "Bicycles"); }, 3000);
-    kijijiTicked = TreeChecked(window, 1104, "Bicycles");
+    kijijiBeforeTick = TreeChecked(window, kSectionTreeIds[1], "Bicycles") ? "ticked" : "clear";
+    ClickTreeCheckBox(window, kSectionTreeIds[0], "Furniture");
+    ClickTreeCheckBox(window, kSectionTreeIds[0], "Bicycles");  // clears it
+    ClickTreeCheckBox(window, kSectionTreeIds[0], "Bicycles");  // and ticks it again
+    WaitUntil([&] { return TreeChecked(window, kSectionTreeIds[1], "Bicycles"); }, 3000);
+    kijijiTicked = TreeChecked(window, kSectionTreeIds[1], "Bicycles");
   });
   EXPECT_EQ(noTerms, "You have not set any search terms. Please do that first.");
   EXPECT_EQ(sortedTop, "Awesome tandem");
@@ -349,40 +350,30 @@ TEST_F(MainWindowTest, GuardsQuestionsSortingDeletingApplyAndSynchronisedTicks) 
 namespace vemtrix::uitest {
 namespace {
 
-TEST_F(MainWindowTest, GoNamesWhatIsMissingAndTheTemplatePageSavesRevertsAndResets) {
-  std::string noTitle, noCities, noSections, saved, revertQuestion, headerAfterRevert, resetQuestion;
+TEST_F(MainWindowTest, GoShowsWhatIsMissingAndTheTemplatePageSavesRevertsAndResets) {
+  std::string noSections, saved, revertQuestion, headerAfterRevert, resetQuestion;
   bool headerIsDefault = false;
   Run([&](HWND window) {
-    SetWindowTextA(Find(window, 1004), " ");
-    Click(window, 1013);
-    noTitle = Answer("Error", IDOK);
-    SetWindowTextA(Find(window, 1004), "bikes");
     SelectTab(window, 1);
-    Click(window, 1018);  // Clear All cities
-    Click(window, 1112);
-    noCities = Answer("Error", IDOK);
-    Click(window, 1017);  // Select All cities
-    Click(window, 1022);  // Clear All sections
-    Click(window, 1112);
+    Click(window, kIdSectionClearAll);  // Clear All sections
+    Click(window, kIdGo2);
     noSections = Answer("Error", IDOK);
     // The template: Save keeps an edit, Cancel brings the saved one back,
     // Reset the built-in one.
     SelectTab(window, 4);
-    SetWindowTextA(Find(window, 1108), "<html>**ITEM**</html>");
-    Click(window, 1105);
+    SetWindowTextA(Find(window, kIdHeaderBox), "<html>**ITEM**</html>");
+    Click(window, kIdTemplateSave);
     saved = Answer("Save complete", IDOK);
-    SetWindowTextA(Find(window, 1108), "an unsaved edit");
-    Click(window, 1106);
+    SetWindowTextA(Find(window, kIdHeaderBox), "an unsaved edit");
+    Click(window, kIdTemplateCancel);
     revertQuestion = Answer("Revert Template?", IDYES);
-    WaitUntil([&] { return TextOf(window, 1108) == "<html>**ITEM**</html>"; }, 3000);
-    headerAfterRevert = TextOf(window, 1108);
-    Click(window, 1107);
+    WaitUntil([&] { return TextOf(window, kIdHeaderBox) == "<html>**ITEM**</html>"; }, 3000);
+    headerAfterRevert = TextOf(window, kIdHeaderBox);
+    Click(window, kIdTemplateReset);
     resetQuestion = Answer("Default Template?", IDYES);
     WaitUntil([&] { return AppSettings().HTMLheader == DefaultSettings().HTMLheader; }, 3000);
     headerIsDefault = AppSettings().HTMLheader == DefaultSettings().HTMLheader;
   });
-  EXPECT_EQ(noTitle, "You have not set a search title. Please do that first.");
-  EXPECT_EQ(noCities, "You have not selected any cities or regions to search. Please do that first.");
   EXPECT_EQ(noSections, "You have not selected any sections to search. Please do that first.");
   EXPECT_EQ(saved, "Your HTML template has been saved and will be used from now on.");
   EXPECT_EQ(revertQuestion,

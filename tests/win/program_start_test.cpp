@@ -18,7 +18,6 @@ namespace {
 
 const std::string kMainTitle = std::string("Vemtrix v") + VEMTRIX_VERSION_TEXT;
 const char kDownloadCaption[] = "Download Sections and Cities";
-constexpr int kIdLog = 2001, kIdBegin = 2002, kIdCancel = 2003, kIdPicture = 2004;
 
 const char kWelcomeText[] =
     "This seems to be the first time you've run this program. Would you like to install it properly? Select "
@@ -196,18 +195,18 @@ TEST_F(ProgramStartTest, AnEmptyCatalogOpensTheDownloadDialogWhichCancelEnds) {
   EXPECT_EQ(FindAnyMessageBox(copy.Id()), nullptr) << "no installation offer with a settings file present";
   EXPECT_FALSE(FileExists(folder_ + "InstallVemtrix.exe")) << "a left-over installer is deleted at start";
 
-  EXPECT_EQ(ControlText(dialog, kIdLog),
+  EXPECT_EQ(ControlText(dialog, kIdHarvestLog),
             "Warning:\r\nI couldn't find a current list of cities and sections for searching. Please click the "
             "button below to attempt to download them from Craigslist, Kijiji, and other sites now. You will only "
             "need to do this once and the files will be saved in the same directory as the program is running "
             "from.");
-  EXPECT_EQ(ControlText(dialog, kIdBegin), "Begin Download");
-  EXPECT_EQ(ControlText(dialog, kIdCancel), "Cancel");
-  EXPECT_TRUE(IsEnabled(dialog, kIdBegin));
-  EXPECT_TRUE(IsEnabled(dialog, kIdCancel));
-  EXPECT_NE(SendMessageA(FindControl(dialog, kIdPicture), STM_GETICON, 0, 0), 0) << "the idle picture";
+  EXPECT_EQ(ControlText(dialog, kIdBeginDownload), "Begin Download");
+  EXPECT_EQ(ControlText(dialog, kIdHarvestCancel), "Cancel");
+  EXPECT_TRUE(IsEnabled(dialog, kIdBeginDownload));
+  EXPECT_TRUE(IsEnabled(dialog, kIdHarvestCancel));
+  EXPECT_NE(SendMessageA(FindControl(dialog, kIdHarvestPicture), STM_GETICON, 0, 0), 0) << "the idle picture";
 
-  ASSERT_TRUE(PressButton(dialog, kIdCancel));
+  ASSERT_TRUE(PressButton(dialog, kIdHarvestCancel));
   EXPECT_TRUE(copy.WaitForExit(5000)) << "Cancel ends the program at once";
   EXPECT_EQ(WaitForWindow(kMainTitle, copy.Id(), 0), nullptr);
 

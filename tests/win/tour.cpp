@@ -18,11 +18,11 @@
 #include "resources/version.h"
 #include "win/ui_driver.h"
 
+using namespace vemtrix;
 using namespace vemtrix::uitest;
 
 namespace {
 
-constexpr int kBeginDownload = 2002;
 
 void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -37,7 +37,7 @@ bool WaitUntil(Done done, int timeoutMs) {
 
 // Moves the tab control's selection with the arrow keys, as a user would.
 void SelectTab(HWND window, int page) {
-  HWND tab = FindControl(window, 1001);
+  HWND tab = FindControl(window, kIdTab);
   for (int tries = 0; tries < 10; ++tries) {
     int now = static_cast<int>(SendMessageA(tab, TCM_GETCURSEL, 0, 0));
     if (now == page) break;
@@ -68,31 +68,31 @@ bool FirstRun(DWORD process, const std::string& title, const std::string& shots)
   }
   if (dialog == nullptr) return false;
   std::printf("tour: downloading the sections and cities\n");
-  PressButton(dialog, kBeginDownload);
+  PressButton(dialog, kIdBeginDownload);
   Pause(1500);
   SaveWindowPng(dialog, shots + "0-download-sections-and-cities.png");
   bool ended = WaitUntil(
       [&] {
-        std::string caption = ControlText(dialog, kBeginDownload);
+        std::string caption = ControlText(dialog, kIdBeginDownload);
         return caption == "Start" || caption == "Exit (Try Later)";
       },
       600000);
-  std::string caption = ControlText(dialog, kBeginDownload);
+  std::string caption = ControlText(dialog, kIdBeginDownload);
   if (!ended || caption != "Start") {
     std::fprintf(stderr, "tour: the download did not succeed (%s)\n", caption.c_str());
     return false;
   }
-  PressButton(dialog, kBeginDownload);
+  PressButton(dialog, kIdBeginDownload);
   return true;
 }
 
 // Opens the sample search through the Load button's file dialog.
 bool OpenSample(HWND window, DWORD process, const std::string& folder, const std::string& sample) {
-  if (ControlText(window, 1024) == "bike") return true;  // already the current search
+  if (ControlText(window, kIdTerms) == "bike") return true;  // already the current search
   CopyFileA(sample.c_str(), (folder + "\\sample.vem").c_str(), FALSE);
-  PressButton(window, 1005);
+  PressButton(window, kIdLoad);
   if (!AnswerFileDialog("Please select a search file to load", "sample.vem", process)) return false;
-  return WaitUntil([&] { return ControlText(window, 1024) == "bike"; }, 10000);
+  return WaitUntil([&] { return ControlText(window, kIdTerms) == "bike"; }, 10000);
 }
 
 }  // namespace
@@ -133,15 +133,15 @@ int main(int argc, char** argv) {
   SelectTab(window, 0);
 
   std::printf("tour: Go!\n");
-  PressButton(window, 1013);
-  WaitUntil([&] { return ControlText(window, 1013) == "Abort"; }, 10000);
+  PressButton(window, kIdGo);
+  WaitUntil([&] { return ControlText(window, kIdGo) == "Abort"; }, 10000);
   // The Diagnostics page while the workers still name their downloads.
   SelectTab(window, 3);
-  WaitUntil([&] { return !ControlText(window, 1120).empty() || ControlText(window, 1013) == "Go!"; }, 10000);
+  WaitUntil([&] { return !ControlText(window, kIdSearchWorkerBox).empty() || ControlText(window, kIdGo) == "Go!"; }, 10000);
   Pause(200);
   SaveWindowPng(window, shots + "6-diagnostics-during-run.png");
   SelectTab(window, 0);
-  if (!WaitUntil([&] { return ControlText(window, 1013) == "Go!"; }, 300000)) {
+  if (!WaitUntil([&] { return ControlText(window, kIdGo) == "Go!"; }, 300000)) {
     std::fprintf(stderr, "tour: the search did not end within five minutes\n");
     return 1;
   }
@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
   SaveWindowPng(window, shots + "7-results-after-run.png");
 
   std::printf("tour: saving\n");
-  PressButton(window, 1006);
+  PressButton(window, kIdSave);
   HWND dialog = WaitForWindow("Please select a search file to save", vemtrix.Id());
   if (dialog != nullptr) {
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
@@ -158,7 +158,7 @@ int main(int argc, char** argv) {
       AnswerMessageBox(confirm, IDYES);
     WaitForWindowGone(dialog, 10000);
   }
-  int results = static_cast<int>(SendMessageA(FindControl(window, 1008), LVM_GETITEMCOUNT, 0, 0));
+  int results = static_cast<int>(SendMessageA(FindControl(window, kIdList), LVM_GETITEMCOUNT, 0, 0));
   PostMessageA(window, WM_CLOSE, 0, 0);
   if (HWND box = WaitForMessageBox("Really exit?", vemtrix.Id(), 3000)) {
     std::fprintf(stderr, "tour: the search was not saved\n");

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/logic/control_ids.h"
+
 namespace vemtrix::uitest {
 
 // How long to wait for a window: a message box takes about 2 s under Wine.

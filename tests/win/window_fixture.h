@@ -92,7 +92,7 @@ inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000) 
 
 // Clicks the page's tab as a user would.
 inline void SelectTab(HWND top, int page) {
-  HWND tab = Find(top, 1001);
+  HWND tab = Find(top, kIdTab);
   RECT rect{};
   SendMessageA(tab, TCM_GETITEMRECT, static_cast<WPARAM>(page), reinterpret_cast<LPARAM>(&rect));
   ClickAt(tab, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
@@ -100,7 +100,7 @@ inline void SelectTab(HWND top, int page) {
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
 }
 
-inline int ListCount(HWND top) { return static_cast<int>(SendMessageA(Find(top, 1008), LVM_GETITEMCOUNT, 0, 0)); }
+inline int ListCount(HWND top) { return static_cast<int>(SendMessageA(Find(top, kIdList), LVM_GETITEMCOUNT, 0, 0)); }
 
 inline std::string ListCell(HWND top, int item, int column) {
   char text[512] = {};
@@ -108,7 +108,7 @@ inline std::string ListCell(HWND top, int item, int column) {
   lv.iSubItem = column;
   lv.pszText = text;
   lv.cchTextMax = sizeof text;
-  SendMessageA(Find(top, 1008), LVM_GETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv));
+  SendMessageA(Find(top, kIdList), LVM_GETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv));
   return text;
 }
 
@@ -213,7 +213,7 @@ class WindowTest : public ::testing::Test {
       if (window != nullptr) {
         drive(window);
         CancelLeftOverDialogs(window);
-        PostMessageA(window, WM_COMMAND, 7101, 0);
+        PostMessageA(window, WM_COMMAND, kCmdClose, 0);
         if (Dirty.load() != 0) Answer("Really exit?", IDYES);
       }
       ended = true;

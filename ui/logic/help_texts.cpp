@@ -1,6 +1,7 @@
 #include "ui/logic/help_texts.h"
 
 #include "harvest/sites.h"
+#include "ui/logic/control_ids.h"
 
 namespace vemtrix {
 
@@ -23,194 +24,194 @@ constexpr const char kGoHelp[] =
 
 // The texts are shown to the user as they stand, slips included.
 const HelpEntry kHelpTable[] = {
-    {1113, 1114,
+    {kIdResultCountLabel, kIdResultCount,
      "This tells you how many search results are in your currently loaded list."},
-    {1115, 1116,
+    {kIdNewCountLabel, kIdNewCount,
      "This tells you how many new results have been retrieved in this session."},
-    {1117, 1118,
+    {kIdBytesLabel, kIdBytes,
      "This tells you how many bytes of data in search feeds and ads have been downloaded in this "
      "session."},
-    {1120, 1131,
+    {kIdSearchWorkerBox, kIdSearchWorkerBox + 11,
      "This tells you the details (city, term, and section) of the search currently being performed."},
-    {1140, 1151,
+    {kIdScanWorkerBox, kIdScanWorkerBox + 11,
      "This tells you the URL of the current ad being downloaded by the deep scan."},
-    {1180, 1191,
+    {kIdSearchWorkerIcon, kIdSearchWorkerIcon + 11,
      "This is blank if nothing is happening, or shows either a Kijiji, Craigslist, Backpage, or Daype "
      "icon depending on which site is being searched."},
-    {1200, 1211,
+    {kIdScanWorkerIcon, kIdScanWorkerIcon + 11,
      "This is blank if nothing is happening, or shows either a Kijiji, Craigslist, Backpage, or Daype "
      "icon depending on which site is being downloaded from."},
-    {1220, 1231,
+    {kIdSearchWorkerLight, kIdSearchWorkerLight + 11,
      "These lights indicate the status of the current search: dark for inactive, green for "
      "downloading, or red if it's experiencing a problem."},
-    {1240, 1251,
+    {kIdScanWorkerLight, kIdScanWorkerLight + 11,
      "These lights indicate the status of the current deep scan download: dark for inactive, green "
      "for downloading, or red if it's experiencing a problem."},
-    {1260, 1260,
+    {kIdViewSearchStatus, kIdViewSearchStatus,
      "This button hides the deep scan details and views information about the current searches."},
-    {1261, 1261,
+    {kIdViewScanStatus, kIdViewScanStatus,
      "This button hides the search details and views information about the current deep scan ad "
      "downloads."},
-    {1105, 1105,
+    {kIdTemplateSave, kIdTemplateSave,
      "Click this to save your current HTML template. It will not be used for output until you save it."},
-    {1106, 1106,
+    {kIdTemplateCancel, kIdTemplateCancel,
      "Click this to abort any chages you've made to your HTML template and revert to the most "
      "recently saved version."},
-    {1107, 1107,
+    {kIdTemplateReset, kIdTemplateReset,
      "Click this to discard your HTML template and replace it with the software's default template."},
-    {1279, 1279,
+    {kIdHelpIcon, kIdHelpIcon,
      "Clicking this gets you context sensitive help, as you may have already figured out -- click it, "
      "then anything else, for advice. Keyboard shortcut is Ctrl+H."},
-    {1108, 1108,
+    {kIdHeaderBox, kIdHeaderBox,
      "Enter the HTML header and container for the HTML output. You can use the macros **ITEM** for "
      "the location of the repeated items, **TIMESTAMP** for the time and date of the search, and "
      "**NAME** for the name of the search."},
-    {1109, 1109,
+    {kIdItemBox, kIdItemBox,
      "Enter the HTML for the repeated items. In the item, you can use the macros **COUNTER** for the "
      "numeric item counter (useful for Javascripts), **ITEMTITLE** for the title of the item, "
      "**ITEMDATE** for the item's date (when it was posted), **ITEMCITY** for the city the item was "
      "found in, **ITEMSECTION** for the section the item was found in, **DESCRIPTION** for the text "
      "of the item (assuming a deep scan has been done), **NEW** for the word 'New' if the item is "
      "new, and **ITEMLINK** for a linkback to the item on Craigslist or Kijiji."},
-    {1282, 1282,
+    {kIdAbort, kIdAbort,
      "Click this button to cancel an active search or an active deep scan."},
-    {1013, 1013, kGoHelp},
-    {1112, 1112, kGoHelp},
-    {1005, 1005,
+    {kIdGo, kIdGo, kGoHelp},
+    {kIdGo2, kIdGo2, kGoHelp},
+    {kIdLoad, kIdLoad,
      "Click this to load the results and settings of an older search. You can also right click for a "
      "pop-up list of recent searches. Keyboard shortcut is Ctrl+L."},
-    {1006, 1006,
+    {kIdSave, kIdSave,
      "Click this to save the results and settings of this search so you can work on it more later. "
      "Keyboard shortcut is Ctrl+S."},
-    {1281, 1281,
+    {kIdNew, kIdNew,
      "Click this to start a new search with a clear list and a new name. Keyboard shortcut is Ctrl+N."},
-    {1280, 1280,
+    {kIdStatusBar, kIdStatusBar,
      "This tells you the progress of the current search and other information about what Vemtrix is "
      "doing."},
-    {1262, 1262,
+    {kIdFilter, kIdFilter,
      "This allows you to easily search inside your downloaded search results to fine tune your query "
      "very quickly."},
-    {1010, 1010,
+    {kIdClear, kIdClear,
      "This deletes all current search results."},
-    {1011, 1011,
+    {kIdOutputCsv, kIdOutputCsv,
      "This outputs a CSV (comma separated volume) file of the current search results (either all, "
      "new, or selected items) for easy loading into spreadsheets, databases, and other programs."},
-    {1012, 1012,
+    {kIdViewHtml, kIdViewHtml,
      "This loads the results of your search into your browser (either all, new, or selected items)."},
-    {1014, 1014,
+    {kIdDeepScan, kIdDeepScan,
      "This goes through all your search results and downloads the result pages so you can view or "
      "search them offline."},
-    {1008, 1008,
+    {kIdList, kIdList,
      "This is the list of current results. You can double click an individual result to view it in "
      "your browser. You can also select multiple items to output or view specific records with the "
      "buttons below. Clicking on the column headers sorts the list."},
-    {1016, 1016,
+    {kCityTreeIds[0], kCityTreeIds[0],
      "This lets you select which Craigslist cities or regions you'd like to search."},
-    {1103, 1103,
+    {kCityTreeIds[1], kCityTreeIds[1],
      "This lets you select which Kijiji cities or regions you'd like to search."},
-    {1073, 1073,
+    {kCityTreeIds[3], kCityTreeIds[3],
      "This lets you select which ",
      SiteId::Daype,
      " cities you'd like to search."},
-    {1071, 1071,
+    {kCityTreeIds[2], kCityTreeIds[2],
      "This lets you select which ",
      SiteId::Backpage,
      " cities you'd like to search."},
-    {1017, 1017,
+    {kIdCitySelectAll, kIdCitySelectAll,
      "Click this button to select all cities for searching."},
-    {1018, 1018,
+    {kIdCityClearAll, kIdCityClearAll,
      "Click this button to deselect all cities from searching."},
-    {1020, 1020,
+    {kSectionTreeIds[0], kSectionTreeIds[0],
      "This lets you select which Craigslist sections will be searched. Selecting a parent section "
      "automatically  searches all sections within it."},
-    {1104, 1104,
+    {kSectionTreeIds[1], kSectionTreeIds[1],
      "This lets you select which Kijiji sections will be searched. Selecting a parent section "
      "automatically  searches all sections within it."},
-    {1074, 1074,
+    {kSectionTreeIds[3], kSectionTreeIds[3],
      "This lets you select which ",
      SiteId::Daype,
      " sections will be searched. Selecting a parent section automatically  searches all sections "
      "within it."},
-    {1072, 1072,
+    {kSectionTreeIds[2], kSectionTreeIds[2],
      "This lets you select which ",
      SiteId::Backpage,
      " sections will be searched. Selecting a parent section automatically  searches all sections "
      "within it."},
-    {1021, 1021,
+    {kIdSectionSelectAll, kIdSectionSelectAll,
      "Click this button to select all sections for searching."},
-    {1022, 1022,
+    {kIdSectionClearAll, kIdSectionClearAll,
      "Click this button to deselect all sections from searching."},
-    {1024, 1024,
+    {kIdTerms, kIdTerms,
      "Enter the terms you'd like to search for in this box, separating multiple terms with commas."},
-    {1004, 1004,
+    {kIdName, kIdName,
      "Enter a name for your search in this box."},
-    {1025, 1025,
+    {kIdSearchCraigslist, kIdSearchCraigslist,
      "Check this box if you'd like to include Craigslist in your searching."},
-    {1026, 1026,
+    {kIdSearchKijiji, kIdSearchKijiji,
      "Check this box if you'd like to include Kijiji in your searching."},
-    {1269, 1269,
+    {kIdSearchBackpage, kIdSearchBackpage,
      "Check this box if you'd like to include ",
      SiteId::Backpage,
      " in your searching."},
-    {1270, 1270,
+    {kIdSearchDaype, kIdSearchDaype,
      "Check this box if you'd like to include ",
      SiteId::Daype,
      " in your searching."},
-    {1263, 1263,
+    {kIdRssDescription, kIdRssDescription,
      "Check this to attempt to get the full text of entries from the RSS feed (which should mean you "
      "won't need to do deep scans)."},
-    {1275, 1275,
+    {kIdAudioPrompts, kIdAudioPrompts,
      "Check this to have the software use audio prompts (ie. sound) when searches complete or fail."},
-    {1278, 1278,
+    {kIdDaypeRss, kIdDaypeRss,
      "Check this to search all of Daype via RSS. This can find more results (pro), but it means that "
      "you can't isolate specific sections (con)."},
-    {1266, 1266,
+    {kIdIncludeStateInCsv, kIdIncludeStateInCsv,
      "Check this box to include a two-letter state column in the CSV files being outputted."},
-    {1267, 1267,
+    {kIdAllowMultipleInstances, kIdAllowMultipleInstances,
      "If this box is checked you will be permitted to run multiple copies of the program at once. "
      "Otherwise only a single copy can run at once, although it automatically try to add batch "
      "commands from the command line to the first instance if a second is executed if unchecked."},
-    {1268, 1268,
+    {kIdConfirmSpawn, kIdConfirmSpawn,
      "Check this to display a warning and information box before loading an ad in your web browser."},
-    {1265, 1265,
+    {kIdIncludeSiteInCsv, kIdIncludeSiteInCsv,
      "Check this box to include a column indicating the search site (ie. 'Kijiji', 'Craigslist', "
      "etc.) source in CSV files being outputted."},
-    {1264, 1264,
+    {kIdOverrideRss, kIdOverrideRss,
      "Check this to have deep scans download entries even if they have already been preloaded from "
      "the RSS feed. These downloads will be done at a lower priority, happening after completely "
      "blank slots."},
-    {1027, 1027,
+    {kIdAutoDeepScan, kIdAutoDeepScan,
      "Check this box to automatically download the entries for each item as well as just the search "
      "results."},
-    {1028, 1028,
+    {kIdCheckForUpdates, kIdCheckForUpdates,
      "Check this box if you'd like to have the software check for updates and tell you when they are "
      "available. Note that no updates will be automatically performed."},
-    {1032, 1032,
+    {kIdDiscardSearches, kIdDiscardSearches,
      "Check this box to automatically discard search results that are more than two months old."},
-    {1100, 1100,
+    {kIdSearchTitles, kIdSearchTitles,
      "Check this box to only search the titles of ads (otherwise the text of the ad is searched as "
      "well)."},
-    {1101, 1101,
+    {kIdHasPictures, kIdHasPictures,
      "Check this box to only search for ads that have pictures."},
-    {1102, 1102,
+    {kIdAutoSync, kIdAutoSync,
      "Check this box to have the software automatically attempt to synchronize your city and search "
      "sections between all the sites being searched. It's not perfect, but it will save you time and "
      "is recommended."},
-    {1034, 1034,
+    {kIdMaxResults, kIdMaxResults,
      "Set the maximum number of results to allow (the more you allow, the more memory the software "
      "will allocate). Recommended default is 25000. If you run out of space, just save your search, "
      "increase the number and restart."},
-    {1036, 1036,
+    {kIdMaxThreads, kIdMaxThreads,
      "Set the maximum number of simultaneous internet connects to open per search. The more you use "
      "the faster it should go, although there is a maximum at which no gains are found."},
-    {1038, 1038,
+    {kIdMaxThreads2, kIdMaxThreads2,
      "Set the maximum number of simultaneous internet connects to open per deep scan session. The "
      "more you use the faster it should go, although there is a maximum at which no gains are found."},
-    {1040, 1040,
+    {kIdUserAgent, kIdUserAgent,
      "This sets the browser user agent string that it will pretend to be."},
-    {1030, 1030,
+    {kIdSettingsCancel, kIdSettingsCancel,
      "Click this to abort any changes you've made to the settings."},
-    {1029, 1029,
+    {kIdApply, kIdApply,
      "Click this to apply/save the changes you've made to the settings (if you don't click this, the "
      "changes will be discarded)."},
 };

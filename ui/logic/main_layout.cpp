@@ -60,17 +60,17 @@ std::vector<LayoutSlot> MainWindowLayout(int W, int H, const std::array<bool, 4>
   const int buttonRow = H - 115;
 
   // ---- the window
-  place(ids::kHelpIcon, Rect(W - 40, 1, 24, 24));
-  place(ids::kTabs, Rect(kTabX, kTabY, W - 23, H - 80));
+  place(kIdHelpIcon, Rect(W - 40, 1, 24, 24));
+  place(kIdTab, Rect(kTabX, kTabY, W - 23, H - 80));
 
   // ---- "Search Results"
-  place(ids::kResultList, Rect(2, 5, W - 33, H - 125));
-  place(ids::kClear, Rect(2, buttonRow, 40, kButtonHeight));
-  place(ids::kFilter, Rect(47, buttonRow, 40, kButtonHeight));
-  place(ids::kOutputCsv, Rect(107, buttonRow, 50, kButtonHeight));
-  place(ids::kViewHtml, Rect(162, buttonRow, 50, kButtonHeight));
-  place(ids::kDeepScan, Rect(W - 157, buttonRow, 70, kButtonHeight));
-  place(ids::kGoResults, Rect(W - 82, buttonRow, 50, kButtonHeight));
+  place(kIdList, Rect(2, 5, W - 33, H - 125));
+  place(kIdClear, Rect(2, buttonRow, 40, kButtonHeight));
+  place(kIdFilter, Rect(47, buttonRow, 40, kButtonHeight));
+  place(kIdOutputCsv, Rect(107, buttonRow, 50, kButtonHeight));
+  place(kIdViewHtml, Rect(162, buttonRow, 50, kButtonHeight));
+  place(kIdDeepScan, Rect(W - 157, buttonRow, 70, kButtonHeight));
+  place(kIdGo, Rect(W - 82, buttonRow, 50, kButtonHeight));
 
   // ---- "Search Settings": the enabled sites fill slots A, B, C, D in site
   // order; one site takes the whole column, two are stacked, three or four
@@ -102,28 +102,28 @@ std::vector<LayoutSlot> MainWindowLayout(int W, int H, const std::array<bool, 4>
     DluRect city = Rect(2 + at.dx, at.y, treeW, treeH);
     DluRect section = Rect(sectionColumnX + at.dx, at.y, treeW, treeH);
     city.visible = section.visible = sitesEnabled[site];
-    place(ids::kCityTrees[site], city);
-    place(ids::kSectionTrees[site], section);
+    place(kCityTreeIds[site], city);
+    place(kSectionTreeIds[site], section);
   }
   const int treeButtonRow = H - 135;
-  place(ids::kCitiesSelectAll, Rect(2, treeButtonRow, 50, kButtonHeight));
-  place(ids::kCitiesClearAll, Rect(57, treeButtonRow, 50, kButtonHeight));
-  place(ids::kSectionsSelectAll, Rect(sectionColumnX, treeButtonRow, 50, kButtonHeight));
-  place(ids::kSectionsClearAll, Rect(sectionColumnX + 55, treeButtonRow, 50, kButtonHeight));
+  place(kIdCitySelectAll, Rect(2, treeButtonRow, 50, kButtonHeight));
+  place(kIdCityClearAll, Rect(57, treeButtonRow, 50, kButtonHeight));
+  place(kIdSectionSelectAll, Rect(sectionColumnX, treeButtonRow, 50, kButtonHeight));
+  place(kIdSectionClearAll, Rect(sectionColumnX + 55, treeButtonRow, 50, kButtonHeight));
   // The tree-name labels sit right of their column's buttons and end before
   // the next column (or the page's edge), so they never cover a button.
   const int cityNameX = 110;
   const int sectionNameX = sectionColumnX + 108;
-  place(ids::kCityTreeName, Rect(cityNameX, H - 132, std::min(100, sectionColumnX - cityNameX - 3), 10));
-  place(ids::kSectionTreeName, Rect(sectionNameX, H - 132, std::min(100, W - 27 - sectionNameX), 10));
-  place(ids::kTermsLabel, Rect(2, H - 113, 50, 15));
-  place(ids::kTerms, Rect(55, buttonRow, W - 145, kButtonHeight));
-  place(ids::kGoSettings, Rect(W - 82, buttonRow, 50, kButtonHeight));
+  place(kIdCityTreeName, Rect(cityNameX, H - 132, std::min(100, sectionColumnX - cityNameX - 3), 10));
+  place(kIdSectionTreeName, Rect(sectionNameX, H - 132, std::min(100, W - 27 - sectionNameX), 10));
+  place(kIdTermsLabel, Rect(2, H - 113, 50, 15));
+  place(kIdTerms, Rect(55, buttonRow, W - 145, kButtonHeight));
+  place(kIdGo2, Rect(W - 82, buttonRow, 50, kButtonHeight));
 
   // ---- "Vemtrix Settings"
-  place(ids::kSettingsCancel, Rect(2, buttonRow, 50, kButtonHeight));
-  place(ids::kSettingsApply, Rect(57, buttonRow, 50, kButtonHeight));
-  place(ids::kAbout, Rect(W - 92, buttonRow, 60, kButtonHeight));
+  place(kIdSettingsCancel, Rect(2, buttonRow, 50, kButtonHeight));
+  place(kIdApply, Rect(57, buttonRow, 50, kButtonHeight));
+  place(kIdAbout, Rect(W - 92, buttonRow, 60, kButtonHeight));
 
   // ---- "HTML Template": the two boxes split the height between the first
   // box's top and 5 units above the buttons; the second box's label moves
@@ -132,12 +132,12 @@ std::vector<LayoutSlot> MainWindowLayout(int W, int H, const std::array<bool, 4>
   const int headerH = (boxesBottom - kTemplateTop - kTemplateLabelGap - kTemplateLabelHeight) / 2;
   const int itemLabelY = kTemplateTop + std::max(headerH, 0) + kTemplateLabelGap;
   const int itemY = itemLabelY + kTemplateLabelHeight;
-  place(ids::kHeaderBox, Rect(5, kTemplateTop, W - 40, headerH));
-  place(ids::kItemLabel, Rect(5, itemLabelY, 290, kTemplateLabelHeight));
-  place(ids::kItemBox, Rect(5, itemY, W - 40, boxesBottom - itemY));
-  place(ids::kTemplateSave, Rect(5, buttonRow, 50, kButtonHeight));
-  place(ids::kTemplateCancel, Rect(60, buttonRow, 50, kButtonHeight));
-  place(ids::kTemplateReset, Rect(115, buttonRow, 50, kButtonHeight));
+  place(kIdHeaderBox, Rect(5, kTemplateTop, W - 40, headerH));
+  place(kIdItemLabel, Rect(5, itemLabelY, 290, kTemplateLabelHeight));
+  place(kIdItemBox, Rect(5, itemY, W - 40, boxesBottom - itemY));
+  place(kIdTemplateSave, Rect(5, buttonRow, 50, kButtonHeight));
+  place(kIdTemplateCancel, Rect(60, buttonRow, 50, kButtonHeight));
+  place(kIdTemplateReset, Rect(115, buttonRow, 50, kButtonHeight));
 
   return out;
 }

@@ -12,46 +12,9 @@
 #include <array>
 #include <vector>
 
-namespace vemtrix {
+#include "ui/logic/control_ids.h"
 
-// Control ids of the main window that the layout places.
-namespace ids {
-inline constexpr int kHelpIcon = 1279;
-inline constexpr int kTabs = 1001;
-// Page 1 "Search Results".
-inline constexpr int kResultList = 1008;
-inline constexpr int kClear = 1010;
-inline constexpr int kFilter = 1262;
-inline constexpr int kOutputCsv = 1011;
-inline constexpr int kViewHtml = 1012;
-inline constexpr int kDeepScan = 1014;
-inline constexpr int kGoResults = 1013;
-// Page 2 "Search Settings": city and section trees per site (Craigslist,
-// Kijiji, Backpage, Daype).
-inline constexpr std::array<int, 4> kCityTrees = {1016, 1103, 1071, 1073};
-inline constexpr std::array<int, 4> kSectionTrees = {1020, 1104, 1072, 1074};
-inline constexpr int kCitiesSelectAll = 1017;
-inline constexpr int kCitiesClearAll = 1018;
-inline constexpr int kSectionsSelectAll = 1021;
-inline constexpr int kSectionsClearAll = 1022;
-inline constexpr int kCityTreeName = 1276;
-inline constexpr int kSectionTreeName = 1277;
-inline constexpr int kTermsLabel = 1023;
-inline constexpr int kTerms = 1024;
-inline constexpr int kGoSettings = 1112;
-// Page 3 "Vemtrix Settings".
-inline constexpr int kSettingsCancel = 1030;
-inline constexpr int kSettingsApply = 1029;
-inline constexpr int kAbout = 1031;
-// Page 5 "HTML Template".
-inline constexpr int kHeaderLabel = 1111;
-inline constexpr int kHeaderBox = 1108;
-inline constexpr int kItemLabel = 1110;
-inline constexpr int kItemBox = 1109;
-inline constexpr int kTemplateSave = 1105;
-inline constexpr int kTemplateCancel = 1106;
-inline constexpr int kTemplateReset = 1107;
-}  // namespace ids
+namespace vemtrix {
 
 // A control's placement in dialog units.
 struct DluRect {

@@ -14,19 +14,7 @@ std::int32_t ResultOrder::RowAt(std::int32_t displayIndex) const {
   return index < rest_.size() ? rest_[index] : 0;
 }
 
-std::int32_t ResultOrder::DisplayIndexOf(std::int32_t row) const {
-  for (std::size_t i = top_.size(); i-- > 0;) {
-    if (top_[i] == row) return static_cast<std::int32_t>(top_.size() - 1 - i);
-  }
-  for (std::size_t i = 0; i < rest_.size(); ++i) {
-    if (rest_[i] == row) return static_cast<std::int32_t>(top_.size() + i);
-  }
-  return -1;
-}
-
 void ResultOrder::PushTop(std::int32_t row) { top_.push_back(row); }
-
-void ResultOrder::Append(std::int32_t row) { rest_.push_back(row); }
 
 void ResultOrder::ResetToStoreOrder(std::int32_t count) {
   top_.clear();

@@ -1,7 +1,7 @@
 // The results list's display order over the result store's rows (1-based).
 //
-// Rows a search adds go to the top of the list, rows a load appends go to the
-// bottom, and deleting or sorting rebuilds the list in store order. The list
+// Rows a search adds go to the top of the list; a load, a deletion or a sort
+// rebuilds the list in store order. The list
 // view reads it on demand, so RowAt is O(1) and the order costs 4 bytes a row
 // (two vectors of row numbers; the rows pushed at the top are kept reversed,
 // so a push is an append).
@@ -22,14 +22,8 @@ class ResultOrder {
   // The store row shown at displayIndex (0-based); 0 outside the list.
   std::int32_t RowAt(std::int32_t displayIndex) const;
 
-  // The display index of a store row, -1 when it is not shown. O(n): only
-  // for a single changed row, never per visible item.
-  std::int32_t DisplayIndexOf(std::int32_t row) const;
-
   // A search added row: it goes to the top. O(1) amortised.
   void PushTop(std::int32_t row);
-  // A load added row: it goes to the bottom. O(1) amortised.
-  void Append(std::int32_t row);
   // The list shows rows 1..count in store order (after a load, a deletion or
   // a sort).
   void ResetToStoreOrder(std::int32_t count);

@@ -19,16 +19,16 @@ DluRect Rect(int x, int y, int w, int h, bool visible) {
 }  // namespace
 
 int WorkerBoxId(WorkerBlock block, int slot) {
-  return (block == WorkerBlock::Search ? ids::kSearchWorkerBox : ids::kScanWorkerBox) + slot;
+  return (block == WorkerBlock::Search ? kIdSearchWorkerBox : kIdScanWorkerBox) + slot;
 }
 int WorkerLabelId(WorkerBlock block, int slot) {
-  return (block == WorkerBlock::Search ? ids::kSearchWorkerLabel : ids::kScanWorkerLabel) + slot;
+  return (block == WorkerBlock::Search ? kIdSearchWorkerLabel : kIdScanWorkerLabel) + slot;
 }
 int WorkerIconId(WorkerBlock block, int slot) {
-  return (block == WorkerBlock::Search ? ids::kSearchWorkerIcon : ids::kScanWorkerIcon) + slot;
+  return (block == WorkerBlock::Search ? kIdSearchWorkerIcon : kIdScanWorkerIcon) + slot;
 }
 int WorkerLightId(WorkerBlock block, int slot) {
-  return (block == WorkerBlock::Search ? ids::kSearchWorkerLight : ids::kScanWorkerLight) + slot;
+  return (block == WorkerBlock::Search ? kIdSearchWorkerLight : kIdScanWorkerLight) + slot;
 }
 
 bool DiagnosticsCompact(int heightDlu) { return heightDlu <= kCompactMaxHeight; }
@@ -41,7 +41,7 @@ WorkerBlock SwitchWorkerBlock(WorkerBlock compactShows, WorkerBlock requested, b
   return compact ? requested : compactShows;
 }
 
-std::vector<LayoutSlot> DiagnosticsLayout(int width, int height, WorkerBlock compactShows) {
+std::vector<LayoutSlot> DiagnosticsLayout(int width, int height, WorkerBlock compactShows, int pageHeight) {
   const bool compact = DiagnosticsCompact(height);
   std::vector<LayoutSlot> layout;
   layout.reserve(2 * 3 * kWorkerSlots + 3);
@@ -55,9 +55,13 @@ std::vector<LayoutSlot> DiagnosticsLayout(int width, int height, WorkerBlock com
       layout.push_back({WorkerIconId(block, i), Rect(10, y + kRowLabelDrop, 0, 0, visible)});
     }
   }
-  layout.push_back({ids::kViewSearchStatus, Rect(width - 130, 230, 90, 15, true)});
-  layout.push_back({ids::kViewScanStatus, Rect(width - 130, 250, 90, 15, true)});
-  layout.push_back({ids::kStatusAbort, Rect(width - 90, compact ? 270 : 465, 50, 15, true)});
+  layout.push_back({kIdViewSearchStatus, Rect(width - 130, 230, 90, 15, true)});
+  layout.push_back({kIdViewScanStatus, Rect(width - 130, 250, 90, 15, true)});
+  // Just above the smallest tall window the page's edge would cut Abort
+  // off: it moves up to stay whole, 3 units above the edge.
+  int abortY = compact ? 270 : 465;
+  if (pageHeight > 0) abortY = std::min(abortY, pageHeight - 15 - 3);
+  layout.push_back({kIdAbort, Rect(width - 90, abortY, 50, 15, true)});
   return layout;
 }
 

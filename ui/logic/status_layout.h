@@ -18,22 +18,6 @@
 
 namespace vemtrix {
 
-namespace ids {
-// Worker slot i (0..11) of the search and of the deep scan: text box, slot
-// label, site icon and light are the base id + i.
-inline constexpr int kSearchWorkerBox = 1120;
-inline constexpr int kScanWorkerBox = 1140;
-inline constexpr int kSearchWorkerLabel = 1160;
-inline constexpr int kScanWorkerLabel = 1290;
-inline constexpr int kSearchWorkerIcon = 1180;
-inline constexpr int kScanWorkerIcon = 1200;
-inline constexpr int kSearchWorkerLight = 1220;
-inline constexpr int kScanWorkerLight = 1240;
-inline constexpr int kViewSearchStatus = 1260;
-inline constexpr int kViewScanStatus = 1261;
-inline constexpr int kStatusAbort = 1282;
-}  // namespace ids
-
 inline constexpr int kWorkerSlots = 12;
 
 // The tallest window (dialog units) whose Diagnostics page is compact.
@@ -68,8 +52,9 @@ WorkerBlock SwitchWorkerBlock(WorkerBlock compactShows, WorkerBlock requested, b
 // blocks, the two view buttons and the "Abort" button for a window of
 // width x height dialog units, with the rows of a hidden block marked
 // visible = false. Site icons keep their pixel size: their rect has w = h = 0
-// and only its x and y apply. Sizes that would go negative are 0.
-std::vector<LayoutSlot> DiagnosticsLayout(int width, int height, WorkerBlock compactShows);
+// and only its x and y apply. Sizes that would go negative are 0. With the
+// page's own height (pageHeight > 0) the "Abort" button stays whole on it.
+std::vector<LayoutSlot> DiagnosticsLayout(int width, int height, WorkerBlock compactShows, int pageHeight = 0);
 
 // Where a block's row of lights starts, in dialog units. The lights do not
 // move with the window. Light i stands at this origin plus
