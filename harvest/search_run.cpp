@@ -77,7 +77,7 @@ void FreeSlot(int slot) {
 }
 
 void Worker(int slot, const SearchJob& job, const SearchRunSettings& settings) {
-  const SiteId site = SiteOfHost(job.host);
+  const SiteId site = SiteOfHost(NormaliseHost(job.host));
   AdLists ads;
   int failures = 0;
   for (;;) {

@@ -35,6 +35,9 @@ void LoadTestCatalogs() {
   AppendCatalogRow(SectionCatalog(SiteId::Craigslist), {"sss", "bik", "bicycles"});
   AppendCatalogRow(SectionCatalog(SiteId::Craigslist), {"sss", "fuo", "furniture"});
   AppendCatalogRow(CityCatalog(SiteId::Kijiji), {"Canada", "Ontario", "Toronto", "toronto.kijiji.ca"});
+  // A city whose address goes on to a page of its own.
+  AppendCatalogRow(CityCatalog(SiteId::Kijiji), {"Canada", "Quebec", "Ville de Quebec",
+                                                 "http://quebec.kijiji.ca/ville-de-qu\xc3\xa9" "bec"});
   AppendCatalogRow(SectionCatalog(SiteId::Kijiji), {"Buy and sell", "27", "b-furniture", "furniture"});
   AppendCatalogRow(CityCatalog(SiteId::Backpage), {"USA", "Arizona", "Phoenix", "phoenix.backpage.com"});
   AppendCatalogRow(SectionCatalog(SiteId::Backpage), {"4374", "For Sale", "0", "", "forsale"});
@@ -173,6 +176,19 @@ TEST_F(SearchRunTest, OneWorkerRunsTheJobsInOrderAndFillsTheStore) {
   EXPECT_EQ(rows.front().site, SiteId::Craigslist);
   EXPECT_EQ(rows.back().light, WorkerLight::Idle);
   EXPECT_EQ(rows.back().site, SiteId::None);
+}
+
+// A city whose address goes on to a page of its own is searched on its host,
+// like the site's other cities.
+TEST_F(SearchRunTest, ACityAddressWithAPathIsSearchedOnItsHost) {
+  const std::string city = "http://quebec.kijiji.ca/ville-de-qu\xc3\xa9" "bec";
+  Run(city, "KJ:27\\b-furniture", "sofa");
+  EXPECT_EQ(RequestLines(), std::vector<std::string>{"quebec.kijiji.ca /f-SearchAdRss?catId=27&Keyword=sofa"});
+  EXPECT_TRUE(ui.Messages().empty());
+  ASSERT_EQ(Results().Count(), 3);
+  EXPECT_EQ(Results().Field(1, kFieldCity), "Ville de Quebec");
+  EXPECT_EQ(Results().Field(1, kFieldLink).rfind("http://quebec.kijiji.ca/c-ad-", 0), 0u);
+  EXPECT_EQ(ui.WorkerRows().front().site, SiteId::Kijiji);
 }
 
 TEST_F(SearchRunTest, ManyWorkersAddEveryAdOnce) {
