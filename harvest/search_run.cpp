@@ -88,6 +88,9 @@ void Worker(int slot, const SearchJob& job, const SearchRunSettings& settings) {
     HttpOutcome outcome;
     int count = QuerySite(job.term, job.host, job.sectionCode, settings.query, ads, &outcome);
     if (count == -1) {
+      // After Abort a failed download ends the job quietly: no countdown, and
+      // no give-up message for a job the user stopped.
+      if (AbortFlag != 0) break;
       if (++failures >= 5) {
         SearchJobsGivenUp += 1;
         // Only one give-up message at a time; the others give up quietly.
@@ -101,7 +104,7 @@ void Worker(int slot, const SearchJob& job, const SearchRunSettings& settings) {
         }
         break;
       }
-      if (!RetryCountdown(slot, false, job.cityName, site, AbortFlag)) break;
+      if (!RetryCountdown(slot, false, job.cityName, site, [] { return AbortFlag != 0; })) break;
       continue;
     }
     if (outcome.status >= 400 && outcome.status <= 499) NoteErrorPage(job, settings.query, outcome.status);
@@ -187,6 +190,7 @@ SearchRunSettings SearchRunSettingsFrom(const Settings& s) {
   settings.append.keepFeedText = s.RSSdescription != 0;
   settings.append.audioPrompts = s.AudioPrompts != 0;
   settings.deepScan = DeepScanSettingsFrom(s);
+  settings.deepScan.partOfSearchRun = true;
   return settings;
 }
 

@@ -76,6 +76,7 @@ class FakeSites {
           std::string host = HeaderValue(request, "Host");
           std::string path = RequestPath(request);
           if (int delay = delayMs.load(); delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+          if (host.rfind("slow", 0) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(slowHostMs.load()));
           if (host.rfind("down", 0) == 0) return;  // close without a word
           if (host.rfind("error", 0) == 0) {
             client.Send("HTTP/1.0 500 Internal Server Error\r\n\r\n<html><h1>Internal Server Error</h1>"
@@ -120,6 +121,9 @@ class FakeSites {
   std::atomic<int> adsPerFeed{3};
   // A pause before each answer, for watching a run while it is under way.
   std::atomic<int> delayMs{0};
+  // A pause before the answers of hosts named "slow...", which then answer
+  // as any other host.
+  std::atomic<int> slowHostMs{300};
 
  private:
   LoopbackServer server_;

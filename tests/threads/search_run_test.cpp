@@ -32,6 +32,7 @@ void LoadTestCatalogs() {
   AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Broken", "error.craigslist.org"});
   AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Gone", "missing.craigslist.org"});
   AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Half", "cut.craigslist.org"});
+  AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Slow", "slow.craigslist.org"});
   AppendCatalogRow(SectionCatalog(SiteId::Craigslist), {"sss", "bik", "bicycles"});
   AppendCatalogRow(SectionCatalog(SiteId::Craigslist), {"sss", "fuo", "furniture"});
   AppendCatalogRow(CityCatalog(SiteId::Kijiji), {"Canada", "Ontario", "Toronto", "toronto.kijiji.ca"});
@@ -62,6 +63,7 @@ class SearchRunTest : public ::testing::Test {
     platform::SetSleepForTesting([this](int ms) {
       sleeps += 1;
       sleptMs += ms;
+      lastSleepMs = ms;
       if (AbortFlag != 0) sleepsAfterAbort += 1;
       if (onSleep) onSleep();
     });
@@ -92,6 +94,7 @@ class SearchRunTest : public ::testing::Test {
   FakeSites sites;
   std::atomic<int> sleeps{0};
   std::atomic<int> sleptMs{0};
+  std::atomic<int> lastSleepMs{0};
   std::atomic<int> sleepsAfterAbort{0};
   std::function<void()> onSleep;
 };
@@ -278,6 +281,55 @@ TEST_F(SearchRunTest, AbortDuringACountdownEndsTheWorkerAtOnce) {
   EXPECT_EQ(ui.RunsEnded(), 1);
   EXPECT_TRUE(ui.Spoken().empty());
   EXPECT_EQ(ui.RunStates().back(), RunState::Inactive);
+}
+
+// Abort means quiet: a job whose last attempt was under way, and the deep
+// scan the run started, end without a give-up message or another countdown.
+TEST_F(SearchRunTest, AfterAbortNoGiveUpMessageFromTheRunOrItsDeepScan) {
+  AppSettings().MaxThreads = 1;
+  AppSettings().AudioPrompts = 1;
+  const std::int32_t givenUpBefore = SearchJobsGivenUp;
+  sites.delayMs = 200;
+  // The user presses Abort while the fifth attempt is downloading.
+  std::thread user([this] {
+    while (sites.Server().Requests().size() < 5) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    AbortFlag = 1;
+  });
+  Run("down.craigslist.org,seattle.craigslist.org", "CL:bik", "x");
+  user.join();
+  EXPECT_EQ(sites.Server().Requests().size(), 5u);
+  EXPECT_TRUE(ui.Messages().empty());
+  EXPECT_TRUE(ui.Spoken().empty());
+  EXPECT_EQ(SearchJobsGivenUp, givenUpBefore);
+
+  // The run's automatic deep scan meets ad pages it cannot use; Abort comes
+  // during its first countdown, while a slow job keeps the run going.
+  sites.delayMs = 0;
+  sites.slowHostMs = 1000;
+  AppSettings().AudioPrompts = 0;
+  AppSettings().MaxThreads = 2;
+  AppSettings().MaxThreads2 = 1;
+  AppSettings().AutoDeepScan = 1;
+  DeepScanAbort = 0;
+  onSleep = [this] {
+    if (lastSleepMs == 100) AbortFlag = 1;  // a countdown's step; the launcher pauses 1000 ms
+  };
+  const std::size_t before = sites.Server().Requests().size();
+  Run("seattle.craigslist.org,slow.craigslist.org", "CL:bik", "short");
+  WaitForDeepScanEnd();
+  std::vector<std::string> requested = RequestLines();
+  requested.erase(requested.begin(), requested.begin() + static_cast<std::ptrdiff_t>(before));
+  EXPECT_EQ(std::count_if(requested.begin(), requested.end(),
+                          [](const std::string& r) { return r.find("/ad/") != std::string::npos; }),
+            1);  // one ad page, not retried, and no scan started after the Abort
+  EXPECT_EQ(Results().Count(), 6);  // the slow job still adds what it got
+  EXPECT_EQ(sleepsAfterAbort.load(), 0);
+  EXPECT_TRUE(ui.Messages().empty());
+  for (std::int32_t row = 1; row <= Results().Count(); ++row) {
+    EXPECT_EQ(Results().Field(row, kFieldFullText).find("too short"), std::string::npos);
+    EXPECT_NE(Results().Field(row, kFieldFullText), "Pending");
+  }
+  EXPECT_EQ(DeepScanActive.load(), 0);
 }
 
 TEST_F(SearchRunTest, OverflowEndsTheJobButNotTheRun) {
