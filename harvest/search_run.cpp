@@ -87,10 +87,10 @@ void Worker(int slot, const SearchJob& job, const SearchRunSettings& settings) {
     ads = AdLists(static_cast<std::size_t>(settings.maxResults));
     HttpOutcome outcome;
     int count = QuerySite(job.term, job.host, job.sectionCode, settings.query, ads, &outcome);
+    // After Abort a failed download ends the job quietly: no countdown, and
+    // no give-up message for a job the user stopped.
+    if (count == -1 && AbortFlag != 0) break;
     if (count == -1) {
-      // After Abort a failed download ends the job quietly: no countdown, and
-      // no give-up message for a job the user stopped.
-      if (AbortFlag != 0) break;
       if (++failures >= 5) {
         SearchJobsGivenUp += 1;
         // Only one give-up message at a time; the others give up quietly.
