@@ -91,8 +91,17 @@ bool SaveSearch(Settings& settings) {
 bool LoadSearch(bool quiet, Settings& settings) {
   SearchDefinition& search = CurrentSearch();
   search.name = CleanSearchName(search.name);
-  settings.CurrentSearchName = search.name;
   std::string path = SearchFilePath(search.name);
+  if (platform::FileExists(path) && !LooksLikeSavedSearch(path)) {
+    // Nothing of the file is taken: the current search keeps its name (the
+    // one last loaded or saved), terms, marks and results.
+    const std::string refused = search.name;
+    search.name = settings.CurrentSearchName;
+    UI().CurrentSearchChanged();
+    UI().ShowMessage("Error", "\"" + refused + "\" is not a saved search.", MessageIcon::Error, MessageButtons::Ok);
+    return false;
+  }
+  settings.CurrentSearchName = search.name;
   if (!platform::FileExists(path)) {
     UI().CurrentSearchChanged();
     if (!quiet) {
@@ -114,6 +123,10 @@ bool LoadSearch(bool quiet, Settings& settings) {
   UI().ShowResultCounters(0, Results().Count());
   UI().CurrentSearchChanged();
   UI().CatalogMarksChanged();
+  if (header.leftOutAsOld > 0) {
+    UI().ShowRequestLine("Loaded " + FormatCount(header.loaded) + " results; " + FormatCount(header.leftOutAsOld) +
+                         " older than two months were left out.");
+  }
   if (header.inFile > header.loaded) {
     // Remembered under the name of the file read (a file may name itself
     // otherwise): a save to that file must ask first.

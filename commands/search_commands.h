@@ -33,8 +33,11 @@ bool SaveSearch(Settings& settings);
 // DiscardSearches setting leaves out old results. A missing file is reported
 // unless quiet. When the results list fills up, the rest of the file is
 // counted, the overflow is reported with what a save would lose, and the
-// search remembers it (CurrentSearch().partial). Returns whether a file was
-// read.
+// search remembers it (CurrentSearch().partial). Results left out as older
+// than two months are counted on the status bar's request line. A file that
+// is no saved search (LooksLikeSavedSearch) is refused with a message, quiet
+// or not, and changes nothing: the search takes back the name
+// settings.CurrentSearchName holds. Returns whether a file was read.
 bool LoadSearch(bool quiet, Settings& settings);
 
 // New Search under name: the results list starts empty and the new-results

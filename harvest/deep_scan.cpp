@@ -36,6 +36,11 @@ bool AnySlotBusy() {
   return false;
 }
 
+// Abort DS, or the Abort of the search run that started this scan.
+bool StopRequested(const DeepScanSettings& settings) {
+  return DeepScanAbort != 0 || (settings.partOfSearchRun && AbortFlag != 0);
+}
+
 void CountOut(std::atomic<std::int32_t>& running) {
   ScanEnd().Signal([&running] { running -= 1; });
 }
@@ -95,7 +100,7 @@ void Worker(int slot, const DeepScanSettings& settings) {
 
 void Launcher(const DeepScanSettings& settings) {
   const int limit = WorkerSlotLimit(settings.maxThreads);
-  for (int slot = 1; slot <= limit; ++slot) {
+  for (int slot = 1; slot <= limit && !StopRequested(settings); ++slot) {
     // Claiming the slot here, not in the worker, keeps two launchers from
     // starting two workers on one slot.
     std::int32_t idle = 0;
@@ -150,12 +155,14 @@ AdDownload DownloadAdText(int slot, const std::string& host, const std::string& 
   const SiteId site = SiteOfHost(host);
   for (int attempts = 0;;) {
     UI().ShowWorkerRow(WorkerBlock::DeepScan, slot, "http://" + host + path, WorkerLight::Downloading, site);
-    if (DeepScanAbort != 0) return AdDownload::Aborted;
+    if (StopRequested(settings)) return AdDownload::Aborted;
     AdPageAttempt attempt = FetchAdPage(host, path, settings.userAgent);
     if (attempt.ok) {
       ad = std::move(attempt.ad);
       return AdDownload::Done;
     }
+    // Stopped while the page downloaded: no retry and no give-up message.
+    if (StopRequested(settings)) return AdDownload::Aborted;
     if (++attempts >= 5) {
       DeepScanAdsGivenUp += 1;
       if (settings.audioPrompts) UI().Speak("Oh no! Deep scanning failed!");
@@ -165,7 +172,9 @@ AdDownload DownloadAdText(int slot, const std::string& host, const std::string& 
                        MessageIcon::Error, MessageButtons::Ok);
       return AdDownload::Failed;
     }
-    if (!RetryCountdown(slot, true, host, site, DeepScanAbort)) return AdDownload::Aborted;
+    if (!RetryCountdown(slot, true, host, site, [&settings] { return StopRequested(settings); })) {
+      return AdDownload::Aborted;
+    }
   }
 }
 

@@ -25,6 +25,9 @@ struct DeepScanSettings {
   bool audioPrompts = false;
   int maxThreads = 4;
   std::string userAgent = kDefaultUserAgent;
+  // Started by a search run's workers: the run's Abort (AbortFlag) stops it
+  // too, as Abort DS does.
+  bool partOfSearchRun = false;
 };
 DeepScanSettings DeepScanSettingsFrom(const Settings& settings);
 
@@ -48,7 +51,8 @@ AdPageAttempt FetchAdPage(const std::string& host, const std::string& path, cons
 
 // An ad's text with the deep scan's retries: up to five attempts with the
 // 25 to 35 second countdowns on deep-scan row slot, then the give-up message
-// (counted in DeepScanAdsGivenUp). DeepScanAbort ends it early.
+// (counted in DeepScanAdsGivenUp). DeepScanAbort (and, for a scan that is
+// part of a search run, AbortFlag) ends it early, without a message.
 enum class AdDownload { Done, Failed, Aborted };
 AdDownload DownloadAdText(int slot, const std::string& host, const std::string& path,
                           const DeepScanSettings& settings, AdText& ad);

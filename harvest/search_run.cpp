@@ -77,7 +77,7 @@ void FreeSlot(int slot) {
 }
 
 void Worker(int slot, const SearchJob& job, const SearchRunSettings& settings) {
-  const SiteId site = SiteOfHost(job.host);
+  const SiteId site = SiteOfHost(NormaliseHost(job.host));
   AdLists ads;
   int failures = 0;
   for (;;) {
@@ -87,6 +87,9 @@ void Worker(int slot, const SearchJob& job, const SearchRunSettings& settings) {
     ads = AdLists(static_cast<std::size_t>(settings.maxResults));
     HttpOutcome outcome;
     int count = QuerySite(job.term, job.host, job.sectionCode, settings.query, ads, &outcome);
+    // After Abort a failed download ends the job quietly: no countdown, and
+    // no give-up message for a job the user stopped.
+    if (count == -1 && AbortFlag != 0) break;
     if (count == -1) {
       if (++failures >= 5) {
         SearchJobsGivenUp += 1;
@@ -101,7 +104,7 @@ void Worker(int slot, const SearchJob& job, const SearchRunSettings& settings) {
         }
         break;
       }
-      if (!RetryCountdown(slot, false, job.cityName, site, AbortFlag)) break;
+      if (!RetryCountdown(slot, false, job.cityName, site, [] { return AbortFlag != 0; })) break;
       continue;
     }
     if (outcome.status >= 400 && outcome.status <= 499) NoteErrorPage(job, settings.query, outcome.status);
@@ -187,6 +190,7 @@ SearchRunSettings SearchRunSettingsFrom(const Settings& s) {
   settings.append.keepFeedText = s.RSSdescription != 0;
   settings.append.audioPrompts = s.AudioPrompts != 0;
   settings.deepScan = DeepScanSettingsFrom(s);
+  settings.deepScan.partOfSearchRun = true;
   return settings;
 }
 

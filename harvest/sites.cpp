@@ -37,8 +37,9 @@ std::string MakerPageAddress() { return std::string("http://") + kMakerHost + kM
 std::string NormaliseHost(std::string_view host) {
   constexpr std::string_view kScheme = "http://";
   if (host.substr(0, kScheme.size()) == kScheme) host.remove_prefix(kScheme.size());
-  if (!host.empty() && host.back() == '/') host.remove_suffix(1);
-  return std::string(host);
+  // A city's address may go on to a page of its own ("/ville-de-quebec"):
+  // the searches go to its host, as for the site's other cities.
+  return std::string(host.substr(0, host.find('/')));
 }
 
 SiteId SiteOfHost(std::string_view host) {

@@ -48,7 +48,8 @@ inline constexpr const char* kMakerPagePath = "/blog/vemtrix/";
 // update check and the About box open in the browser.
 std::string MakerPageAddress();
 
-// Host normalisation: drops a leading "http://" and then one trailing "/".
+// Host normalisation: drops a leading "http://" and keeps the text up to
+// the first "/" after it (a trailing "/" or a city page's path goes).
 std::string NormaliseHost(std::string_view host);
 
 // The first site whose domain label occurs in host; SiteId::None otherwise.

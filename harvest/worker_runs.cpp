@@ -23,14 +23,14 @@ void ShowProgressOf(std::int64_t done, std::int64_t total) {
 }
 
 bool RetryCountdown(int slot, bool deepScan, const std::string& place, SiteId site,
-                    const std::atomic<std::int32_t>& stop) {
+                    const std::function<bool()>& stopRequested) {
   int seconds = platform::RandomBetween(25, 35);
   for (int s = seconds; s >= 1; --s) {
     UI().ShowWorkerRow(deepScan ? WorkerBlock::DeepScan : WorkerBlock::Search, slot,
                        "Connect problem (" + place + ")... Restarting in " + std::to_string(s), WorkerLight::Problem,
                        site);
     for (int i = 0; i < 10; ++i) {
-      if (stop != 0) return false;
+      if (stopRequested()) return false;
       platform::SleepMs(100);
     }
   }

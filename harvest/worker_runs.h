@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -37,9 +38,9 @@ int WorkerSlotLimit(int maxThreads);
 void ShowProgressOf(std::int64_t done, std::int64_t total);
 
 // A countdown of 25 to 35 seconds before a retry, shown on a worker row;
-// false when stop became set (checked before every 100 ms sleep).
+// false when stopRequested() became true (asked before every 100 ms sleep).
 bool RetryCountdown(int slot, bool deepScan, const std::string& place, SiteId site,
-                    const std::atomic<std::int32_t>& stop);
+                    const std::function<bool()>& stopRequested);
 
 // The end of a run's threads: a change made under the lock wakes every
 // waiter, and a waiter checks its condition at least every 150 ms. Never

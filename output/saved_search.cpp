@@ -1,5 +1,6 @@
 #include "output/saved_search.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -94,6 +95,9 @@ std::string FormatSavedSearch(const std::string& cleanName, const std::string& t
                        {f[kFieldLink], CsvText::AsIs},
                        {f[kFieldFullText], CsvText::Escaped}});
   });
+  // A page may hold a NUL byte; in the file it would make the search
+  // unreadable (LooksLikeSavedSearch), so it is written as a space.
+  std::replace(out.begin(), out.end(), '\0', ' ');
   return out;
 }
 
@@ -189,12 +193,17 @@ class SearchFileReader {
   std::array<std::string, kListCount> lists;
   std::int64_t results = 0;  // the file's results that pass the filters
   std::int32_t loaded = 0;   // of those, the ones the store took
+  std::int64_t leftOutAsOld = 0;
 
  private:
   bool Result(std::string_view line) {
     if (StartsWithResultKey(line)) line.remove_prefix(std::min<std::size_t>(8, line.size()));
     ReadEscapedFieldsInto(line, fields_);
-    if (fields_[1].empty() || (discard_ && fields_[0] < cutoff_)) return true;
+    if (fields_[1].empty()) return true;
+    if (discard_ && fields_[0] < cutoff_) {
+      leftOutAsOld += 1;
+      return true;
+    }
     results += 1;
     if (full_) return true;  // once the store is full the rest is only counted
     std::array<std::string_view, kResultFieldCount> row;
@@ -225,7 +234,18 @@ SavedSearchHeader ReadSavedSearch(const std::string& path, const std::string& fa
   reader.name = fallbackName;  // kept unless the file names itself
   platform::ForEachLine(path, [&reader](std::string_view line) { return reader.Line(line); });
   for (int k = 0; k < kListCount; ++k) ApplyList(ListAt(k), reader.lists[static_cast<std::size_t>(k)]);
-  return {reader.name, reader.terms, reader.loaded, reader.results};
+  return {reader.name, reader.terms, reader.loaded, reader.results, reader.leftOutAsOld};
+}
+
+bool LooksLikeSavedSearch(const std::string& path) {
+  bool first = true;
+  bool fits = true;
+  platform::ForEachLine(path, [&first, &fits](std::string_view line) {
+    fits = (!first || line.size() <= kMaxSearchNameLength) && line.find('\0') == std::string_view::npos;
+    first = false;
+    return fits;
+  });
+  return fits;
 }
 
 std::int64_t CountSavedResults(const std::string& path, bool discardOld) {

@@ -5,6 +5,7 @@
 // (commands/search_commands.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -30,7 +31,18 @@ struct SavedSearchHeader {
   std::string terms;
   std::int32_t loaded = 0;   // results the store took
   std::int64_t inFile = 0;   // results the file holds (loaded < inFile: the store was full)
+  std::int64_t leftOutAsOld = 0;  // results dated before DiscardCutoffDate(), with discardOld
 };
+
+// The longest search name: a name is a file name with ".vem" after it, and a
+// file name holds at most 255 characters.
+inline constexpr std::size_t kMaxSearchNameLength = 251;
+
+// Whether the file can be a saved search at all. Text never holds a NUL
+// byte, and the first line is the header or (in the older layouts) the
+// search's name; a file that breaks either rule is something else and is not
+// read. A file that cannot be read is not judged here (true).
+bool LooksLikeSavedSearch(const std::string& path);
 
 // Reads the file at path (the keyed layout or either older one): its results
 // are appended to the result store as they are read (with discardOld, those

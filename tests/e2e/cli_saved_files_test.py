@@ -5,6 +5,7 @@ larger than the results list's setting, and saves killed at random moments.
 The searches here choose no cities, so a run has no jobs and nothing goes
 on the network: what is tried is the load, the save and the exit status.
 """
+import datetime
 import os
 import random
 import signal
@@ -123,6 +124,44 @@ class SavedSearchesStayWhole(unittest.TestCase):
         self.assertEqual(proc.returncode, 0)
         self.assertEqual(read(vem), new)
         self.assertEqual(os.listdir(self.dir), ["kill.vem"])
+
+    def test_a_load_says_what_the_two_month_rule_left_out(self):
+        vem = os.path.join(self.dir, "dated.vem")
+        today = datetime.date.today().isoformat()
+        with open(vem, "w", newline="") as f:
+            f.write("Vemtrix Saved Search\r\nSearchTerms: lamp\r\n")
+            f.write('Result: "%s","New lamp","Seattle","furniture","http://seattle.craigslist.org/fuo/1.html",""\r\n'
+                    % today)
+            for i in range(2, 1202):
+                f.write('Result: "2000-01-01","Old lamp %d","Seattle","furniture",'
+                        '"http://seattle.craigslist.org/fuo/%d.html",""\r\n' % (i, i))
+        line = b"Loaded 1 results; 1,200 older than two months were left out.\n"
+
+        proc = cli("export", "--vem", vem, "--csv", os.path.join(self.dir, "dated.csv"))
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        self.assertIn(line, proc.stderr)
+        proc = cli("export", "--vem", vem, "--csv", os.path.join(self.dir, "dated.csv"), *NO_DISCARD)
+        self.assertNotIn(b"older than two months", proc.stderr)
+
+        proc = cli("search", "--vem", vem, "--catalogs", self.dir)
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        self.assertIn(line, proc.stderr)
+        self.assertEqual(read(vem).count(b"\r\nResult: "), 1)  # the save keeps what was loaded
+
+    def test_a_file_that_is_no_saved_search_is_refused_and_left_as_it_is(self):
+        rng = random.Random(21)
+        noise = bytes(rng.randrange(256) for _ in range(4096)) + b"\0"
+        vem = os.path.join(self.dir, "noise.vem")
+        with open(vem, "wb") as f:
+            f.write(noise)
+        csv = os.path.join(self.dir, "noise.csv")
+        for args in (["search", "--vem", vem, "--catalogs", self.dir], ["export", "--vem", vem, "--csv", csv]):
+            proc = cli(*args)
+            self.assertEqual(proc.returncode, 1, args)
+            self.assertIn(b'Error: "noise" is not a saved search.\n', proc.stderr)
+            self.assertEqual(proc.stdout, b"")
+        self.assertEqual(read(vem), noise)
+        self.assertFalse(os.path.exists(csv))
 
 
 if __name__ == "__main__":

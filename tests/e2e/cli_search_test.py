@@ -77,7 +77,7 @@ class SimulatedSitesCase(unittest.TestCase):
         cls.catalogs = os.path.join(cls.tmp.name, cls.CATALOG_FOLDER) if cls.CATALOG_FOLDER else cls.tmp.name
         os.makedirs(cls.catalogs, exist_ok=True)
         for name, text in cls.CATALOG_FILES.items():
-            with open(os.path.join(cls.catalogs, name), "w", newline="") as f:
+            with open(os.path.join(cls.catalogs, name), "w", newline="", encoding="utf-8") as f:
                 f.write(text)
 
     @classmethod
@@ -155,6 +155,39 @@ class CliSearch(SimulatedSitesCase):
         # The order differs, and with it which of two ads sharing a link is kept;
         # the links are the same.
         self.assertEqual(sorted(l.split("\t")[4] for l in got), sorted(escape(r[4]) for r in expected))
+
+
+QUEBEC = "http://quebec.kijiji.ca/ville-de-qu\u00e9bec"
+
+
+class CityWithAPath(SimulatedSitesCase):
+    """A city whose address goes on to a page of its own, as the simulated
+    Kijiji front page lists it."""
+    CATALOG_FILES = dict(CATALOGS, **{"KJcitylist.csv": CATALOGS["KJcitylist.csv"] +
+                                      '"Canada","Qu\u00e9bec","Ville de Qu\u00e9bec","%s"\r\n' % QUEBEC})
+
+    def test_is_searched_on_its_host_and_saved_under_its_address(self):
+        vem = os.path.join(self.tmp.name, "quebec.vem")
+        head = ("Vemtrix Saved Search\r\nCurrentSearchname: quebec\r\nSearchTerms: lamp,zzzmany\r\n"
+                "CLcityList: \r\nKJcityList: %s\r\nBPcityList: \r\nDAcityList: \r\n"
+                "CLsectionList: \r\nKJsectionList: 27\\b-furniture\r\nBPsectionList: \r\nDAsectionList: \r\n"
+                % QUEBEC).encode("utf-8")
+        with open(vem, "wb") as f:
+            f.write(head)
+        proc = subprocess.run([CLI, "search", "--vem", vem, "--catalogs", self.tmp.name,
+                               "--connect-to", "127.0.0.1:%d" % self.port, "--no-retry-wait", "--time-cap", "10"],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
+        self.assertEqual(proc.returncode, 0, proc.stderr.decode("latin-1")[-500:])
+        self.assertNotIn(b"trouble", proc.stderr)
+        rows = [line.split(b"\t") for line in proc.stdout.split(b"\n")[:-2]]
+        self.assertGreater(len(rows), 10)
+        for row in rows:
+            self.assertEqual(row[2], "Ville de Qu\u00e9bec".encode("utf-8"))
+            self.assertTrue(row[4].startswith(b"http://quebec.kijiji.ca/"), row[4])
+        with open(vem, "rb") as f:
+            saved = f.read()
+        self.assertTrue(saved.startswith(head))  # the city is kept under its whole address
+        self.assertEqual(saved.count(b"\r\nResult: "), len(rows))
 
 
 if __name__ == "__main__":

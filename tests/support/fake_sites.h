@@ -1,11 +1,11 @@
 // In-process stand-ins for the sites, for engine tests: a loopback server
-// that answers Craigslist searches with a small feed, ad pages with a text
-// the deep scan accepts (or, for paths with "short", a text it refuses), and
-// nothing at all for hosts named "down...". Hosts named "error..." answer
-// 500, "missing..." 404, "cut..." send half their Content-Length and
-// "onebyte..." all but its last byte;
-// ad paths holding "gone" get a 404 page, "gone-expired" a 404 that says the
-// posting expired, "huge" 2 MiB.
+// that answers Craigslist and Canadian Kijiji searches with a small feed, ad
+// pages with a text the deep scan accepts (or, for paths with "short", a text
+// it refuses), and nothing at all for hosts named "down...". Hosts named
+// "slow..." answer late (slowHostMs), "error..." 500, "missing..." 404,
+// "cut..." send half their Content-Length and "onebyte..." all but its last
+// byte; ad paths holding "gone" get a 404 page, "gone-expired" a 404 that says
+// the posting expired, "huge" 2 MiB.
 #pragma once
 
 #include <atomic>
@@ -48,6 +48,18 @@ inline std::string CraigslistFeed(const std::string& host, const std::string& pa
   return feed + "</rdf:RDF>\n";
 }
 
+// A Canadian Kijiji feed of `ads` items, links unique per host.
+inline std::string KijijiCanadaFeed(const std::string& host, int ads) {
+  std::string feed = "HTTP/1.0 200 OK\r\n\r\n<rss><channel><image><title>Kijiji</title></image>\n";
+  for (int i = 1; i <= ads; ++i) {
+    std::string id = std::to_string(i);
+    feed += "<item><title>Kijiji ad " + id + "</title><link>http://" + host + "/c-ad-W0QQAdIdZ" + id +
+            "</link><description>A description that is long enough for ad " + id +
+            "</description><pubDate>Tue, 0" + id + " Nov 2026 10:00:00 EST</pubDate></item>\n";
+  }
+  return feed + "</channel></rss>\n";
+}
+
 // An answer of exactly 50 characters, status line included, without any
 // site's markers: the deep scan keeps such a page whole, and 50 characters is
 // the shortest text it keeps.
@@ -65,6 +77,7 @@ class FakeSites {
           std::string host = HeaderValue(request, "Host");
           std::string path = RequestPath(request);
           if (int delay = delayMs.load(); delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+          if (host.rfind("slow", 0) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(slowHostMs.load()));
           if (host.rfind("down", 0) == 0) return;  // close without a word
           if (host.rfind("error", 0) == 0) {
             client.Send("HTTP/1.0 500 Internal Server Error\r\n\r\n<html><h1>Internal Server Error</h1>"
@@ -89,6 +102,8 @@ class FakeSites {
             client.Send("HTTP/1.0 200 OK\r\n\r\n<div id=\"userbody\">" + std::string(2 << 20, 'x') + "</div>");
           } else if (path.rfind("/search/", 0) == 0) {
             client.Send(CraigslistFeed(host, path, adsPerFeed.load()));
+          } else if (path.rfind("/f-SearchAdRss", 0) == 0) {
+            client.Send(KijijiCanadaFeed(host, adsPerFeed.load()));
           } else if (path.find("expired") != std::string::npos) {
             client.Send("HTTP/1.0 200 OK\r\n\r\n<html><div id=\"userbody\">This posting has expired.</div></html>");
           } else if (path.find("short") != std::string::npos) {
@@ -112,6 +127,9 @@ class FakeSites {
   std::atomic<int> adsPerFeed{3};
   // A pause before each answer, for watching a run while it is under way.
   std::atomic<int> delayMs{0};
+  // A pause before the answers of hosts named "slow...", which then answer
+  // as any other host.
+  std::atomic<int> slowHostMs{300};
 
  private:
   LoopbackServer server_;

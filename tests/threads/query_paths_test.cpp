@@ -60,12 +60,13 @@ TEST(Sites, TableAndHostRecognition) {
   EXPECT_FALSE(IsKijijiCanadaHost("losangeles.kijiji.com"));
 }
 
-TEST(Sites, NormaliseHostDropsSchemeAndOneTrailingSlash) {
+TEST(Sites, NormaliseHostKeepsTheHostAlone) {
   EXPECT_EQ(NormaliseHost("http://sfbay.craigslist.org/"), "sfbay.craigslist.org");
   EXPECT_EQ(NormaliseHost("sfbay.craigslist.org"), "sfbay.craigslist.org");
-  EXPECT_EQ(NormaliseHost("sfbay.craigslist.org//"), "sfbay.craigslist.org/");
-  EXPECT_EQ(NormaliseHost("https://sfbay.craigslist.org/"), "https://sfbay.craigslist.org");
-  EXPECT_EQ(NormaliseHost("HTTP://a.craigslist.org"), "HTTP://a.craigslist.org");
+  EXPECT_EQ(NormaliseHost("sfbay.craigslist.org//"), "sfbay.craigslist.org");
+  // A city whose address goes on to a page of its own.
+  EXPECT_EQ(NormaliseHost("http://quebec.kijiji.ca/ville-de-qu\xc3\xa9" "bec"), "quebec.kijiji.ca");
+  EXPECT_EQ(NormaliseHost("http://quebec.kijiji.ca/ville-de-quebec/"), "quebec.kijiji.ca");
   EXPECT_EQ(NormaliseHost("http:///"), "");
   EXPECT_EQ(NormaliseHost(""), "");
 }

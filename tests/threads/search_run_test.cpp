@@ -36,9 +36,13 @@ void LoadTestCatalogs() {
   for (const char* n : {"1", "2", "3"})
     AppendCatalogRow(CityCatalog(SiteId::Craigslist),
                      {"US", "US", "United States", std::string("Gone ") + n, std::string("missing") + n + ".craigslist.org"});
+  AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Slow", "slow.craigslist.org"});
   AppendCatalogRow(SectionCatalog(SiteId::Craigslist), {"sss", "bik", "bicycles"});
   AppendCatalogRow(SectionCatalog(SiteId::Craigslist), {"sss", "fuo", "furniture"});
   AppendCatalogRow(CityCatalog(SiteId::Kijiji), {"Canada", "Ontario", "Toronto", "toronto.kijiji.ca"});
+  // A city whose address goes on to a page of its own.
+  AppendCatalogRow(CityCatalog(SiteId::Kijiji), {"Canada", "Quebec", "Ville de Quebec",
+                                                 "http://quebec.kijiji.ca/ville-de-qu\xc3\xa9" "bec"});
   AppendCatalogRow(SectionCatalog(SiteId::Kijiji), {"Buy and sell", "27", "b-furniture", "furniture"});
   AppendCatalogRow(CityCatalog(SiteId::Backpage), {"USA", "Arizona", "Phoenix", "phoenix.backpage.com"});
   AppendCatalogRow(SectionCatalog(SiteId::Backpage), {"4374", "For Sale", "0", "", "forsale"});
@@ -63,6 +67,7 @@ class SearchRunTest : public ::testing::Test {
     platform::SetSleepForTesting([this](int ms) {
       sleeps += 1;
       sleptMs += ms;
+      lastSleepMs = ms;
       if (AbortFlag != 0) sleepsAfterAbort += 1;
       if (onSleep) onSleep();
     });
@@ -93,6 +98,7 @@ class SearchRunTest : public ::testing::Test {
   FakeSites sites;
   std::atomic<int> sleeps{0};
   std::atomic<int> sleptMs{0};
+  std::atomic<int> lastSleepMs{0};
   std::atomic<int> sleepsAfterAbort{0};
   std::function<void()> onSleep;
 };
@@ -177,6 +183,19 @@ TEST_F(SearchRunTest, OneWorkerRunsTheJobsInOrderAndFillsTheStore) {
   EXPECT_EQ(rows.front().site, SiteId::Craigslist);
   EXPECT_EQ(rows.back().light, WorkerLight::Idle);
   EXPECT_EQ(rows.back().site, SiteId::None);
+}
+
+// A city whose address goes on to a page of its own is searched on its host,
+// like the site's other cities.
+TEST_F(SearchRunTest, ACityAddressWithAPathIsSearchedOnItsHost) {
+  const std::string city = "http://quebec.kijiji.ca/ville-de-qu\xc3\xa9" "bec";
+  Run(city, "KJ:27\\b-furniture", "sofa");
+  EXPECT_EQ(RequestLines(), std::vector<std::string>{"quebec.kijiji.ca /f-SearchAdRss?catId=27&Keyword=sofa"});
+  EXPECT_TRUE(ui.Messages().empty());
+  ASSERT_EQ(Results().Count(), 3);
+  EXPECT_EQ(Results().Field(1, kFieldCity), "Ville de Quebec");
+  EXPECT_EQ(Results().Field(1, kFieldLink).rfind("http://quebec.kijiji.ca/c-ad-", 0), 0u);
+  EXPECT_EQ(ui.WorkerRows().front().site, SiteId::Kijiji);
 }
 
 TEST_F(SearchRunTest, ManyWorkersAddEveryAdOnce) {
@@ -286,6 +305,55 @@ TEST_F(SearchRunTest, AbortDuringACountdownEndsTheWorkerAtOnce) {
   EXPECT_EQ(ui.RunsEnded(), 1);
   EXPECT_TRUE(ui.Spoken().empty());
   EXPECT_EQ(ui.RunStates().back(), RunState::Inactive);
+}
+
+// Abort means quiet: a job whose last attempt was under way, and the deep
+// scan the run started, end without a give-up message or another countdown.
+TEST_F(SearchRunTest, AfterAbortNoGiveUpMessageFromTheRunOrItsDeepScan) {
+  AppSettings().MaxThreads = 1;
+  AppSettings().AudioPrompts = 1;
+  const std::int32_t givenUpBefore = SearchJobsGivenUp;
+  sites.delayMs = 200;
+  // The user presses Abort while the fifth attempt is downloading.
+  std::thread user([this] {
+    while (sites.Server().Requests().size() < 5) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    AbortFlag = 1;
+  });
+  Run("down.craigslist.org,seattle.craigslist.org", "CL:bik", "x");
+  user.join();
+  EXPECT_EQ(sites.Server().Requests().size(), 5u);
+  EXPECT_TRUE(ui.Messages().empty());
+  EXPECT_TRUE(ui.Spoken().empty());
+  EXPECT_EQ(SearchJobsGivenUp, givenUpBefore);
+
+  // The run's automatic deep scan meets ad pages it cannot use; Abort comes
+  // during its first countdown, while a slow job keeps the run going.
+  sites.delayMs = 0;
+  sites.slowHostMs = 1000;
+  AppSettings().AudioPrompts = 0;
+  AppSettings().MaxThreads = 2;
+  AppSettings().MaxThreads2 = 1;
+  AppSettings().AutoDeepScan = 1;
+  DeepScanAbort = 0;
+  onSleep = [this] {
+    if (lastSleepMs == 100) AbortFlag = 1;  // a countdown's step; the launcher pauses 1000 ms
+  };
+  const std::size_t before = sites.Server().Requests().size();
+  Run("seattle.craigslist.org,slow.craigslist.org", "CL:bik", "short");
+  WaitForDeepScanEnd();
+  std::vector<std::string> requested = RequestLines();
+  requested.erase(requested.begin(), requested.begin() + static_cast<std::ptrdiff_t>(before));
+  EXPECT_EQ(std::count_if(requested.begin(), requested.end(),
+                          [](const std::string& r) { return r.find("/ad/") != std::string::npos; }),
+            1);  // one ad page, not retried, and no scan started after the Abort
+  EXPECT_EQ(Results().Count(), 6);  // the slow job still adds what it got
+  EXPECT_EQ(sleepsAfterAbort.load(), 0);
+  EXPECT_TRUE(ui.Messages().empty());
+  for (std::int32_t row = 1; row <= Results().Count(); ++row) {
+    EXPECT_EQ(Results().Field(row, kFieldFullText).find("too short"), std::string::npos);
+    EXPECT_NE(Results().Field(row, kFieldFullText), "Pending");
+  }
+  EXPECT_EQ(DeepScanActive.load(), 0);
 }
 
 TEST_F(SearchRunTest, OverflowEndsTheJobButNotTheRun) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <random>
+#include <utility>
+
 #include "catalogs/catalog_files.h"
 #include "commands/search_commands.h"
 #include "core/csv_fields.h"
@@ -208,10 +211,13 @@ TEST_F(SavedSearchTest, OldResultsAreDiscardedTwoMonthsBack) {
   }
   ASSERT_EQ(Results().Count(), 1);
   EXPECT_EQ(Results().Field(1, kFieldTitle), "kept");
+  // The load says what the rule left out (an empty date counts as old).
+  EXPECT_EQ(ui.RequestLines(), std::vector<std::string>{"Loaded 1 results; 2 older than two months were left out."});
 
   AppSettings().DiscardSearches = 0;
   ASSERT_TRUE(LoadSearch(true, AppSettings()));
   EXPECT_EQ(Results().Count(), 3);
+  EXPECT_EQ(ui.RequestLines().size(), 1u);  // nothing left out, nothing said
 
   FixedDate january(2009, 1, 10);
   EXPECT_EQ(DiscardCutoffDate(), "2008-11-10");
@@ -258,6 +264,63 @@ TEST_F(SavedSearchTest, ReadsBothOlderLayouts) {
   ASSERT_TRUE(LoadSearch(true, AppSettings()));
   EXPECT_FALSE(CityCatalog(SiteId::Craigslist).Mark(1));
   EXPECT_EQ(Results().Count(), 0);
+}
+
+// A file that cannot be a saved search is refused as it is, and the search
+// on screen stays: its name, terms, ticks and results.
+TEST_F(SavedSearchTest, AFileThatIsNoSavedSearchIsRefusedAndChangesNothing) {
+  AppSettings().DiscardSearches = 0;
+  Write("good", "Vemtrix Saved Search\r\nCurrentSearchname: good\r\nSearchTerms: lamp\r\n"
+                "CLcityList: http://seattle.craigslist.org/\r\n"
+                "Result: \"2026-11-01\",\"A lamp\",\"c\",\"s\",\"http://a/1\",\"\"\r\n");
+  CurrentSearch().name = "good";
+  ASSERT_TRUE(LoadSearch(false, AppSettings()));
+
+  std::mt19937 random(21);
+  std::string noise(4096, ' ');
+  for (char& c : noise) c = static_cast<char>(random() & 0xFF);
+  std::string printable(300, 'x');  // no NUL, but a first line no name is as long as
+  for (char& c : printable) c = static_cast<char>('!' + random() % 90);
+  const std::string withNul = "Vemtrix Saved Search\r\nSearchTerms: q\r\n"
+                              "Result: \"2026-11-01\",\"t\",\"c\",\"s\",\"http://a/2\",\"x" +
+                              std::string(1, '\0') + "y\"\r\n";
+  const std::pair<std::string, std::string> files[] = {{"noise", noise}, {"printable", printable}, {"nul", withNul}};
+  for (const auto& [name, text] : files) {
+    Write(name, text);
+    for (bool quiet : {false, true}) {
+      const std::size_t before = ui.Messages().size();
+      CurrentSearch().name = name;
+      EXPECT_FALSE(LoadSearch(quiet, AppSettings())) << name;
+      ASSERT_EQ(ui.Messages().size(), before + 1) << name;
+      EXPECT_EQ(ui.Messages().back().caption, "Error");
+      EXPECT_EQ(ui.Messages().back().text, "\"" + name + "\" is not a saved search.");
+      EXPECT_EQ(ui.Messages().back().icon, MessageIcon::Error);
+      EXPECT_EQ(CurrentSearch().name, "good") << name;
+      EXPECT_EQ(AppSettings().CurrentSearchName, "good");
+      EXPECT_EQ(CurrentSearch().terms, "lamp");
+      EXPECT_TRUE(CityCatalog(SiteId::Craigslist).Mark(1));
+      ASSERT_EQ(Results().Count(), 1);
+      EXPECT_EQ(Results().Field(1, kFieldTitle), "A lamp");
+    }
+  }
+
+  // An older layout begins with the name, which may be as long as any.
+  const std::string longest(kMaxSearchNameLength, 'n');
+  Write("long", longest + "\r\n\"no lists\"\r\nbik\r\nterms\r\n"
+                          "\"2009-01-01\",\"B\",\"c\",\"s\",\"http://a/3\",\"\"\r\n");
+  CurrentSearch().name = "long";
+  ASSERT_TRUE(LoadSearch(false, AppSettings()));
+  EXPECT_EQ(CurrentSearch().name, longest);
+  EXPECT_EQ(Results().Count(), 1);
+
+  // A NUL in a page the deep scan read is saved as a space, so the program
+  // never writes a file it would refuse.
+  Add("2026-11-02", "nul", "http://a/4", std::string("before") + '\0' + "after");
+  CurrentSearch().name = "saved";
+  ASSERT_TRUE(SaveSearch(AppSettings()));
+  ASSERT_TRUE(LoadSearch(false, AppSettings()));
+  ASSERT_EQ(Results().Count(), 2);
+  EXPECT_EQ(Results().Field(2, kFieldFullText), "before after");
 }
 
 TEST_F(SavedSearchTest, AMissingFileIsReportedUnlessQuiet) {

@@ -1270,6 +1270,8 @@ class SiteSimulator:
                 pass
 
     def _answer(self, conn, host, target):
+        if "/" in host:
+            return      # no host name (a path sent as part of it): on the real net it does not resolve
         with self.lock:
             published = self.published
         req = make_request(host, target)

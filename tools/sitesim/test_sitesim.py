@@ -679,6 +679,8 @@ class ServerTest(unittest.TestCase):
 
     def test_unknown_host_answers_404(self):
         self.assertTrue(self.get("www.example.com", "/").startswith(b"HTTP/1.0 404 Not Found"))
+        # A city's path sent as part of the host name is no host at all.
+        self.assertEqual(self.get("quebec.kijiji.ca/ville-de-quebec", "/f-SearchAdRss?catId=27&Keyword=x"), b"")
 
     def test_many_connections_at_once(self):
         want = self.get(*self.CL)
