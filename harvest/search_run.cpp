@@ -57,12 +57,13 @@ void NoteErrorPage(const SearchJob& job, const QueryOptions& options, int status
   pages.last = std::move(text);
 }
 
-// What the run's summary collects while the workers run: the rows added and
-// the jobs given up, with their reasons.
+// What the run's summary collects while the workers run (the rows added and
+// the jobs given up, with their reasons), and the last run's summary.
 struct RunRecord {
   std::mutex lock;
   std::int32_t added = 0;
   std::vector<FailedSearch> failed;
+  RunSummary last;
 };
 
 RunRecord& TheRunRecord() {
@@ -92,16 +93,6 @@ std::string ErrorPagesSummary() {
   if (pages.count == 0) return std::string();
   if (pages.count == 1) return pages.last;
   return FormatCount(pages.count) + " error pages, the last: " + pages.last;
-}
-
-std::mutex& LastSummaryLock() {
-  static std::mutex& lock = *new std::mutex;
-  return lock;
-}
-
-RunSummary& LastSummary() {
-  static RunSummary& summary = *new RunSummary;
-  return summary;
 }
 
 void FreeSlot(int slot) {
@@ -213,18 +204,15 @@ void Dispatcher(const SearchPlan& plan, const SearchRunSettings& settings) {
   UI().ShowRunState(RunState::Inactive);
   UI().ShowRequestLine(ErrorPagesSummary());
   RunSummary summary;
+  summary.results = Results().Count();
+  summary.jobs = static_cast<std::int32_t>(plan.jobs.size());
+  summary.aborted = aborted || AbortFlag != 0;
   {
     RunRecord& record = TheRunRecord();
     std::lock_guard<std::mutex> guard(record.lock);
     summary.added = record.added;
     summary.failed = record.failed;
-  }
-  summary.results = Results().Count();
-  summary.jobs = static_cast<std::int32_t>(plan.jobs.size());
-  summary.aborted = aborted || AbortFlag != 0;
-  {
-    std::lock_guard<std::mutex> guard(LastSummaryLock());
-    LastSummary() = summary;
+    record.last = summary;
   }
   UI().ShowRunSummary(summary);
   RunEnd().Signal([] { SearchRunning = 0; });
@@ -272,8 +260,9 @@ bool StartSearchPlan(SearchPlan plan, const SearchRunSettings& settings) {
 }
 
 RunSummary LastRunSummary() {
-  std::lock_guard<std::mutex> guard(LastSummaryLock());
-  return LastSummary();
+  RunRecord& record = TheRunRecord();
+  std::lock_guard<std::mutex> guard(record.lock);
+  return record.last;
 }
 
 void WaitForSearchRunEnd() {
