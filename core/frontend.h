@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/site_id.h"
 
@@ -33,6 +34,25 @@ enum class WorkerLight { Idle, Downloading, Problem };
 // What the status bar's run-state part says: "Inactive" between runs,
 // "Searching" during a search, "Scanning" while a deep scan runs alone.
 enum class RunState { Inactive, Searching, Scanning };
+
+// A search job that a run gave up after its last attempt, and why (the
+// download's failure in words: "no answer", "server error 500", ...).
+struct FailedSearch {
+  std::string term;
+  std::string city;     // the city's name
+  std::string section;  // the section's name
+  std::string host;     // the city entry the job asked
+  std::string reason;
+};
+
+// How a search run went, told once at its end.
+struct RunSummary {
+  std::int32_t results = 0;  // rows in the results list at the end
+  std::int32_t added = 0;    // rows this run added
+  std::int32_t jobs = 0;     // the run's searches (its job total)
+  std::vector<FailedSearch> failed;  // in the order they were given up
+  bool aborted = false;      // Abort (or closing) stopped the run
+};
 
 // What a save or open dialog shows.
 struct FileDialogRequest {
@@ -73,6 +93,9 @@ class Frontend {
   // A search run has ended: title, Go! buttons and the controls disabled for
   // the run are restored. Called from the dispatcher thread as it ends.
   virtual void SearchRunEnded() = 0;
+  // How the run that just ended went. Called from the dispatcher thread after
+  // SearchRunEnded and the last status-bar calls of the run.
+  virtual void ShowRunSummary(const RunSummary& summary) = 0;
   // A deep scan starts: the status page shows its worker rows. Window thread.
   virtual void ShowDeepScanRows() = 0;
   // A deep scan started (true) or ended (false): the Deep Scan button offers
@@ -125,6 +148,7 @@ class NullFrontend : public Frontend {
   void ShowProgress(int) override {}
   void ShowRunState(RunState) override {}
   void SearchRunEnded() override {}
+  void ShowRunSummary(const RunSummary&) override {}
   void ShowDeepScanRows() override {}
   void DeepScanStateChanged(bool) override {}
   void ResultAddedAtTop(std::int32_t) override {}

@@ -72,6 +72,9 @@ void ApplySetting(Settings& s, const std::string& key, const std::string& value)
   else if (key == "supersearches") s.SuperSearches = ToInt32(LeadingNumber(value));
   else if (key == "supersearchtime") s.SuperSearchTime = LeadingNumber(value);
   else if (key == "superprogramtime") s.SuperProgramTime = LeadingNumber(value);
+  else if (key == "repeatsearch") s.RepeatSearch = LeadingNumber(value) != 0 ? 1 : 0;
+  else if (key == "repeatminutes") s.RepeatMinutes = Clamp(LeadingNumber(value), kMinRepeatMinutes, kMaxRepeatMinutes);
+  else if (key == "notifynewads") s.NotifyNewAds = LeadingNumber(value) != 0 ? 1 : 0;
 }
 
 }  // namespace
@@ -173,13 +176,24 @@ std::string FormatSettingsText(const Settings& s, const WindowSizeAtSave& window
   number("SuperProgramTime", programTimeTotal);
   line("HTMLheader", ReplaceAll(s.HTMLheader, "\r\n", "\\n"));
   line("HTMLitem", ReplaceAll(s.HTMLitem, "\r\n", "\\n"));
+  // Keys beyond the original 34 come last and only when set, so a file of
+  // someone who never used them stays byte for byte as it was.
+  const Settings defaults;
+  if (s.RepeatSearch != defaults.RepeatSearch) number("RepeatSearch", s.RepeatSearch);
+  if (s.RepeatMinutes != defaults.RepeatMinutes) number("RepeatMinutes", s.RepeatMinutes);
+  if (s.NotifyNewAds != defaults.NotifyNewAds) number("NotifyNewAds", s.NotifyNewAds);
   return out;
 }
 
 bool IsSettingsKey(const std::string& key) {
-  // Every key appears in the file the defaults make, as "Key: ".
+  // Every key appears, as "Key: ", in the file of a record whose optional
+  // keys are all away from their defaults.
   static const std::string known = [] {
-    std::string text = "\n" + ToLower(FormatSettingsText(DefaultSettings(), WindowSizeAtSave(), 0));
+    Settings all = DefaultSettings();
+    all.RepeatSearch = 1;
+    all.RepeatMinutes = kMaxRepeatMinutes;
+    all.NotifyNewAds = 0;
+    std::string text = "\n" + ToLower(FormatSettingsText(all, WindowSizeAtSave(), 0));
     return ReplaceAll(text, "\r\n", "\n");
   }();
   std::string lowered = ToLower(key);

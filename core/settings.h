@@ -13,6 +13,9 @@ namespace vemtrix {
 // The bounds of the MaxResults setting (the results list's capacity).
 inline constexpr std::int32_t kMinMaxResults = 5000;
 inline constexpr std::int32_t kMaxMaxResults = 1000000;
+// The bounds of RepeatMinutes (the wait between repeated runs).
+inline constexpr std::int32_t kMinRepeatMinutes = 1;
+inline constexpr std::int32_t kMaxRepeatMinutes = 1440;
 
 // A std::atomic that can be copied (by value), so the settings record stays
 // a plain record while worker threads add to its counters.
@@ -74,6 +77,11 @@ struct Settings {
   Counter<std::int64_t> SuperProgramTime = 0;
   std::string HTMLheader;  // defaults filled by DefaultSettings()
   std::string HTMLitem;
+  // Watching a search: repeat it RepeatMinutes after each run's end, and
+  // announce new ads. Written to the file only when not at their defaults.
+  std::int32_t RepeatSearch = 0;
+  std::int32_t RepeatMinutes = 30;  // kMinRepeatMinutes to kMaxRepeatMinutes
+  std::int32_t NotifyNewAds = 1;
 
   // Not stored in the file: set once at start-up.
   std::int64_t ProgramStartTime = 0;  // seconds since local midnight
@@ -105,12 +113,14 @@ struct WindowSizeAtSave {
   std::int32_t screenHeightPx = 100000;
 };
 
-// The file text SaveSettings writes: all 34 keys, CR LF, templates escaped.
+// The file text SaveSettings writes: all 34 keys, CR LF, templates escaped,
+// then each of RepeatSearch, RepeatMinutes and NotifyNewAds that differs
+// from its default (at their defaults the file is as it always was).
 // programTimeTotal is the SuperProgramTime value to write.
 std::string FormatSettingsText(const Settings& settings, const WindowSizeAtSave& window,
                                std::int64_t programTimeTotal);
 
-// True when key (any letter case) is one of the 34 settings keys.
+// True when key (any letter case) is one of the settings keys.
 bool IsSettingsKey(const std::string& key);
 
 // The settings file's path: ProgramDirectory() + "vemtrix.ini".

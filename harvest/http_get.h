@@ -24,7 +24,8 @@ inline constexpr int kHttpReceiveTimeoutMs = 5500;
 
 // How the read of the returned response ended.
 enum class HttpReadEnd {
-  NoAnswer,  // nothing arrived: no connection, or closed or silent at once
+  NoAnswer,      // nothing arrived: no connection, or closed or silent at once
+  HostNotFound,  // the host's name did not resolve: nothing was sent
   Closed,    // the server closed the connection
   Silence,   // kHttpReceiveTimeoutMs passed without data
   SizeCap,   // more than the caller's size limit arrived
@@ -39,9 +40,11 @@ struct HttpOutcome {
   bool cutShort = false;      // the head never ended, or the body is shorter than its Content-Length
 };
 
-// Why a download counts as a failed attempt: nothing arrived, a 5xx status,
-// a redirect left after the one followed, a cut-off body, or a read ended at
-// the size or time cap. Empty when the response may be read.
+// Why a download counts as a failed attempt, in the words the user reads in
+// a run's list of failed searches: "host not found", "no answer",
+// "server error 503", "redirect left over", "page cut short", "too large",
+// "took too long". Empty when the response may be read. Every judgement of a
+// download goes through here, so a new kind of failure is one more case.
 std::string HttpFailure(const HttpOutcome& outcome);
 inline bool HttpFailed(const HttpOutcome& outcome) { return !HttpFailure(outcome).empty(); }
 
@@ -62,8 +65,9 @@ std::string HttpGet(const std::string& host, const std::string& path, HttpRedire
                     std::size_t maxBytes = kHttpMaxResponseBytes);
 
 // Process-wide "connect to" override: every connection goes to address:port
-// while the request (Host header, path) stays the same. Empty address turns it
-// off. The program never sets it; tests and vemtrix-cli do.
+// while the request (Host header, path) stays the same; hosts under the
+// reserved name ".invalid" keep their own (unresolvable) name. Empty address
+// turns it off. The program never sets it; tests and vemtrix-cli do.
 void SetHttpConnectTo(const std::string& address, int port);
 
 // Process-wide time cap of one read in milliseconds (0: kHttpMaxTotalMs).

@@ -57,6 +57,35 @@ void NoteErrorPage(const SearchJob& job, const QueryOptions& options, int status
   pages.last = std::move(text);
 }
 
+// What the run's summary collects while the workers run (the rows added and
+// the jobs given up, with their reasons), and the last run's summary.
+struct RunRecord {
+  std::mutex lock;
+  std::int32_t added = 0;
+  std::vector<FailedSearch> failed;
+  RunSummary last;
+};
+
+RunRecord& TheRunRecord() {
+  static RunRecord& record = *new RunRecord;
+  return record;
+}
+
+void NoteGivenUp(const SearchJob& job, const HttpOutcome& outcome) {
+  FailedSearch failed{job.term, job.cityName, job.sectionName, job.host, HttpFailure(outcome)};
+  // A failed attempt with nothing to say about it still failed.
+  if (failed.reason.empty()) failed.reason = "no answer";
+  RunRecord& record = TheRunRecord();
+  std::lock_guard<std::mutex> guard(record.lock);
+  record.failed.push_back(std::move(failed));
+}
+
+void NoteAdded() {
+  RunRecord& record = TheRunRecord();
+  std::lock_guard<std::mutex> guard(record.lock);
+  record.added += 1;
+}
+
 // The request part at the end of a run: empty, or the error pages met.
 std::string ErrorPagesSummary() {
   ErrorPages& pages = RunErrorPages();
@@ -93,6 +122,7 @@ void Worker(int slot, const SearchJob& job, const SearchRunSettings& settings) {
     if (count == -1) {
       if (++failures >= 5) {
         SearchJobsGivenUp += 1;
+        NoteGivenUp(job, outcome);
         // Only one give-up message at a time; the others give up quietly.
         if (ErrorBoxShown.exchange(1) == 0) {
           if (settings.audioPrompts) UI().Speak("Oh no! Search failed!");
@@ -114,6 +144,7 @@ void Worker(int slot, const SearchJob& job, const SearchRunSettings& settings) {
                                    job.cityName, job.sectionName, &added)) {
         break;  // the list is full: this job ends
       }
+      if (added) NoteAdded();
       if (added && (settings.autoDeepScan || DeepScanActive != 0)) StartDeepScanLauncher(settings.deepScan);
     }
     break;
@@ -175,6 +206,18 @@ void Dispatcher(const SearchPlan& plan, const SearchRunSettings& settings) {
   UI().ShowProgress(ProgressPermille.load());
   UI().ShowRunState(RunState::Inactive);
   UI().ShowRequestLine(ErrorPagesSummary());
+  RunSummary summary;
+  summary.results = Results().Count();
+  summary.jobs = static_cast<std::int32_t>(plan.jobs.size());
+  summary.aborted = aborted || AbortFlag != 0;
+  {
+    RunRecord& record = TheRunRecord();
+    std::lock_guard<std::mutex> guard(record.lock);
+    summary.added = record.added;
+    summary.failed = record.failed;
+    record.last = summary;
+  }
+  UI().ShowRunSummary(summary);
   RunEnd().Signal([] { SearchRunning = 0; });
 }
 
@@ -204,6 +247,12 @@ bool StartSearchPlan(SearchPlan plan, const SearchRunSettings& settings) {
     pages.count = 0;
     pages.last.clear();
   }
+  {
+    RunRecord& record = TheRunRecord();
+    std::lock_guard<std::mutex> guard(record.lock);
+    record.added = 0;
+    record.failed.clear();
+  }
   StartSearchTiming();
   AppSettings().SuperSearches += 1;
   if (!platform::StartDetachedThread(
@@ -212,6 +261,12 @@ bool StartSearchPlan(SearchPlan plan, const SearchRunSettings& settings) {
     return false;
   }
   return true;
+}
+
+RunSummary LastRunSummary() {
+  RunRecord& record = TheRunRecord();
+  std::lock_guard<std::mutex> guard(record.lock);
+  return record.last;
 }
 
 void WaitForSearchRunEnd() {

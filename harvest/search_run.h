@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/frontend.h"
 #include "core/result_store.h"
 #include "core/settings.h"
 #include "harvest/deep_scan.h"
@@ -65,5 +66,9 @@ bool StartSearchPlan(SearchPlan plan, const SearchRunSettings& settings);
 
 // Waits until SearchRunning is 0 (for tools and tests).
 void WaitForSearchRunEnd();
+
+// The summary of the last run that ended (the one Frontend::ShowRunSummary
+// got); empty before the first.
+RunSummary LastRunSummary();
 
 }  // namespace vemtrix

@@ -26,6 +26,8 @@ class TcpConnection {
   // Resolves host (a name or a dotted address) and connects to port.
   // timeoutMs bounds every later send and receive on the connection.
   bool Connect(const std::string& host, int port, int timeoutMs);
+  // Whether the last Connect failed because the name did not resolve.
+  bool HostNotFound() const { return hostNotFound_; }
   // Sends all of data; false when the connection failed.
   bool Send(std::string_view data);
   // Receives up to size bytes. Returns the count, 0 when the peer closed the
@@ -38,6 +40,7 @@ class TcpConnection {
   friend class TcpListener;
   static constexpr std::intptr_t kInvalid = -1;
   std::intptr_t handle_ = kInvalid;
+  bool hostNotFound_ = false;
 };
 
 // A listening socket on the loopback address, for the program's own tests
@@ -128,6 +131,7 @@ struct LocalDateTime {
   int minute = 0;
   int second = 0;
   int millisecond = 0;
+  int utcOffsetMinutes = 0;  // local time minus UTC, daylight saving included
 };
 
 LocalDateTime LocalNow();

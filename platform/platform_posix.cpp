@@ -75,13 +75,17 @@ TcpConnection& TcpConnection::operator=(TcpConnection&& other) noexcept {
 
 bool TcpConnection::Connect(const std::string& host, int port, int timeoutMs) {
   Close();
+  hostNotFound_ = false;
   if (host.empty()) return false;
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* found = nullptr;
   std::string service = std::to_string(port);
-  if (getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || found == nullptr) return false;
+  if (getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || found == nullptr) {
+    hostNotFound_ = true;
+    return false;
+  }
   std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> list(found, &freeaddrinfo);
   for (addrinfo* a = found; a != nullptr; a = a->ai_next) {
     int fd = socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
@@ -343,6 +347,7 @@ LocalDateTime detail::SystemLocalNow() {
   now.minute = parts.tm_min;
   now.second = parts.tm_sec;
   now.millisecond = static_cast<int>(tv.tv_usec / 1000);
+  now.utcOffsetMinutes = static_cast<int>(parts.tm_gmtoff / 60);
   return now;
 }
 

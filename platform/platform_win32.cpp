@@ -73,6 +73,7 @@ TcpConnection& TcpConnection::operator=(TcpConnection&& other) noexcept {
 
 bool TcpConnection::Connect(const std::string& host, int port, int timeoutMs) {
   Close();
+  hostNotFound_ = false;
   StartWinsock();
   if (host.empty()) return false;
   addrinfo hints{};
@@ -81,7 +82,10 @@ bool TcpConnection::Connect(const std::string& host, int port, int timeoutMs) {
   hints.ai_protocol = IPPROTO_TCP;
   addrinfo* found = nullptr;
   std::string service = std::to_string(port);
-  if (getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || found == nullptr) return false;
+  if (getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || found == nullptr) {
+    hostNotFound_ = true;
+    return false;
+  }
   std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> list(found, &freeaddrinfo);
   for (addrinfo* a = found; a != nullptr; a = a->ai_next) {
     SOCKET s = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
@@ -327,6 +331,13 @@ LocalDateTime detail::SystemLocalNow() {
   now.minute = t.wMinute;
   now.second = t.wSecond;
   now.millisecond = t.wMilliseconds;
+  // Bias is UTC minus local time in minutes, before daylight saving.
+  TIME_ZONE_INFORMATION zone;
+  DWORD which = GetTimeZoneInformation(&zone);
+  LONG bias = zone.Bias;
+  if (which == TIME_ZONE_ID_DAYLIGHT) bias += zone.DaylightBias;
+  else if (which == TIME_ZONE_ID_STANDARD) bias += zone.StandardBias;
+  if (which != TIME_ZONE_ID_INVALID) now.utcOffsetMinutes = static_cast<int>(-bias);
   return now;
 }
 

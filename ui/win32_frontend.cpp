@@ -60,6 +60,7 @@ void Win32Frontend::Drain() {
                  static_cast<int>(row.light), row.site);
   if (work.deepScanRunning) SetDeepScanButton(*work.deepScanRunning);
   if (work.runEnded) RestoreAfterSearchRun();
+  if (work.summary) lastSummary_ = std::move(*work.summary);
 }
 
 void DrainFrontendQueue() { Win32Frontend::Instance().Drain(); }
@@ -91,6 +92,10 @@ void Win32Frontend::ShowRunState(RunState state) {
 
 void Win32Frontend::SearchRunEnded() {
   Queue([](Pending& p) { p.runEnded = true; });
+}
+
+void Win32Frontend::ShowRunSummary(const RunSummary& summary) {
+  Queue([&](Pending& p) { p.summary = summary; });
 }
 
 void Win32Frontend::ShowDeepScanRows() {

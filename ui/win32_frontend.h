@@ -34,6 +34,8 @@ class Win32Frontend : public Frontend {
   void Detach();
   // Window thread: applies every queued change.
   void Drain();
+  // Window thread: the summary of the last search run applied by Drain.
+  const RunSummary& LastSummary() const { return lastSummary_; }
 
   void ShowRequestLine(const std::string& text) override;
   void ShowBytesDownloaded(std::uint32_t bytes) override;
@@ -42,6 +44,7 @@ class Win32Frontend : public Frontend {
   void ShowProgress(int permille) override;
   void ShowRunState(RunState state) override;
   void SearchRunEnded() override;
+  void ShowRunSummary(const RunSummary& summary) override;
   void ShowDeepScanRows() override;
   void DeepScanStateChanged(bool running) override;
   void ResultAddedAtTop(std::int32_t row) override;
@@ -73,6 +76,7 @@ class Win32Frontend : public Frontend {
     std::optional<bool> deepScanRunning;
     bool showDeepScanRows = false;
     bool runEnded = false;
+    std::optional<RunSummary> summary;
     bool rebuild = false;  // the list is rebuilt before the rows added after it
   };
 
@@ -85,6 +89,7 @@ class Win32Frontend : public Frontend {
   HWND window_ = nullptr;
   std::atomic<DWORD> windowThread_{0};
   std::atomic<bool> attached_{false};
+  RunSummary lastSummary_;  // window thread only
 };
 
 // Called by the window on its wake-up message.

@@ -3,9 +3,10 @@
 // pages with a text the deep scan accepts (or, for paths with "short", a text
 // it refuses), and nothing at all for hosts named "down...". Hosts named
 // "slow..." answer late (slowHostMs), "error..." 500, "missing..." 404,
-// "cut..." send half their Content-Length and "onebyte..." all but its last
-// byte; ad paths holding "gone" get a 404 page, "gone-expired" a 404 that says
-// the posting expired, "huge" 2 MiB.
+// "redirect..." a redirect to the same page, "huge..." more than a response
+// may hold, "cut..." half their Content-Length and "onebyte..." all but its
+// last byte; ad paths holding "gone" get a 404 page, "gone-expired" a 404
+// that says the posting expired, "huge" 2 MiB.
 #pragma once
 
 #include <atomic>
@@ -84,6 +85,11 @@ class FakeSites {
                         "<p>The server could not answer this request.</p></html>");
           } else if (host.rfind("missing", 0) == 0) {
             client.Send(NotFoundPage(""));
+          } else if (host.rfind("redirect", 0) == 0) {
+            client.Send("HTTP/1.0 302 Found\r\nLocation: http://" + host + path + "\r\n\r\n");
+          } else if (host.rfind("huge", 0) == 0) {
+            static const std::string huge = "HTTP/1.0 200 OK\r\n\r\n" + std::string(kHttpMaxResponseBytes, 'x');
+            client.Send(huge);
           } else if (host.rfind("cut", 0) == 0) {
             std::string feed = CraigslistFeed(host, path, adsPerFeed.load());
             std::size_t body = feed.find("\r\n\r\n") + 4;

@@ -76,6 +76,10 @@ class RecordingFrontend : public Frontend {
     std::lock_guard<std::mutex> guard(lock_);
     ++runsEnded_;
   }
+  void ShowRunSummary(const RunSummary& summary) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    summaries_.push_back(summary);
+  }
   void ShowDeepScanRows() override {
     std::lock_guard<std::mutex> guard(lock_);
     ++deepScanRowsShown_;
@@ -159,6 +163,7 @@ class RecordingFrontend : public Frontend {
   std::vector<int> Progress() { return Get(&RecordingFrontend::progress_); }
   std::vector<RunState> RunStates() { return Get(&RecordingFrontend::runStates_); }
   int RunsEnded() { return Get(&RecordingFrontend::runsEnded_); }
+  std::vector<RunSummary> Summaries() { return Get(&RecordingFrontend::summaries_); }
   int DeepScanRowsShown() { return Get(&RecordingFrontend::deepScanRowsShown_); }
   // The Deep Scan button's states: true when a scan started, false when it ended.
   std::vector<bool> DeepScanStates() { return Get(&RecordingFrontend::deepScanStates_); }
@@ -182,6 +187,7 @@ class RecordingFrontend : public Frontend {
   std::vector<int> progress_;
   std::vector<RunState> runStates_;
   int runsEnded_ = 0;
+  std::vector<RunSummary> summaries_;
   int deepScanRowsShown_ = 0;
   std::vector<bool> deepScanStates_;
   int currentSearchChanges_ = 0;

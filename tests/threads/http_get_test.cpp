@@ -173,7 +173,7 @@ TEST_F(HttpGetTest, AHugeAnswerIsCutAtTheLimit) {
   std::string response = HttpGet("huge.host", "/", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent, &outcome);
   EXPECT_EQ(response.size(), kHttpMaxResponseBytes);
   EXPECT_EQ(outcome.end, HttpReadEnd::SizeCap);
-  EXPECT_EQ(HttpFailure(outcome), "the page is too large");
+  EXPECT_EQ(HttpFailure(outcome), "too large");
 
   // A caller's own limit, and a page of exactly that size.
   response = HttpGet("huge.host", "/", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent, &outcome, 5000);
@@ -219,9 +219,9 @@ TEST_F(HttpGetTest, TellsHowEachDownloadWent) {
   outcome = get("/404");
   EXPECT_EQ(outcome.status, 404);
   EXPECT_FALSE(HttpFailed(outcome));
-  EXPECT_EQ(HttpFailure(get("/short")), "the page was cut off");
+  EXPECT_EQ(HttpFailure(get("/short")), "page cut short");
   EXPECT_TRUE(HttpFailed(get("/onebyte")));  // one byte short is short; "/ok" is exactly as long
-  EXPECT_EQ(HttpFailure(get("/head")), "the page was cut off");
+  EXPECT_EQ(HttpFailure(get("/head")), "page cut short");
   outcome = get("/bare");  // not HTTP: nothing to hold it to
   EXPECT_EQ(outcome.status, 0);
   EXPECT_FALSE(HttpFailed(outcome));
@@ -232,8 +232,8 @@ TEST_F(HttpGetTest, TellsHowEachDownloadWent) {
   outcome = get("/once");
   EXPECT_EQ(outcome.status, 200);
   EXPECT_FALSE(HttpFailed(outcome));
-  EXPECT_EQ(HttpFailure(get("/twice")), "redirected more than once");
-  EXPECT_EQ(HttpFailure(get("/moved")), "redirected more than once");
+  EXPECT_EQ(HttpFailure(get("/twice")), "redirect left over");
+  EXPECT_EQ(HttpFailure(get("/moved")), "redirect left over");
   outcome = get("/twice", HttpRedirect::Return);
   EXPECT_EQ(outcome.status, 302);
   EXPECT_FALSE(HttpFailed(outcome));
@@ -252,7 +252,7 @@ TEST_F(HttpGetTest, ASlowPageEndsAtTheTimeCap) {
   auto spent = std::chrono::steady_clock::now() - start;
   SetHttpTimeCap(0);
   EXPECT_EQ(outcome.end, HttpReadEnd::TimeCap);
-  EXPECT_EQ(HttpFailure(outcome), "the page took too long");
+  EXPECT_EQ(HttpFailure(outcome), "took too long");
   EXPECT_EQ(response.compare(0, 19, "HTTP/1.0 200 OK\r\n\r\n"), 0);
   EXPECT_LT(spent, std::chrono::milliseconds(2500));
 }

@@ -9,6 +9,7 @@
 
 #include "catalogs/catalog_files.h"
 #include "catalogs/search_plan.h"
+#include "commands/run_summary.h"
 #include "commands/search_commands.h"
 #include "core/result_store.h"
 #include "core/settings.h"
@@ -278,6 +279,46 @@ TEST_F(SearchRunTest, AFeedOneByteShortIsRetriedAndEachRunNamesOnlyItsOwnErrorPa
   Run("seattle.craigslist.org", "CL:bik", "y");
   EXPECT_EQ(ui.RequestLines().back(), "");
   EXPECT_EQ(Results().Count(), 6);  // Seattle's three for each term; nothing from the short feed
+}
+
+// The end of a run tells how it went: the searches given up and why, the
+// rows it added, and whether Abort stopped it.
+TEST_F(SearchRunTest, TheRunsSummaryNamesEachGivenUpSearchAndItsReason) {
+  AppSettings().MaxThreads = 1;
+  ui.WhileMessageShown([] {});
+  AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Looping", "redirect.craigslist.org"});
+  AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Bloated", "huge.craigslist.org"});
+  AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Unknown", "gone.craigslist.invalid"});
+  const std::string cities =
+      "seattle.craigslist.org,down.craigslist.org,error.craigslist.org,cut.craigslist.org,"
+      "redirect.craigslist.org,huge.craigslist.org,gone.craigslist.invalid,missing.craigslist.org";
+  Run(cities, "CL:bik", "x");
+
+  ASSERT_EQ(ui.Summaries().size(), 1u);
+  RunSummary summary = ui.Summaries()[0];
+  std::vector<std::string> lines;
+  for (const FailedSearch& failed : summary.failed) lines.push_back(FailedSearchLine(failed));
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "x in bicycles in Nowhere: no answer",
+                       "x in bicycles in Broken: server error 500",
+                       "x in bicycles in Half: page cut short",
+                       "x in bicycles in Looping: redirect left over",
+                       "x in bicycles in Bloated: too large",
+                       "x in bicycles in Unknown: host not found",
+                   }));
+  EXPECT_EQ(summary.failed[5].host, "gone.craigslist.invalid");
+  EXPECT_EQ(RunSummaryText(summary), "Search complete: 3 results, 3 new; 6 of 8 searches failed");
+  EXPECT_EQ(LastRunSummary().failed.size(), 6u);
+  // The unknown host was never asked through the override.
+  for (const std::string& line : RequestLines()) EXPECT_EQ(line.find(".invalid"), std::string::npos);
+
+  // The same search again finds nothing new; an aborted run says so.
+  Run("seattle.craigslist.org", "CL:bik", "x");
+  EXPECT_EQ(RunSummaryText(ui.Summaries().back()), "Search complete: 3 results, 0 new");
+  onSleep = [] { AbortFlag = 1; };  // Abort during the first retry countdown
+  Run("down.craigslist.org,seattle.craigslist.org", "CL:fuo", "x");
+  EXPECT_EQ(RunSummaryText(ui.Summaries().back()), "Search aborted: 3 results, 0 new");
+  EXPECT_TRUE(ui.Summaries().back().failed.empty());
 }
 
 TEST_F(SearchRunTest, OnlyOneGiveUpMessageAtATime) {

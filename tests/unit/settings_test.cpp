@@ -135,6 +135,28 @@ TEST(SettingsFile, KeysInAnyCaseValuesClampedLastLineWins) {
   EXPECT_EQ(ParseSettingsText("MaxResults: 70000 rows\r\n").MaxResults, 70000);
 }
 
+// The watching keys: absent from a file at their defaults (a file written
+// before them stays byte for byte the same), appended when set, clamped.
+TEST(SettingsFile, WatchingKeysAppearOnlyWhenSet) {
+  Settings s = ParseSettingsText(DefaultFile());
+  EXPECT_EQ(s.RepeatSearch, 0);
+  EXPECT_EQ(s.RepeatMinutes, 30);
+  EXPECT_EQ(s.NotifyNewAds, 1);
+  s.RepeatMinutes = 45;
+  EXPECT_EQ(FormatSettingsText(s, Window(398, 365, 0, 0, 5000, 5000), 0), DefaultFile() + "RepeatMinutes: 45\r\n");
+
+  s = ParseSettingsText("repeatsearch: 7\r\nREPEATMINUTES: 0\r\nNotifyNewAds: 0\r\n");
+  EXPECT_EQ(s.RepeatSearch, 1);
+  EXPECT_EQ(s.RepeatMinutes, 1);
+  EXPECT_EQ(FormatSettingsText(s, Window(398, 365, 0, 0, 5000, 5000), 0),
+            DefaultFile() + "RepeatSearch: 1\r\nRepeatMinutes: 1\r\nNotifyNewAds: 0\r\n");
+  EXPECT_EQ(ParseSettingsText("RepeatMinutes: 100000\r\n").RepeatMinutes, 1440);
+  EXPECT_EQ(ParseSettingsText("RepeatMinutes: 90 minutes\r\n").RepeatMinutes, 90);
+  EXPECT_TRUE(IsSettingsKey("repeatminutes"));
+  EXPECT_TRUE(IsSettingsKey("NotifyNewAds"));
+  EXPECT_FALSE(IsSettingsKey("Repeat"));
+}
+
 TEST(SettingsFile, AtLeastOneSiteStaysOn) {
   Settings s = ParseSettingsText("SearchCraigslist: 0\r\nSearchKijiji: 0\r\n");
   EXPECT_EQ(s.SearchCraigslist, 1);

@@ -78,6 +78,8 @@ class ConsoleFrontend : public NullFrontend {
                      SiteId site) override;
   MessageAnswer ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon,
                             MessageButtons buttons, MessageModality modality) override;
+  // The run's summary line, then each given-up search on a line of its own.
+  void ShowRunSummary(const RunSummary& summary) override;
 };
 
 // Subcommands.

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "commands/run_summary.h"
 #include "commands/search_commands.h"
 #include "core/current_search.h"
 #include "core/settings.h"
@@ -33,7 +34,8 @@ const Command kCommands[] = {
      "search --terms TERMS --cities LIST --sections LIST [--catalogs DIR] [--set KEY=VALUE]... "
      "[--connect-to ADDR:PORT] [--deep] [--no-retry-wait] [--time-cap SECONDS]\n"
      "  vemtrix-cli search --vem FILE [--catalogs DIR] [--set KEY=VALUE]... "
-     "[--connect-to ADDR:PORT] [--deep] [--no-retry-wait] [--time-cap SECONDS]"},
+     "[--connect-to ADDR:PORT] [--deep] [--no-retry-wait] [--time-cap SECONDS]\n"
+     "    either form also: [--new-only] [--repeat MINUTES [--runs N]]"},
     {"deep", RunDeep, "deep --link URL [--connect-to ADDR:PORT] [--no-retry-wait] [--time-cap SECONDS]"},
     {"export", RunExport,
      "export --vem FILE --csv OUT | --html OUT [--scope all|new|filter:TEXT] [--set KEY=VALUE]... [--catalogs DIR]"},
@@ -42,7 +44,7 @@ const Command kCommands[] = {
 };
 
 // Options that take no value.
-const char* const kSwitches[] = {"deep", "no-retry-wait"};
+const char* const kSwitches[] = {"deep", "no-retry-wait", "new-only"};
 
 bool IsSwitch(const std::string& name) {
   for (const char* s : kSwitches) {
@@ -182,6 +184,12 @@ void ConsoleFrontend::ShowRequestLine(const std::string& text) {
 void ConsoleFrontend::ShowWorkerRow(WorkerBlock block, int slot, const std::string& text, WorkerLight, SiteId) {
   if (text.empty()) return;
   std::cerr << (block == WorkerBlock::Search ? "[search " : "[deep ") << slot << "] " << text << "\n";
+}
+
+void ConsoleFrontend::ShowRunSummary(const RunSummary& summary) {
+  std::string text = RunSummaryText(summary) + "\n";
+  for (const FailedSearch& failed : summary.failed) text += "  failed: " + FailedSearchLine(failed) + "\n";
+  std::cerr << text << std::flush;
 }
 
 MessageAnswer ConsoleFrontend::ShowMessage(const std::string& caption, const std::string& text, MessageIcon,

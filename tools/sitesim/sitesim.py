@@ -255,22 +255,47 @@ def query_ad(rng, site, section, term):
               when=_when(rng), sub=slug(section, 8).lower())
 
 
-def make_ads(site, host, scope, term):
+def make_ads(site, host, scope, term, news=()):
     """The unfiltered result list of one query, newest first.
 
     About a quarter of the slots show one of the city's recurring ads, so the
-    same link turns up under different terms and sections of one city."""
+    same link turns up under different terms and sections of one city. news
+    is what /__sim/publish added since the start: (count, match) pairs, each
+    putting count fresh ads on top of every list whose host or term contains
+    match."""
     if not isinstance(scope, str):
         scope = "|".join(scope)
-    return list(_make_ads(site, host, scope, term))
+    return list(_make_ads(site, host, scope, term, tuple(news)))
 
 
 @functools.lru_cache(maxsize=512)
-def _make_ads(site, host, scope, term):
+def _make_ads(site, host, scope, term, news):
     # Cached: every ad page of a query rebuilds the query's list.
     lowered = ascii_lower(term)
     if NOTHING_TERM in lowered:
-        return []
+        return ()
+    return tuple(fresh_ads(site, host, scope, term, news)) + _base_ads(site, host, scope, term)
+
+
+def fresh_ads(site, host, scope, term, news):
+    """The ads published while the simulator runs, newest (last published) first:
+    dated SITE_NOW (a fraction of a second later, in the order published), so
+    they head the list."""
+    ads = []
+    for number, (count, match) in enumerate(news, 1):
+        if match and match not in host and match not in term:
+            continue
+        for k in range(count):
+            ad = query_ad(Rng("fresh", number, k, site, host, scope, term), site, scope, term)
+            later = datetime.timedelta(microseconds=number * 1000 + k)
+            ads.append(dataclasses.replace(ad, when=SITE_NOW + later))
+    ads.sort(key=lambda ad: ad.when, reverse=True)
+    return ads
+
+
+@functools.lru_cache(maxsize=512)
+def _base_ads(site, host, scope, term):
+    lowered = ascii_lower(term)
     rng = Rng("query", site, host, scope, term)
     if MANY_TERM in lowered:
         count = MANY_COUNT
@@ -355,7 +380,7 @@ def pool_path_fits(site, ad, path):
     return path == "/classifieds/details/%d" % ad.num
 
 
-def find_ad(site, host, path, token, num):
+def find_ad(site, host, path, token, num, news=()):
     """The ad whose link is http://host/path, or None."""
     code, num = SITE_CODE[site], int(num)
     if token:
@@ -364,7 +389,7 @@ def find_ad(site, host, path, token, num):
         except ValueError:
             return None
         link = "http://%s%s" % (host, path)
-        for ad in make_ads(code, host, scope, term):
+        for ad in make_ads(code, host, scope, term, news):
             if ad.num == num and ad_link(site, host, scope, term, ad) == link:
                 return ad
         return None
@@ -385,6 +410,7 @@ class Request:
     target: str        # request target (path and query) without the redirect marker
     path: str          # target without its query
     query: dict        # decoded query values, redirect marker "r" removed
+    news: tuple = ()   # the ads published so far: (count, match) pairs
 
 
 @dataclasses.dataclass
@@ -429,7 +455,7 @@ def craigslist_search(req, section):
     term = req.query.get("query", "")
     if req.query.get("format") != "rss":
         return None
-    ads = make_ads("cl", req.host, section, term)
+    ads = make_ads("cl", req.host, section, term, req.news)
     if req.query.get("srchType") == "T":
         ads = [ad for ad in ads if ad.in_title]
     if req.query.get("hasPic") == "1":
@@ -472,7 +498,7 @@ def kijiji_ca_feed(req):
         return None
     term = req.query["Keyword"]
     cat = req.query.get("catId", "")
-    ads = make_ads("kj", req.host, cat, term)
+    ads = make_ads("kj", req.host, cat, term, req.news)
     items, found = [], []
     for ad in ads:
         link = ad_link("kijiji-ca", req.host, cat, term, ad)
@@ -514,7 +540,7 @@ def kijiji_us_results(req, segment):
         return None
     term = req.query["q"]
     cat = req.query.get("catId", "")
-    ads = make_ads("kj", req.host, (segment, cat), term)
+    ads = make_ads("kj", req.host, (segment, cat), term, req.news)
     city = city_name(req.host)
     # '$' is shown as an entity in titles: the client takes the first '$' of
     # an item as the start of its price.
@@ -578,7 +604,7 @@ def backpage_results(req, segment):
     section = req.query.get("section", "")
     category = req.query.get("category", "0")
     scope = (segment, section, category)
-    ads = make_ads("bp", req.host, scope, term)
+    ads = make_ads("bp", req.host, scope, term, req.news)
     if req.query.get("hasImage") == "yes":
         ads = [ad for ad in ads if ad.pictured]
     # Featured ads head the list without a date header.
@@ -633,7 +659,7 @@ def daype_text(text):
 
 def daype_results(req, segment, term_part):
     term = url_decode(term_part)
-    ads = make_ads("da", req.host, segment, term)
+    ads = make_ads("da", req.host, segment, term, req.news)
     rows, parts = [], []
     for ad in ads:
         link = ad_link("daype", req.host, segment, term, ad)
@@ -678,7 +704,7 @@ def daype_results(req, segment, term_part):
 
 def daype_feed(req, term_part):
     term = url_decode(term_part)
-    ads = make_ads("da", req.host, "feed", term)
+    ads = make_ads("da", req.host, "feed", term, req.news)
     items, rows = [], []
     for ad in ads:
         link = ad_link("daype", req.host, "feed", term, ad)
@@ -923,7 +949,7 @@ AD_PAGE_BUILDERS = {"craigslist": craigslist_ad, "kijiji-ca": kijiji_ca_ad,
 
 
 def ad_page(site, req, token, num):
-    ad = find_ad(site, req.host, req.path, token, num)
+    ad = find_ad(site, req.host, req.path, token, num, req.news)
     if ad is None:
         return None
     return AD_PAGE_BUILDERS[site](req, ad, ad_kind(site, ad))
@@ -1007,19 +1033,19 @@ def without_marker(query):
     return [p for p in query.split("&") if p and not (p == "r" or p.startswith("r="))]
 
 
-def make_request(host, target):
+def make_request(host, target, news=()):
     host = host.split(":", 1)[0].strip()
     path, _, query = target.partition("?")
     # A redirected request gets the page of the original one.
     kept = "&".join(without_marker(query))
     return Request(host=host, target=path + ("?" + kept if kept else ""), path=path,
-                   query=parse_query(kept))
+                   query=parse_query(kept), news=tuple(news))
 
 
-def build_page(host, target, published=PROGRAM_VERSION):
+def build_page(host, target, published=PROGRAM_VERSION, news=()):
     """The page served for host and target when no fault applies; published is
-    the version the maker's page announces."""
-    req = make_request(host, target)
+    the version the maker's page announces, news the ads published so far."""
+    req = make_request(host, target, news)
     if ascii_lower(req.host) == MAKER_HOST:
         return maker_page(req, published)
     site = site_of_host(req.host)
@@ -1130,6 +1156,7 @@ class SiteSimulator:
         self.lock = threading.Lock()
         self.stop_event = threading.Event()
         self.rules, self.log, self.log_seq = [], [], 0
+        self.news = []                         # /__sim/publish: (count, match) pairs
         self.latency_ms = latency_ms
         self.refuse_request = None             # seconds to refuse, set by control
         self.refuse_started = threading.Event()
@@ -1233,6 +1260,7 @@ class SiteSimulator:
                           and self.start_fault not in ("none", "refuse") else [])
             self.latency_ms = self.start_latency
             self.published = self.start_published
+            self.news = []
 
     # -- one connection ------------------------------------------------------
 
@@ -1273,7 +1301,7 @@ class SiteSimulator:
         if "/" in host:
             return      # no host name (a path sent as part of it): on the real net it does not resolve
         with self.lock:
-            published = self.published
+            published, news = self.published, tuple(self.news)
         req = make_request(host, target)
         hops = parse_query(target.partition("?")[2]).get("r", "")
         if hops.isdigit() and int(hops) >= 1:
@@ -1281,7 +1309,7 @@ class SiteSimulator:
             if int(hops) >= 2:
                 send_all(conn, redirect_page(req.host, redirect_target(target, int(hops) - 1)))
             else:
-                send_all(conn, build_page(host, target, published).raw())
+                send_all(conn, build_page(host, target, published, news).raw())
             return
         rule = self._take_rule(early=False, host=req.host, target=target)
         mode = rule.mode if rule else None
@@ -1297,7 +1325,7 @@ class SiteSimulator:
         if mode in ("redirect1", "redirect2"):
             send_all(conn, redirect_page(req.host, redirect_target(target, int(mode[-1]))))
             return
-        page = build_page(host, target, published).raw()
+        page = build_page(host, target, published, news).raw()
         if mode == "hang":
             head_end = page.index(b"\r\n\r\n") + 4
             conn.sendall(page[:head_end + (len(page) - head_end) // 2])
@@ -1340,6 +1368,13 @@ class SiteSimulator:
                 with self.lock:
                     self.published = args["version"]
                 result = {"published": self.published}
+            elif path == "/__sim/publish":
+                count = _number(args, "count", int, 1)
+                if count < 1 or count > 100:
+                    raise BadControl("count must be 1 to 100")
+                with self.lock:
+                    self.news.append((count, args.get("match", "")))
+                    result = [{"count": c, "match": m} for c, m in self.news]
             elif path == "/__sim/reset":
                 self.reset()
                 result = {"reset": True}

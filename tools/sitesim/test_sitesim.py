@@ -664,6 +664,34 @@ class ServerTest(unittest.TestCase):
                                               {"SearchTitles": 1, "HasPictures": 1},
                                               datetime.date(2026, 3, 5)))
 
+    def test_published_ads_head_the_lists_they_match_until_reset(self):
+        def links(host, target):
+            page = self.get(host, target).decode("latin-1")
+            if "craigslist" in host:
+                return [row["link"] for row in read_craigslist(page)]
+            return [row["link"] for row in read_kijiji_us(page, "oak table", {}, datetime.date(2026, 12, 1))]
+
+        before_cl, before_kj = links(*self.CL), links(*self.KJ)
+        published = json.loads(self.control("/__sim/publish?count=2&match=toronto"))
+        self.assertEqual(published, [{"count": 2, "match": "toronto"}])
+        after_cl = links(*self.CL)
+        self.assertEqual(after_cl[2:], before_cl)
+        self.assertEqual(len(set(after_cl[:2]) - set(before_cl)), 2)
+        self.assertEqual(links(*self.KJ), before_kj)  # not matched
+        # A published ad has its own page, like any ad of its list.
+        new_ad = after_cl[0].split(self.CL[0], 1)[1]
+        self.assertTrue(self.get(self.CL[0], new_ad).startswith(b"HTTP/1.0 200 OK"))
+
+        self.control("/__sim/publish")  # one more ad on every list
+        self.assertEqual(links(*self.CL)[3:], before_cl)
+        self.assertEqual(links(*self.CL)[1:3], after_cl[:2])  # the newest first
+        self.assertEqual(links(*self.KJ)[1:], before_kj)
+        self.assertTrue(self.get("sim", "/__sim/publish?count=0").startswith(b"HTTP/1.0 400"))
+
+        self.control("/__sim/reset")
+        self.assertEqual(links(*self.CL), before_cl)
+        self.assertTrue(self.get(self.CL[0], new_ad).startswith(b"HTTP/1.0 404"))
+
     def test_log_holds_the_exact_request_bytes(self):
         self.get(*self.CL)
         self.get("www.example.com", "/x?y=%27")
