@@ -10,5 +10,7 @@ namespace vemtrix::ui {
 inline constexpr UINT kMsgDrainQueue = WM_APP + 1;
 // A task posted with PostTask (lParam owns it): run it (RunPostedTask).
 inline constexpr UINT kMsgRunTask = WM_APP + 2;
+// The notification-area icon was clicked (lParam: the mouse or balloon event).
+inline constexpr UINT kMsgTrayIcon = WM_APP + 3;
 
 }  // namespace vemtrix::ui

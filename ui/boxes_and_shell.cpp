@@ -3,8 +3,12 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <atomic>
+
 namespace vemtrix::ui {
 namespace {
+
+std::atomic<int> boxesWaiting{0};
 
 UINT IconFlags(MessageIcon icon) {
   switch (icon) {
@@ -42,8 +46,13 @@ MessageAnswer ShowMessageBox(HWND owner, const std::string& caption, const std::
                              MessageButtons buttons, MessageModality modality) {
   UINT flags = IconFlags(icon) | ButtonFlags(buttons);
   if (modality == MessageModality::System) flags |= MB_SYSTEMMODAL;
-  return AnswerOf(MessageBoxA(owner, text.c_str(), caption.c_str(), flags));
+  ++boxesWaiting;
+  const int pressed = MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+  --boxesWaiting;
+  return AnswerOf(pressed);
 }
+
+int BoxesWaiting() { return boxesWaiting.load(); }
 
 HWND BoxOwner(HWND window) {
   HWND popup = GetLastActivePopup(window);

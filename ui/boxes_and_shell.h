@@ -20,6 +20,9 @@ MessageAnswer ShowMessageBox(HWND owner, const std::string& caption, const std::
 // is one, so that it too waits for the answer; else the window.
 HWND BoxOwner(HWND window);
 
+// How many boxes ShowMessageBox has open on any thread now.
+int BoxesWaiting();
+
 // Hands a file name or web address to the system's "open" verb. Any thread:
 // the shell may use COM, so a thread without it sets it up for the call.
 void OpenWithShell(const std::string& target);

@@ -145,20 +145,23 @@ void PlacePages() {
   }
 }
 
-// The status bar's three parts: 7/16, 2/16 and 7/16 of the window's width.
-void PlaceStatusParts() {
-  MainWindowState& state = Main();
-  SendMessageA(state.status, WM_SIZE, 0, 0);
-  RECT client{};
-  GetClientRect(state.window, &client);
-  std::array<int, 3> rights = StatusBarPartEdges(client.right - client.left);
-  SendMessageA(state.status, SB_SETPARTS, rights.size(), reinterpret_cast<LPARAM>(rights.data()));
-}
-
 // Which page each control of the layout lives on (nullptr: the window itself).
 HWND ParentOf(int id) {
   HWND control = Control(id);
   return control != nullptr ? GetParent(control) : nullptr;
+}
+
+// The run-state text's width in pixels, with the part's borders and margins.
+int RunStateTextWidth() {
+  MainWindowState& state = Main();
+  if (state.runStateText.empty()) return 0;
+  HDC dc = GetDC(state.status);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(state.status, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32A(dc, state.runStateText.c_str(), static_cast<int>(state.runStateText.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(state.status, dc);
+  return size.cx + 12;
 }
 
 void LoadSearchNamed(const std::string& name) {
@@ -295,6 +298,7 @@ void ShowPage(int page) {
     if (state.pages[static_cast<std::size_t>(i)] != nullptr)
       ShowWindow(state.pages[static_cast<std::size_t>(i)], i == page ? SW_SHOW : SW_HIDE);
   }
+  ResultsPageInFront(page == kPageResults && GetActiveWindow() == state.window && !IsIconic(state.window));
 }
 
 // Window-level commands by control id; the pages' own commands go to them.
@@ -357,6 +361,11 @@ bool Notify(NMHDR* header, LRESULT* result) {
       return false;
     }
   }
+  if (header->hwndFrom == state.status && header->code == NM_CLICK &&
+      reinterpret_cast<NMMOUSE*>(header)->dwItemSpec == static_cast<DWORD_PTR>(kStatusRequestPart)) {
+    ShowFailedSearches();
+    return true;
+  }
   if (HandleResultsNotify(header, result)) return true;
   return HandleTreeNotify(header);
 }
@@ -366,6 +375,17 @@ bool Notify(NMHDR* header, LRESULT* result) {
 MainWindowState& Main() {
   static MainWindowState state;
   return state;
+}
+
+// The status bar's three parts: 7/16, 2/16 and 7/16 of the window's width.
+void PlaceStatusParts() {
+  MainWindowState& state = Main();
+  if (state.status == nullptr) return;
+  SendMessageA(state.status, WM_SIZE, 0, 0);
+  RECT client{};
+  GetClientRect(state.window, &client);
+  std::array<int, 3> rights = StatusBarPartEdges(client.right - client.left, RunStateTextWidth());
+  SendMessageA(state.status, SB_SETPARTS, rights.size(), reinterpret_cast<LPARAM>(rights.data()));
 }
 
 HWND Control(int id) {
@@ -516,6 +536,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return TRUE;
     case WM_ACTIVATE:
       if (window == state.window) {
+        ResultsPageInFront(LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0 && state.currentPage == kPageResults);
         if (LOWORD(wParam) == WA_INACTIVE) {
           state.focusBeforeDeactivate = GetFocus();
         } else if (state.focusBeforeDeactivate != nullptr && IsWindow(state.focusBeforeDeactivate)) {
@@ -568,6 +589,15 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case kMsgRunTask:
       RunPostedTask(lParam);
       return TRUE;
+    case kMsgTrayIcon:
+      TrayIconClicked(lParam);
+      return TRUE;
+    case WM_TIMER:
+      if (window == state.window && wParam == kTimerRepeat) {
+        RepeatTimerTick();
+        return TRUE;
+      }
+      return FALSE;
     default:
       return FALSE;
   }
@@ -609,6 +639,7 @@ void ShowMainWindow() {
   ShowMarksInTrees();
   // After the front end is in place: its question needs the window.
   StartUpdateCheck(versionCode);
+  StartWatching();
 
   HICON icon = LoadIconA(GetModuleHandleA(nullptr), "0L");
   if (icon != nullptr) SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
@@ -640,6 +671,7 @@ void ShowMainWindow() {
     DispatchMessageA(&msg);
   }
 
+  StopWatching();
   // Late calls from threads that outlive the window are dropped from here on.
   frontend.Detach();
   SetFrontend(nullptr);
@@ -648,6 +680,7 @@ void ShowMainWindow() {
   DestroyWindow(window);
   if (state.accelerators != nullptr) DestroyAcceleratorTable(state.accelerators);
   if (state.boldFont != nullptr) DeleteObject(state.boldFont);
+  if (state.listBoldFont != nullptr) DeleteObject(state.listBoldFont);
   controls.clear();
   state = MainWindowState{};
 }

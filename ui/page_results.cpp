@@ -74,6 +74,32 @@ void FillCell(Item& item) {
   CopyText(CellText(order.RowAt(item.iItem), item.iSubItem), item.pszText, item.cchTextMax);
 }
 
+// Rows new since the user last looked are drawn in bold.
+LRESULT DrawRow(NMLVCUSTOMDRAW* draw) {
+  MainWindowState& state = Main();
+  switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return state.seenRows < Results().Count() ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+    case CDDS_ITEMPREPAINT: {
+      const std::int32_t row = state.order.RowAt(static_cast<std::int32_t>(draw->nmcd.dwItemSpec));
+      if (row == 0 || !RowIsNew(row) || state.listBoldFont == nullptr) return CDRF_DODEFAULT;
+      SelectObject(draw->nmcd.hdc, state.listBoldFont);
+      return CDRF_NEWFONT;
+    }
+    default:
+      return CDRF_DODEFAULT;
+  }
+}
+
+// A bold copy of the list's own font.
+HFONT BoldCopyOf(HFONT font) {
+  LOGFONTA shape{};
+  if (font == nullptr || GetObjectA(font, sizeof shape, &shape) == 0) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  if (GetObjectA(font, sizeof shape, &shape) == 0) return nullptr;
+  shape.lfWeight = FW_BOLD;
+  return CreateFontIndirectA(&shape);
+}
+
 void ShowItemCount() {
   ListView_SetItemCountEx(Main().list, Main().order.Size(), LVSICF_NOSCROLL);
 }
@@ -121,6 +147,7 @@ void InitResultsList() {
     const char* caption;
     int width;
   };
+  Main().listBoldFont = BoldCopyOf(reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
   const Column columns[] = {{"Date", 50}, {"Title", 146}, {"City", 55}, {"Section", 55}, {"Full Text", 45}};
   for (int i = 0; i < 5; ++i) {
     RECT width = DluToPixels(Main().window, 0, 0, columns[i].width, 1);
@@ -136,6 +163,7 @@ void InitResultsList() {
 void RebuildResultsList() {
   MainWindowState& state = Main();
   state.order.ResetToStoreOrder(Results().Count());
+  ForgetNewRows();
   ListView_SetItemState(state.list, -1, 0, LVIS_SELECTED);
   ShowItemCount();
   InvalidateRect(state.list, nullptr, FALSE);
@@ -217,6 +245,9 @@ bool HandleResultsNotify(NMHDR* header, LRESULT* result) {
     case NM_DBLCLK:
       OpenSelectedResult();
       return true;
+    case NM_CUSTOMDRAW:
+      *result = DrawRow(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+      return true;
     case LVN_COLUMNCLICK:
       SortByColumn(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
       return true;
@@ -235,6 +266,11 @@ void GoCommand() {
     AbortFlag = 1;
     return;  // the run restores the window when it has stopped
   }
+  StopRepeating(Main().repeat);  // Go! during the wait starts the next run now
+  StartRunFromWindow();
+}
+
+void StartRunFromWindow() {
   std::string name(Trim(ControlText(kIdName)));
   std::string terms(Trim(ControlText(kIdTerms)));
   if (Refused(CheckGoNameAndTerms(name, terms))) return;

@@ -39,6 +39,7 @@ void ShowStoredSettings() {
   SetControlText(kIdMaxThreads, std::to_string(settings.MaxThreads));
   SetControlText(kIdMaxThreads2, std::to_string(settings.MaxThreads2));
   SetControlText(kIdUserAgent, settings.UserAgent);
+  SetControlText(kIdRepeatMinutes, std::to_string(settings.RepeatMinutes));
   SettingsLoading = false;
 }
 
@@ -75,6 +76,9 @@ const std::vector<SettingsCheck>& SettingsChecks() {
          "Search " + std::string(Site(SiteId::Daype).webName) +
              " sitewise using their RSS feed (better search, but can't specify sections)",
          &Settings::DaypeRSS, 250, 340, true},
+        // Watching a search, right of the number fields.
+        {kIdRepeatSearch, "Repeat the search every", &Settings::RepeatSearch, 85, 102, false, 200},
+        {kIdNotifyNewAds, "Announce new ads when out of sight", &Settings::NotifyNewAds, 100, 150, false, 200},
     };
   }();
   return checks;
@@ -87,7 +91,7 @@ std::vector<ControlSpec> SettingsPageTable() {
   std::vector<ControlSpec> table;
   auto addChecks = [&](bool above) {
     for (const SettingsCheck& c : SettingsChecks())
-      if ((c.y < kFieldsTop) == above) table.push_back({c.id, "BUTTON", c.caption, check, 2, c.y, c.width, 10});
+      if ((c.y < kFieldsTop) == above) table.push_back({c.id, "BUTTON", c.caption, check, c.x, c.y, c.width, 10});
   };
   addChecks(true);
   std::vector<ControlSpec> fields = {
@@ -99,6 +103,8 @@ std::vector<ControlSpec> SettingsPageTable() {
       {kIdMaxThreads2, "EDIT", "", ES_AUTOHSCROLL | ES_NUMBER | WS_BORDER | WS_TABSTOP, 140, 115, 50, 12},
       {kIdUserAgentLabel, "STATIC", "Fake browser user agent:", SS_RIGHT, 2, 132, 135, 10},
       {kIdUserAgent, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 140, 130, 200, 12},
+      {kIdRepeatMinutes, "EDIT", "", ES_AUTOHSCROLL | ES_NUMBER | WS_BORDER | WS_TABSTOP, 304, 84, 30, 12},
+      {kIdRepeatMinutesLabel, "STATIC", "minutes", SS_LEFT, 337, 86, 35, 10},
   };
   table.insert(table.end(), fields.begin(), fields.end());
   addChecks(false);
@@ -116,7 +122,8 @@ void ShowSettingsInControls() { ShowStoredSettings(); }
 
 void SettingsControlChanged(int id, int code) {
   if (SettingsLoading) return;
-  bool box = (id == kIdMaxResults || id == kIdMaxThreads || id == kIdMaxThreads2 || id == kIdUserAgent) &&
+  bool box = (id == kIdMaxResults || id == kIdMaxThreads || id == kIdMaxThreads2 || id == kIdUserAgent ||
+              id == kIdRepeatMinutes) &&
              code == EN_CHANGE;
   bool click = IsSettingsCheck(id) && code == BN_CLICKED;
   if (box || click) SettingsEdited = true;
@@ -139,6 +146,8 @@ void ApplySettingsCommand() {
   settings.MaxThreads = ShowClamped(kIdMaxThreads, ThreadCountFromBox(ControlText(kIdMaxThreads), settings.MaxThreads));
   settings.MaxThreads2 =
       ShowClamped(kIdMaxThreads2, ThreadCountFromBox(ControlText(kIdMaxThreads2), settings.MaxThreads2));
+  settings.RepeatMinutes =
+      ShowClamped(kIdRepeatMinutes, RepeatMinutesFromBox(ControlText(kIdRepeatMinutes), settings.RepeatMinutes));
   SettingsLoading = false;
   settings.UserAgent = ControlText(kIdUserAgent);
   SaveWindowSettings();

@@ -152,7 +152,12 @@ void InitStatusBar() {
 }
 
 void ShowStatusText(int part, const std::string& text) {
-  SendMessageA(Main().status, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text.c_str()));
+  MainWindowState& state = Main();
+  if (part == kStatusRunStatePart && text != state.runStateText) {
+    state.runStateText = text;
+    PlaceStatusParts();  // a longer state ("Next search at HH:MM") may need a wider part
+  }
+  SendMessageA(state.status, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void SetProgress(int permille) {

@@ -60,7 +60,11 @@ void Win32Frontend::Drain() {
                  static_cast<int>(row.light), row.site);
   if (work.deepScanRunning) SetDeepScanButton(*work.deepScanRunning);
   if (work.runEnded) RestoreAfterSearchRun();
-  if (work.summary) lastSummary_ = std::move(*work.summary);
+  // Last: the summary replaces the run's request line and may name the next run.
+  if (work.summary) {
+    lastSummary_ = std::move(*work.summary);
+    RunSummaryArrived(lastSummary_);
+  }
 }
 
 void DrainFrontendQueue() { Win32Frontend::Instance().Drain(); }

@@ -11,11 +11,13 @@
 #include <vector>
 
 #include "commands/command_checks.h"
+#include "commands/repeat_schedule.h"
 #include "core/settings.h"
 #include "core/site_id.h"
 #include "ui/control_table.h"
 #include "ui/logic/control_ids.h"
 #include "ui/logic/result_order.h"
+#include "ui/logic/window_text.h"
 
 namespace vemtrix::ui {
 
@@ -41,6 +43,13 @@ struct MainWindowState {
   ResultOrder order;             // the results list's rows, top first
   int progressPermille = 0;
   bool progressShown = false;
+  std::string runStateText;      // the run-state part's text, which may widen it
+  RepeatSchedule repeat;         // when a watched search runs next
+  std::int32_t seenRows = 0;     // store rows the user has seen; later rows are drawn bold
+  bool resultsInFront = false;   // the results page is shown in the active window
+  bool trayIconShown = false;
+  HFONT listBoldFont = nullptr;
+  Balloon lastBalloon;           // what the notification last announced
 };
 
 MainWindowState& Main();
@@ -91,6 +100,8 @@ bool HandleResultsNotify(NMHDR* header, LRESULT* result);
 std::vector<std::int32_t> SelectedStoreRows();
 void OpenSelectedResult();
 void GoCommand();
+// Starts a run of the search as the window shows it, after Go!'s checks.
+void StartRunFromWindow();
 void ClearCommand();
 void RestoreAfterSearchRun();
 void SetDeepScanButton(bool running);
@@ -110,8 +121,8 @@ bool HandleTreeNotify(NMHDR* header);
 
 // Vemtrix Settings page
 // A check box of the page: its id, caption, the setting it shows, its place
-// (the page's column, y and width in dialog units) and whether a search run
-// disables it.
+// (y and width in dialog units; x is the page's left column unless given)
+// and whether a search run disables it.
 struct SettingsCheck {
   int id;
   std::string caption;
@@ -119,6 +130,7 @@ struct SettingsCheck {
   short y;
   short width;
   bool disabledDuringRun;
+  short x = 2;
 };
 const std::vector<SettingsCheck>& SettingsChecks();
 void ShowSettingsInControls();
@@ -141,11 +153,26 @@ void TemplateSaveCommand();
 void TemplateCancelCommand();
 void TemplateResetCommand();
 
+// Watching a search: the repeat timer, each run's summary, the rows new
+// since the user last looked, the notification of new ads.
+void StartWatching();
+void StopWatching();
+void RunSummaryArrived(const RunSummary& summary);
+void RepeatTimerTick();
+void ShowFailedSearches();
+// The results page came in front (true) or left it (false).
+void ResultsPageInFront(bool inFront);
+// The list was rebuilt (load, sort, delete, clear): no row is new any more.
+void ForgetNewRows();
+bool RowIsNew(std::int32_t storeRow);
+void TrayIconClicked(LPARAM event);
+
 // Status bar: the request line, the run state, the progress (owner-drawn).
 inline constexpr int kStatusRequestPart = 0;
 inline constexpr int kStatusRunStatePart = 1;
 inline constexpr int kStatusProgressPart = 2;
 void InitStatusBar();
+void PlaceStatusParts();
 void ShowStatusText(int part, const std::string& text);
 void DrawProgressPart(const DRAWITEMSTRUCT* item);
 // The progress part's drawing: the bar, its highlight strip and the percentage.

@@ -184,6 +184,9 @@ TEST(MainLayoutTest, MinimumSizeStatusPartsAndMaximise) {
   EXPECT_EQ(StatusBarPartWidths(800), (std::array<int, 3>{350, 100, 350}));
   EXPECT_EQ(StatusBarPartWidths(1000), (std::array<int, 3>{437, 125, 438}));
   EXPECT_EQ(StatusBarPartEdges(1000), (std::array<int, 3>{437, 562, 1000}));
+  // A run state wider than its part takes the room from the request line.
+  EXPECT_EQ(StatusBarPartWidths(800, 100), (std::array<int, 3>{350, 100, 350}));
+  EXPECT_EQ(StatusBarPartWidths(800, 140), (std::array<int, 3>{310, 140, 350}));
 
   EXPECT_TRUE(ShouldMaximise(1800, 1000, 1920, 1080));
   EXPECT_TRUE(ShouldMaximise(1930, 1090, 1920, 1080));  // a maximised window overhangs the desktop

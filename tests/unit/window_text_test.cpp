@@ -50,3 +50,18 @@ TEST(WindowTextTest, FullTextColumnTellsFeedTextFromDownloadedText) {
   EXPECT_EQ(FullTextColumn("Pending"), "");
   EXPECT_EQ(FullTextColumn(""), "");
 }
+
+TEST(WindowTextTest, RepeatMinutesBoxAndTheNewAdsBalloon) {
+  EXPECT_EQ(RepeatMinutesFromBox("45", 30), 45);
+  EXPECT_EQ(RepeatMinutesFromBox("0", 30), 1);
+  EXPECT_EQ(RepeatMinutesFromBox("99999", 30), 1440);
+  EXPECT_EQ(RepeatMinutesFromBox("soon", 30), 30);
+
+  Balloon balloon = NewAdsBalloon(5, "weekly bikes", {"Red bike", "Blue bike", "Tandem", "Unicycle"});
+  EXPECT_EQ(balloon.title, "5 new ads for weekly bikes");
+  EXPECT_EQ(balloon.text, "Red bike\r\nBlue bike\r\nTandem");
+  balloon = NewAdsBalloon(1, "lamps", {std::string(200, 'x')});
+  EXPECT_EQ(balloon.title, "1 new ad for lamps");
+  EXPECT_EQ(balloon.text, std::string(77, 'x') + "...");
+  EXPECT_LE(NewAdsBalloon(3, std::string(100, 'n'), {}).title.size(), 63u);
+}

@@ -70,6 +70,10 @@ enum ControlId : int {
   kIdSearchDaype = 1270,
   kIdAudioPrompts = 1275,
   kIdDaypeRss = 1278,
+  kIdRepeatSearch = 1300,
+  kIdRepeatMinutes = 1301,
+  kIdRepeatMinutesLabel = 1302,
+  kIdNotifyNewAds = 1303,
 
   // "Diagnostics": the counters, the worker rows (slot i of a block is its
   // base + i), the block switches and Abort.
@@ -155,5 +159,10 @@ inline constexpr int kCmdClose = 7101;
 inline constexpr unsigned kTimerAboutSecond = 3017;
 inline constexpr unsigned kTimerAboutRadar = 3018;
 inline constexpr unsigned kTimerQuickRefill = 5100;
+// The main window's timer that repeats a watched search.
+inline constexpr unsigned kTimerRepeat = 7200;
+
+// The notification-area icon that announces new ads.
+inline constexpr unsigned kTrayIconId = 7300;
 
 }  // namespace vemtrix

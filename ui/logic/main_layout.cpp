@@ -30,14 +30,20 @@ bool BelowMinimumSize(int width, int height) { return width < kMinWindowWidth ||
 
 int ResultsTitleColumnWidth(int width) { return std::max(width - 253, 0); }
 
-std::array<int, 3> StatusBarPartWidths(int pixelWidth) {
+std::array<int, 3> StatusBarPartWidths(int pixelWidth, int runStatePx) {
   int first = pixelWidth * 7 / 16;
   int second = pixelWidth * 2 / 16;
-  return {first, second, pixelWidth - first - second};
+  const int third = pixelWidth - first - second;
+  if (runStatePx > second) {
+    const int borrowed = std::min(runStatePx - second, first);
+    first -= borrowed;
+    second += borrowed;
+  }
+  return {first, second, third};
 }
 
-std::array<int, 3> StatusBarPartEdges(int pixelWidth) {
-  std::array<int, 3> widths = StatusBarPartWidths(pixelWidth);
+std::array<int, 3> StatusBarPartEdges(int pixelWidth, int runStatePx) {
+  std::array<int, 3> widths = StatusBarPartWidths(pixelWidth, runStatePx);
   return {widths[0], widths[0] + widths[1], pixelWidth};
 }
 

@@ -59,10 +59,12 @@ int ResultsTitleColumnWidth(int width);
 
 // The status bar's three part widths (7/16, 2/16, 7/16) for a bar of
 // pixelWidth pixels; the last part takes what the divisions leave over so
-// the parts fill the bar.
-std::array<int, 3> StatusBarPartWidths(int pixelWidth);
+// the parts fill the bar. A run-state text wider than its part
+// (runStatePx, its width in pixels) widens it at the cost of the first part,
+// so "Next search at HH:MM" is never cut off.
+std::array<int, 3> StatusBarPartWidths(int pixelWidth, int runStatePx = 0);
 // The same as right edges, the form the status bar takes.
-std::array<int, 3> StatusBarPartEdges(int pixelWidth);
+std::array<int, 3> StatusBarPartEdges(int pixelWidth, int runStatePx = 0);
 
 // True when the window, in pixels, is within 150 pixels of the desktop in
 // both dimensions (absolute difference below 150), so it is maximised.

@@ -67,6 +67,28 @@ std::int32_t ThreadCountFromBox(std::string_view text, std::int32_t current) {
   return ClampThreadCount(ParseWholeNumber(text).value_or(current));
 }
 
+std::int32_t RepeatMinutesFromBox(std::string_view text, std::int32_t current) {
+  return Clamp(ParseWholeNumber(text).value_or(current), kMinRepeatMinutes, kMaxRepeatMinutes);
+}
+
+Balloon NewAdsBalloon(std::int64_t added, const std::string& searchName, const std::vector<std::string>& titles) {
+  // The system's balloon holds 63 characters of title and 255 of text.
+  constexpr std::size_t kTitleRoom = 63;
+  constexpr std::size_t kLineRoom = 80;
+  auto shorten = [](std::string text, std::size_t room) {
+    if (text.size() > room) text = text.substr(0, room - 3) + "...";
+    return text;
+  };
+  Balloon balloon;
+  balloon.title = shorten(std::to_string(added) + (added == 1 ? " new ad for " : " new ads for ") + searchName,
+                          kTitleRoom);
+  for (std::size_t i = 0; i < titles.size() && i < 3; ++i) {
+    if (i > 0) balloon.text += "\r\n";
+    balloon.text += shorten(titles[i], kLineRoom);
+  }
+  return balloon;
+}
+
 }  // namespace vemtrix
 
 namespace vemtrix {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/frontend.h"
 #include "core/settings.h"
@@ -42,10 +43,20 @@ std::optional<std::int64_t> ParseWholeNumber(std::string_view text);
 // Apply writes the result back into the box, so the user sees what holds.
 std::int32_t MaxResultsFromBox(std::string_view text, std::int32_t current);
 std::int32_t ThreadCountFromBox(std::string_view text, std::int32_t current);
+std::int32_t RepeatMinutesFromBox(std::string_view text, std::int32_t current);
 
 }  // namespace vemtrix
 
 namespace vemtrix {
+
+// The notification balloon for a run that added ads while the window was
+// out of sight: "N new ads for SEARCHNAME" (one: "1 new ad for ...") and up
+// to three of their titles, one a line, each shortened to fit the balloon.
+struct Balloon {
+  std::string title;
+  std::string text;
+};
+Balloon NewAdsBalloon(std::int64_t added, const std::string& searchName, const std::vector<std::string>& titles);
 
 // The status bar's run-state part: "Inactive", "Searching" or "Scanning".
 const char* RunStateText(RunState state);
