@@ -8,10 +8,12 @@
 #include "core/settings.h"
 #include "harvest/http_get.h"
 #include "harvest/query_site.h"
+#include "support/loopback_server.h"
 #include "support/simulator_process.h"
 #include "support/test_folder.h"
 
 using namespace vemtrix;
+using vemtrix::testing::LoopbackServer;
 using vemtrix::testing::SimulatorProcess;
 
 namespace {
@@ -183,4 +185,20 @@ TEST_F(HttpsTest, AnHttpsOnlySiteIsReachedFromPlainAddresses) {
   EXPECT_EQ(QuerySite("bike", "sfbay.craigslist.org", "bik", options, plainAds, &outcome),
             static_cast<int>(secureAds.Count()));
   EXPECT_EQ(plainAds.links, secureAds.links);
+}
+
+// A redirect to https of another host is the one redirect followed, and
+// only where redirects are followed.
+TEST_F(HttpsTest, ARedirectToHttpsOfAnotherHostIsTheOneFollowed) {
+  SimulatorProcess sim;
+  Serve(sim, "good");
+  const std::string moved = "HTTP/1.0 301 Moved Permanently\r\nlocation:  https://www.quillfen.com/blog/vemtrix/\r\n\r\n";
+  LoopbackServer old(LoopbackServer::Answer(moved));
+  ASSERT_TRUE(old.Listening());
+  SetHttpConnectTo("127.0.0.1", old.Port(), sim.TlsPort());
+  HttpOutcome outcome;
+  std::string response = HttpGet("old.example", "/vemtrix", HttpRedirect::Follow, HttpDisplay::Quiet, kAgent, &outcome);
+  EXPECT_EQ(outcome.status, 200);
+  EXPECT_NE(response.find("Newest version"), std::string::npos) << response;
+  EXPECT_EQ(HttpGet("old.example", "/vemtrix", HttpRedirect::Return, HttpDisplay::Quiet, kAgent), moved);
 }
