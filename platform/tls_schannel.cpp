@@ -79,9 +79,15 @@ TlsCheck CheckCertificate(TlsConnection::State& state, const std::string& server
     policy.pvExtraPolicyPara = &https;
     CERT_CHAIN_POLICY_STATUS status{};
     status.cbSize = sizeof status;
-    if (CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status)) {
+    // A chain that does not end in a trusted root is refused here whatever
+    // the policy says (not every implementation of the policy checks it).
+    constexpr DWORD kUntrusted = CERT_TRUST_IS_PARTIAL_CHAIN | CERT_TRUST_IS_UNTRUSTED_ROOT |
+                                 CERT_TRUST_IS_NOT_SIGNATURE_VALID | CERT_TRUST_IS_CYCLIC | CERT_TRUST_IS_REVOKED;
+    const DWORD trust = chain->TrustStatus.dwErrorStatus;
+    if ((trust & kUntrusted) == 0 &&
+        CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status)) {
       switch (static_cast<HRESULT>(status.dwError)) {
-        case 0: check = TlsCheck::Ok; break;
+        case 0: check = (trust & CERT_TRUST_IS_NOT_TIME_VALID) != 0 ? TlsCheck::Expired : TlsCheck::Ok; break;
         case CERT_E_EXPIRED: check = TlsCheck::Expired; break;
         case CERT_E_CN_NO_MATCH: check = TlsCheck::OtherHost; break;
         default: check = TlsCheck::NotTrusted; break;

@@ -64,6 +64,34 @@ def trust_only_here(folder, ca):
     subprocess.run(["mount", "--bind", bundle, SYSTEM_BUNDLE], check=True)
 
 
+def refuses_bad_certificates(exe, sim, folder):
+    """A certificate of a CA nobody trusts, and an expired one of the trusted
+    CA: the download fails (the count is -1)."""
+    import tls_ca
+    unknown = os.path.join(folder, "unknown")
+    tls_ca.make_ca(unknown)
+    cases = {"unknown CA": tls_ca.issue(unknown, "good", tls_ca.SITE_NAMES, "good"),
+             "expired": tls_ca.issue(folder, "expired", tls_ca.SITE_NAMES, "expired")}
+    for name, (cert, key) in cases.items():
+        bad = subprocess.Popen([sys.executable, sim, "--port", "81", "--tls-port", "444", "--tls-cert", cert,
+                                "--tls-key", key], stdout=subprocess.PIPE)
+        try:
+            bad.stdout.readline()
+            bad.stdout.readline()
+            out = subprocess.run(["wine", exe, "query", "--host", "https://seattle.craigslist.org/", "--term", "lamp",
+                                  "--section", "fuo", "--connect-to", "127.0.0.1:81,444"],
+                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=120).stdout
+            if out != b"-1\n":
+                print("FAIL: a certificate (%s) was taken: %r" % (name, out[:200]))
+                return 1
+        finally:
+            bad.terminate()
+            bad.wait(timeout=10)
+            bad.stdout.close()
+    print("ok: certificates of an unknown CA and expired ones are refused")
+    return 0
+
+
 def inside(exe, sim, https_only=False):
     subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
     hosts = tempfile.NamedTemporaryFile("w", delete=False)
@@ -116,6 +144,8 @@ def inside(exe, sim, https_only=False):
                 return 1
             print("ok: %d results by real host names%s under Wine in %.1f s"
                   % (len(expected), " over https" if https_only else "", time.time() - started))
+            if https_only:
+                return refuses_bad_certificates(exe, sim, tls.name)
             return 0
     finally:
         server.terminate()

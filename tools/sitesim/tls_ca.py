@@ -33,9 +33,13 @@ def _alt_names(names):
     return ",".join(("IP:" if name.replace(".", "").isdigit() else "DNS:") + name for name in names)
 
 
-def make_ca(folder, name="Vemtrix Test CA"):
-    """Writes folder/ca.pem and folder/ca.key; returns the certificate's path."""
+def make_ca(folder, name=None):
+    """Writes folder/ca.pem and folder/ca.key; returns the certificate's path.
+    Each CA gets a name of its own: a client that once trusted another test
+    CA (a Wine prefix keeps the roots it has seen) must not take this one for
+    it."""
     os.makedirs(folder, exist_ok=True)
+    name = name or "Vemtrix Test CA " + os.urandom(6).hex()
     _openssl(["req", "-x509"] + _CURVE + ["-keyout", "ca.key", "-out", "ca.pem", "-days", "30",
               "-subj", "/CN=" + name, "-addext", "basicConstraints=critical,CA:TRUE",
               "-addext", "keyUsage=critical,keyCertSign,cRLSign"], folder)
@@ -55,12 +59,13 @@ def issue(folder, stem, names, kind="good"):
     subject = "/CN=" + names[0]
     extensions = ("subjectAltName=%s\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n"
                   "keyUsage=critical,digitalSignature\n" % _alt_names(names))
+    signed = extensions + "authorityKeyIdentifier=keyid:always\n"
     if kind == "self-signed":
         _openssl(["req", "-x509"] + _CURVE + ["-keyout", key, "-out", cert, "-days", "30", "-subj", subject]
                  + sum((["-addext", line] for line in extensions.splitlines()), []), folder)
     else:
         with open(os.path.join(folder, stem + ".ext"), "w") as f:
-            f.write(extensions)
+            f.write(signed)
         _openssl(["req", "-new"] + _CURVE + ["-keyout", key, "-out", stem + ".csr", "-subj", subject], folder)
         # -days -1 ends the validity a day before it begins: expired.
         _openssl(["x509", "-req", "-in", stem + ".csr", "-CA", "ca.pem", "-CAkey", "ca.key",
