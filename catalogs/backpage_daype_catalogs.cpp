@@ -164,12 +164,12 @@ PageScan ScanDaypeCities(std::string_view page) {
       },
       [&](std::size_t a) -> std::size_t {
         ++cities;
-        // The city's site root: up to the first "/" after "http://", as long
-        // as that "/" belongs to the link.
+        // The city's site root: up to the first "/" after "http://" (or
+        // "https://"), as long as that "/" belongs to the link.
         const std::string_view rest = CutAt(list, a + 6);
         std::size_t linkEnd = rest.find_first_of("\"'> ");
         if (linkEnd == npos) linkEnd = rest.size();
-        const std::size_t slash = rest.find('/', 7);
+        const std::size_t slash = rest.find('/', rest.substr(0, 8) == "https://" ? 8 : 7);
         const std::string_view link = slash < linkEnd ? rest.substr(0, slash + 1) : rest.substr(0, linkEnd);
         std::string city;
         std::size_t gt = 0;

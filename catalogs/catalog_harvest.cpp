@@ -119,7 +119,7 @@ const char* FatalText(FatalLine fatal) {
 }  // namespace
 
 void ReportFailedDownload(const std::string& host, const std::string& path, FatalLine fatal) {
-  Log("\r\n  Could not download http://" + host + path + "\r\n" + FatalText(fatal) + "\r\n\r\n");
+  Log("\r\n  Could not download " + HttpAddress(host) + path + "\r\n" + FatalText(fatal) + "\r\n\r\n");
   FirstRunResult = -1;
 }
 

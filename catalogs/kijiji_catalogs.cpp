@@ -7,6 +7,7 @@
 #include "catalogs/harvest_steps.h"
 #include "core/frontend.h"
 #include "core/text.h"
+#include "harvest/http_get.h"
 #include "harvest/sites.h"
 
 namespace vemtrix {
@@ -192,19 +193,17 @@ bool KijijiSectionsStep(const std::string& userAgent) {
 
 namespace {
 
-// A state page's link: host and path after "http://". A link on the site
-// itself ("/state/...") is taken on the US host.
+// A state page's link: host and path after "http://" (an "https://" stays
+// on the host). A link on the site itself ("/state/...") is taken on the US
+// host.
 void SplitStateLink(const std::string& link, std::string& host, std::string& path) {
-  constexpr std::string_view kScheme = "http://";
   if (!link.empty() && link[0] == '/') {
     host = kKijijiUsHost;
     path = link;
     return;
   }
-  const std::string rest = link.compare(0, kScheme.size(), kScheme) == 0 ? link.substr(kScheme.size()) : link;
-  const std::size_t slash = rest.find('/');
-  host = rest.substr(0, slash);
-  path = slash == std::string::npos ? "/" : rest.substr(slash);
+  SplitHttpLink(link, host, path);
+  if (path.empty()) path = "/";
 }
 
 }  // namespace

@@ -118,12 +118,7 @@ void Launcher(const DeepScanSettings& settings) {
 
 }  // namespace
 
-void SplitAdLink(const std::string& link, std::string& host, std::string& path) {
-  std::string rest = link.compare(0, 7, "http://") == 0 ? link.substr(7) : link;
-  std::size_t slash = rest.find('/');
-  host = rest.substr(0, slash);
-  path = slash == std::string::npos ? std::string() : rest.substr(slash);
-}
+void SplitAdLink(const std::string& link, std::string& host, std::string& path) { SplitHttpLink(link, host, path); }
 
 AdPageAttempt FetchAdPage(const std::string& host, const std::string& path, const std::string& userAgent) {
   AdPageAttempt attempt;
@@ -154,7 +149,7 @@ AdDownload DownloadAdText(int slot, const std::string& host, const std::string& 
                           const DeepScanSettings& settings, AdText& ad) {
   const SiteId site = SiteOfHost(host);
   for (int attempts = 0;;) {
-    UI().ShowWorkerRow(WorkerBlock::DeepScan, slot, "http://" + host + path, WorkerLight::Downloading, site);
+    UI().ShowWorkerRow(WorkerBlock::DeepScan, slot, HttpAddress(host) + path, WorkerLight::Downloading, site);
     if (StopRequested(settings)) return AdDownload::Aborted;
     AdPageAttempt attempt = FetchAdPage(host, path, settings.userAgent);
     if (attempt.ok) {

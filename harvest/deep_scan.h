@@ -36,7 +36,8 @@ DeepScanSettings DeepScanSettingsFrom(const Settings& settings);
 // stray download is ever kept as an ad's text.
 inline constexpr std::size_t kDeepScanMaxPageBytes = 1024 * 1024;
 
-// Host and path of an ad's link (a leading "http://" dropped).
+// Host and path of an ad's link (a leading "http://" dropped, "https://"
+// kept on the host: see SplitHttpLink).
 void SplitAdLink(const std::string& link, std::string& host, std::string& path);
 
 // One download of an ad's page, judged: the expiry notice is taken whatever

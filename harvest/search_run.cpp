@@ -48,7 +48,7 @@ ErrorPages& RunErrorPages() {
 
 void NoteErrorPage(const SearchJob& job, const QueryOptions& options, int status) {
   const std::string host = NormaliseHost(job.host);
-  std::string text = "Error " + std::to_string(status) + " for http://" + host +
+  std::string text = "Error " + std::to_string(status) + " for " + HttpAddress(host) +
                      RequestPath(job.term, host, job.sectionCode, options);
   UI().ShowRequestLine(text);
   ErrorPages& pages = RunErrorPages();

@@ -1,5 +1,7 @@
 #include "harvest/sites.h"
 
+#include "core/text.h"
+
 namespace vemtrix {
 
 namespace {
@@ -36,10 +38,17 @@ std::string MakerPageAddress() { return std::string("http://") + kMakerHost + kM
 
 std::string NormaliseHost(std::string_view host) {
   constexpr std::string_view kScheme = "http://";
-  if (host.substr(0, kScheme.size()) == kScheme) host.remove_prefix(kScheme.size());
+  constexpr std::string_view kSecureScheme = "https://";
+  std::string scheme;
+  if (host.substr(0, kScheme.size()) == kScheme) {
+    host.remove_prefix(kScheme.size());
+  } else if (ToLower(host.substr(0, kSecureScheme.size())) == kSecureScheme) {
+    host.remove_prefix(kSecureScheme.size());
+    scheme = kSecureScheme;
+  }
   // A city's address may go on to a page of its own ("/ville-de-quebec"):
   // the searches go to its host, as for the site's other cities.
-  return std::string(host.substr(0, host.find('/')));
+  return scheme + std::string(host.substr(0, host.find('/')));
 }
 
 SiteId SiteOfHost(std::string_view host) {

@@ -50,6 +50,8 @@ std::string MakerPageAddress();
 
 // Host normalisation: drops a leading "http://" and keeps the text up to
 // the first "/" after it (a trailing "/" or a city page's path goes).
+// A leading "https://" stays (in lower case), so that the download goes over
+// TLS (HttpGet); the site is still told by its domain label.
 std::string NormaliseHost(std::string_view host);
 
 // The first site whose domain label occurs in host; SiteId::None otherwise.

@@ -38,6 +38,7 @@ class TcpConnection {
 
  private:
   friend class TcpListener;
+  friend class TlsConnection;
   static constexpr std::intptr_t kInvalid = -1;
   std::intptr_t handle_ = kInvalid;
   bool hostNotFound_ = false;
@@ -61,6 +62,46 @@ class TcpListener {
  private:
   std::intptr_t handle_ = TcpConnection::kInvalid;
   int port_ = 0;
+};
+
+// ---------------------------------------------------------------- TLS
+
+// How a TLS handshake ended. The server's certificate is always checked
+// against the system's trusted roots and the server name; nothing turns that
+// off.
+enum class TlsCheck {
+  Ok,
+  HandshakeFailed,  // no secure channel: the server left, went silent or spoke no TLS
+  NotTrusted,       // no chain to a trusted root (self-signed, unknown issuer, ...)
+  Expired,          // the certificate's validity has ended
+  OtherHost,        // the certificate names other hosts only
+};
+
+// One TLS client connection over a connected TcpConnection, which it takes
+// over. Send and Receive behave as TcpConnection's do, on the plain text
+// inside the channel. Closed when destroyed. Native builds use OpenSSL (the
+// SSL_CERT_FILE variable names the roots, as OpenSSL's default paths do);
+// Windows uses Schannel with the system's roots.
+class TlsConnection {
+ public:
+  TlsConnection() = default;
+  ~TlsConnection();
+  TlsConnection(const TlsConnection&) = delete;
+  TlsConnection& operator=(const TlsConnection&) = delete;
+
+  // Runs the handshake, sending serverName for SNI (unless it is an
+  // address) and checking the certificate against it. The connection's
+  // time-out bounds every wait of the handshake.
+  TlsCheck Start(TcpConnection&& connection, const std::string& serverName);
+  bool Send(std::string_view data);
+  int Receive(char* buffer, int size);
+  void Close();
+  bool IsOpen() const { return state_ != nullptr; }
+
+  struct State;  // each implementation's own
+
+ private:
+  State* state_ = nullptr;
 };
 
 // ---------------------------------------------------------------- threads

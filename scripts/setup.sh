@@ -10,6 +10,7 @@ packages=(
   wine wine64 fonts-wine xvfb xauth x11-utils
   googletest libgtest-dev libbenchmark-dev
   imagemagick iproute2 util-linux procps
+  libssl-dev openssl ca-certificates
 )
 
 missing=()

@@ -72,12 +72,14 @@ class FaultMatrix(SimulatedSitesCase):
     def attempts(self, host, path):
         log = json.loads(self.control("/__sim/log"))
         first_line = "GET %s HTTP/1.0\r\nHost: %s\r\n" % (path, host)
-        return sum(1 for entry in log if entry["raw"].startswith(first_line))
+        # In an https-only world only the requests over TLS reach the page.
+        return sum(1 for entry in log
+                   if entry["raw"].startswith(first_line) and entry.get("tls", False) == self.HTTPS_ONLY)
 
     def cli(self, *args):
-        return subprocess.run([CLI] + list(args) + ["--connect-to", "127.0.0.1:%d" % self.port,
+        return subprocess.run([CLI] + list(args) + ["--connect-to", self.connect_to,
                                                     "--no-retry-wait", "--time-cap", "3"],
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300, env=self.env)
 
     def search(self, name):
         host = "search-%s.craigslist.org" % name

@@ -65,15 +65,30 @@ SITE = {"craigslist": "CL", "kijiji": "KJ", "backpage": "BP", "daype": "DA"}
 class SimulatedSitesCase(unittest.TestCase):
     """A site simulator on a free port and a temporary folder with catalog
     files, for a whole test class. CATALOG_FILES names the files; they go in
-    the folder itself, or in its sub-folder CATALOG_FOLDER (cls.catalogs)."""
+    the folder itself, or in its sub-folder CATALOG_FOLDER (cls.catalogs).
+    With HTTPS_ONLY the simulated sites have moved to https: TLS with a
+    certificate of a CA made for the class, which cls.env (SSL_CERT_FILE)
+    trusts for the client; cls.connect_to routes both kinds of connection."""
     CATALOG_FILES = {}
     CATALOG_FOLDER = ""
+    HTTPS_ONLY = False
 
     @classmethod
     def setUpClass(cls):
-        cls.sim = subprocess.Popen([sys.executable, SIM, "--port", "0"], stdout=subprocess.PIPE)
-        cls.port = int(cls.sim.stdout.readline().decode().split()[-1])
         cls.tmp = tempfile.TemporaryDirectory()
+        cls.env = dict(os.environ)
+        args = [sys.executable, SIM, "--port", "0"]
+        if cls.HTTPS_ONLY:
+            sys.path.insert(0, os.path.dirname(os.path.abspath(SIM)))
+            import tls_ca
+            ca, cert, key = tls_ca.make_site_world(os.path.join(cls.tmp.name, "tls"))
+            args += ["--tls-port", "0", "--tls-cert", cert, "--tls-key", key, "--https-only"]
+            cls.env["SSL_CERT_FILE"] = ca
+        cls.sim = subprocess.Popen(args, stdout=subprocess.PIPE)
+        cls.port = int(cls.sim.stdout.readline().decode().split()[-1])
+        cls.connect_to = "127.0.0.1:%d" % cls.port
+        if cls.HTTPS_ONLY:
+            cls.connect_to += ",%d" % int(cls.sim.stdout.readline().decode().split()[-1])
         cls.catalogs = os.path.join(cls.tmp.name, cls.CATALOG_FOLDER) if cls.CATALOG_FOLDER else cls.tmp.name
         os.makedirs(cls.catalogs, exist_ok=True)
         for name, text in cls.CATALOG_FILES.items():
@@ -98,8 +113,8 @@ def site_of(host):
     return None
 
 
-def run(args):
-    proc = subprocess.run([CLI] + args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
+def run(args, env=None):
+    proc = subprocess.run([CLI] + args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600, env=env)
     if proc.returncode != 0:
         raise AssertionError("%s failed: %s" % (args, proc.stderr.decode("latin-1")))
     return proc.stdout
@@ -133,8 +148,8 @@ class CliSearch(SimulatedSitesCase):
 
     def search(self, *extra):
         out = run(["search", "--terms", TERMS, "--cities", CITIES, "--sections", SECTIONS,
-                   "--catalogs", self.tmp.name, "--connect-to", "127.0.0.1:%d" % self.port,
-                   "--set", "SearchBackpage=1", "--set", "SearchDaype=1"] + list(extra))
+                   "--catalogs", self.tmp.name, "--connect-to", self.connect_to,
+                   "--set", "SearchBackpage=1", "--set", "SearchDaype=1"] + list(extra), env=self.env)
         return out.decode("latin-1").split("\n")
 
     def test_one_worker_fills_the_store_in_job_order(self):

@@ -7,7 +7,14 @@ Nothing is redirected: the namespace's /etc/hosts points the sites' names at
 connects exactly as it would to the real sites. The store it prints must be
 the one the simulator's own account of its pages gives.
 
-Usage: wine_netns_search.py VEMTRIX_CLI_EXE SITESIM
+With --https-only the sites have moved to https: the simulator also listens
+on port 443 with a certificate of a CA made for the test and answers every
+plain request with a 301 to https. Wine's crypt32 takes its trusted roots from
+/etc/ssl/certs/ca-certificates.crt, so a bundle holding the test CA is
+bind-mounted there, inside the test's own mount namespace only. The store
+must be the same.
+
+Usage: wine_netns_search.py VEMTRIX_CLI_EXE SITESIM [--https-only]
 Exit 77 (skipped) when this machine cannot make a network namespace.
 """
 import os
@@ -38,15 +45,72 @@ def outside():
         subprocess.run(["wineserver", "-p"], stderr=subprocess.DEVNULL)
 
 
-def inside(exe, sim):
+SYSTEM_BUNDLE = "/etc/ssl/certs/ca-certificates.crt"
+
+
+def trust_only_here(folder, ca):
+    """The system's bundle plus the test CA, mounted over the system's bundle
+    in this (private) mount namespace."""
+    bundle = os.path.join(folder, "bundle.crt")
+    with open(bundle, "wb") as out:
+        if os.path.exists(SYSTEM_BUNDLE):
+            with open(SYSTEM_BUNDLE, "rb") as f:
+                out.write(f.read())
+        with open(ca, "rb") as f:
+            out.write(b"\n" + f.read())
+    if not os.path.exists(SYSTEM_BUNDLE):
+        os.makedirs(os.path.dirname(SYSTEM_BUNDLE), exist_ok=True)
+        open(SYSTEM_BUNDLE, "w").close()
+    subprocess.run(["mount", "--bind", bundle, SYSTEM_BUNDLE], check=True)
+
+
+def refuses_bad_certificates(exe, sim, folder):
+    """A certificate of a CA nobody trusts, and an expired one of the trusted
+    CA: the download fails (the count is -1)."""
+    import tls_ca
+    unknown = os.path.join(folder, "unknown")
+    tls_ca.make_ca(unknown)
+    cases = {"unknown CA": tls_ca.issue(unknown, "good", tls_ca.SITE_NAMES, "good"),
+             "expired": tls_ca.issue(folder, "expired", tls_ca.SITE_NAMES, "expired")}
+    for name, (cert, key) in cases.items():
+        bad = subprocess.Popen([sys.executable, sim, "--port", "81", "--tls-port", "444", "--tls-cert", cert,
+                                "--tls-key", key], stdout=subprocess.PIPE)
+        try:
+            bad.stdout.readline()
+            bad.stdout.readline()
+            out = subprocess.run(["wine", exe, "query", "--host", "https://seattle.craigslist.org/", "--term", "lamp",
+                                  "--section", "fuo", "--connect-to", "127.0.0.1:81,444"],
+                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=120).stdout
+            if out != b"-1\n":
+                print("FAIL: a certificate (%s) was taken: %r" % (name, out[:200]))
+                return 1
+        finally:
+            bad.terminate()
+            bad.wait(timeout=10)
+            bad.stdout.close()
+    print("ok: certificates of an unknown CA and expired ones are refused")
+    return 0
+
+
+def inside(exe, sim, https_only=False):
     subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
     hosts = tempfile.NamedTemporaryFile("w", delete=False)
     hosts.write("127.0.0.1 localhost " + " ".join(HOSTS) + "\n")
     hosts.close()
     subprocess.run(["mount", "--bind", hosts.name, "/etc/hosts"], check=True)
 
-    server = subprocess.Popen([sys.executable, sim, "--port", "80"], stdout=subprocess.PIPE)
+    args = [sys.executable, sim, "--port", "80"]
+    tls = tempfile.TemporaryDirectory()
+    if https_only:
+        sys.path.insert(0, os.path.dirname(os.path.abspath(sim)))
+        import tls_ca
+        ca, cert, key = tls_ca.make_site_world(tls.name)
+        trust_only_here(tls.name, ca)
+        args += ["--tls-port", "443", "--tls-cert", cert, "--tls-key", key, "--https-only"]
+    server = subprocess.Popen(args, stdout=subprocess.PIPE)
     assert server.stdout.readline().decode().startswith("sitesim listening on 80")
+    if https_only:
+        assert server.stdout.readline().decode().startswith("sitesim listening for TLS on 443")
     try:
         sys.path.insert(0, HERE)
         os.environ["VEMTRIX_SITESIM"] = sim
@@ -78,17 +142,21 @@ def inside(exe, sim):
                         break
                 print("FAIL: %d lines, expected %d results" % (len(out) - 2, len(expected)))
                 return 1
-            print("ok: %d results by real host names under Wine in %.1f s" % (len(expected), time.time() - started))
+            print("ok: %d results by real host names%s under Wine in %.1f s"
+                  % (len(expected), " over https" if https_only else "", time.time() - started))
+            if https_only:
+                return refuses_bad_certificates(exe, sim, tls.name)
             return 0
     finally:
         server.terminate()
         server.wait(timeout=10)
         os.unlink(hosts.name)
+        tls.cleanup()
         subprocess.run(["wineserver", "-k"], stderr=subprocess.DEVNULL)
         subprocess.run(["wineserver", "-w"], stderr=subprocess.DEVNULL)
 
 
 if __name__ == "__main__":
     if os.environ.get("VEMTRIX_IN_NETNS") == "1":
-        sys.exit(inside(sys.argv[1], sys.argv[2]))
+        sys.exit(inside(sys.argv[1], sys.argv[2], "--https-only" in sys.argv[3:]))
     sys.exit(outside())

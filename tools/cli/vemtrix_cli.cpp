@@ -28,19 +28,19 @@ const Command kCommands[] = {
     {"parse", RunParse,
      "parse --host HOST --term TERM --file PAGE [--section CODE] [--set KEY=VALUE]..."},
     {"query", RunQuery,
-     "query --host HOST --term TERM --section CODE [--set KEY=VALUE]... [--connect-to ADDR:PORT]"},
+     "query --host HOST --term TERM --section CODE [--set KEY=VALUE]... [--connect-to ADDR:PORT[,TLSPORT]]"},
     {"path", RunPath, "path --host HOST --term TERM --section CODE [--set KEY=VALUE]..."},
     {"search", RunSearch,
      "search --terms TERMS --cities LIST --sections LIST [--catalogs DIR] [--set KEY=VALUE]... "
-     "[--connect-to ADDR:PORT] [--deep] [--no-retry-wait] [--time-cap SECONDS]\n"
+     "[--connect-to ADDR:PORT[,TLSPORT]] [--deep] [--no-retry-wait] [--time-cap SECONDS]\n"
      "  vemtrix-cli search --vem FILE [--catalogs DIR] [--set KEY=VALUE]... "
-     "[--connect-to ADDR:PORT] [--deep] [--no-retry-wait] [--time-cap SECONDS]\n"
+     "[--connect-to ADDR:PORT[,TLSPORT]] [--deep] [--no-retry-wait] [--time-cap SECONDS]\n"
      "    either form also: [--new-only] [--repeat MINUTES [--runs N]]"},
-    {"deep", RunDeep, "deep --link URL [--connect-to ADDR:PORT] [--no-retry-wait] [--time-cap SECONDS]"},
+    {"deep", RunDeep, "deep --link URL [--connect-to ADDR:PORT[,TLSPORT]] [--no-retry-wait] [--time-cap SECONDS]"},
     {"export", RunExport,
      "export --vem FILE --csv OUT | --html OUT [--scope all|new|filter:TEXT] [--set KEY=VALUE]... [--catalogs DIR]"},
     {"catalogs", RunCatalogs, "catalogs --dir DIR"},
-    {"harvest-catalogs", RunHarvestCatalogs, "harvest-catalogs --dir DIR [--connect-to ADDR:PORT] [--no-retry-wait]"},
+    {"harvest-catalogs", RunHarvestCatalogs, "harvest-catalogs --dir DIR [--connect-to ADDR:PORT[,TLSPORT]] [--no-retry-wait]"},
 };
 
 // Options that take no value.
@@ -133,16 +133,28 @@ void SizeStoreForSavedSearch(const std::string& path, std::int32_t room) {
   if (wanted > AppSettings().MaxResults) AppSettings().MaxResults = static_cast<std::int32_t>(wanted);
 }
 
+// --connect-to ADDR:PORT[,TLSPORT]: plain connections to ADDR:PORT, https
+// ones to ADDR:TLSPORT (without it, to ADDR on their own port).
 bool ApplyConnectTo(const Arguments& args, int& status) {
   if (!args.options.count("connect-to")) return true;
-  const std::string& target = args.options.at("connect-to");
+  std::string target = args.options.at("connect-to");
+  int tlsPort = 0;
+  const std::size_t comma = target.find(',');
+  if (comma != std::string::npos) {
+    tlsPort = std::atoi(target.c_str() + comma + 1);
+    target.resize(comma);
+    if (tlsPort <= 0 || tlsPort > 65535) {
+      status = Usage("--connect-to needs ADDR:PORT or ADDR:PORT,TLSPORT");
+      return false;
+    }
+  }
   std::size_t colon = target.rfind(':');
   int port = colon == std::string::npos ? 0 : std::atoi(target.c_str() + colon + 1);
   if (colon == std::string::npos || colon == 0 || port <= 0 || port > 65535) {
-    status = Usage("--connect-to needs ADDR:PORT");
+    status = Usage("--connect-to needs ADDR:PORT or ADDR:PORT,TLSPORT");
     return false;
   }
-  SetHttpConnectTo(target.substr(0, colon), port);
+  SetHttpConnectTo(target.substr(0, colon), port, tlsPort);
   return true;
 }
 

@@ -21,8 +21,10 @@ import hashlib
 import json
 import os
 import re
+import select
 import signal
 import socket
+import ssl
 import struct
 import sys
 import threading
@@ -1142,13 +1144,29 @@ def redirect_target(target, hops_left):
     return path + "?" + "&".join(kept)
 
 
+def tls_context(cert, key):
+    """A server context for the certificate and key files (tls_ca.py makes them)."""
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.minimum_version = ssl.TLSVersion.TLSv1_2
+    context.load_cert_chain(cert, key)
+    return context
+
+
 class SiteSimulator:
-    """Threaded HTTP/1.0 server: one thread per connection, answer, close."""
+    """Threaded HTTP/1.0 server: one thread per connection, answer, close.
+    With a TLS context it also serves the same pages over TLS on tls_port;
+    https_only answers every plain request (but control requests) with a 301
+    to the same host and path on https, as sites that moved to https do."""
 
     def __init__(self, bind="127.0.0.1", port=0, fault=None, latency_ms=0, drip_ms=200,
                  drip_bytes=16, huge_mb=40.0, hang_s=600.0, refuse_s=5.0,
-                 published=PROGRAM_VERSION):
+                 published=PROGRAM_VERSION, tls=None, tls_port=0, https_only=False):
         self.bind, self.port = bind, port
+        self.tls, self.tls_port, self.https_only = tls, tls_port, https_only
+        self.tls_listener = None
+        self.server_name = threading.local()
+        if tls is not None:
+            tls.sni_callback = self._note_server_name
         self.start_published = self.published = published
         self.defaults = {"ms": drip_ms, "bytes": drip_bytes, "mb": huge_mb,
                          "hang_secs": hang_s, "refuse_secs": refuse_s}
@@ -1170,10 +1188,10 @@ class SiteSimulator:
 
     # -- listening -----------------------------------------------------------
 
-    def _socket(self, listen):
+    def _socket(self, listen, port=None):
         sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        sock.bind((self.bind, self.port))
+        sock.bind((self.bind, self.port if port is None else port))
         if listen:
             sock.listen(128)
             sock.settimeout(0.1)
@@ -1182,6 +1200,9 @@ class SiteSimulator:
     def start(self):
         self.listener = self._socket(listen=True)
         self.port = self.listener.getsockname()[1]
+        if self.tls is not None:
+            self.tls_listener = self._socket(listen=True, port=self.tls_port)
+            self.tls_port = self.tls_listener.getsockname()[1]
         self.accept_thread = threading.Thread(target=self._accept_loop, daemon=True)
         self.accept_thread.start()
         return self.port
@@ -1194,19 +1215,25 @@ class SiteSimulator:
     def _refuse(self, seconds):
         """Stops listening (connections are refused) for seconds (0 = until
         stopped), holding the port bound so nobody else takes it."""
-        self.listener.close()
-        holder = None
-        try:
-            holder = self._socket(listen=False)
-        except OSError:
-            pass
+        ports = [self.port] + ([self.tls_port] if self.tls_listener else [])
+        for listener in (self.listener, self.tls_listener):
+            if listener:
+                listener.close()
+        holders = []
+        for port in ports:
+            try:
+                holders.append(self._socket(listen=False, port=port))
+            except OSError:
+                pass
         self.refuse_started.set()
         self.stop_event.wait(seconds if seconds > 0 else None)
-        if holder:
+        for holder in holders:
             holder.close()
         while not self.stop_event.is_set():
             try:
                 self.listener = self._socket(listen=True)
+                if self.tls_listener:
+                    self.tls_listener = self._socket(listen=True, port=self.tls_port)
                 return
             except OSError:
                 self.stop_event.wait(0.1)
@@ -1218,19 +1245,25 @@ class SiteSimulator:
             if seconds is not None:
                 self._refuse(seconds)
                 continue
+            listeners = [l for l in (self.listener, self.tls_listener) if l]
             try:
-                conn, _ = self.listener.accept()
-            except socket.timeout:
+                ready, _, _ = select.select(listeners, [], [], 0.1)
+                for listener in ready:
+                    conn, _ = listener.accept()
+                    secure = listener is self.tls_listener
+                    threading.Thread(target=self._serve_connection, args=(conn, secure), daemon=True).start()
+            except (socket.timeout, BlockingIOError):
                 continue
-            except OSError:
+            except (OSError, ValueError):
                 if self.stop_event.wait(0.05):
                     break
                 continue
-            threading.Thread(target=self._serve_connection, args=(conn,), daemon=True).start()
-        try:
-            self.listener.close()
-        except OSError:
-            pass
+        for listener in (self.listener, self.tls_listener):
+            try:
+                if listener:
+                    listener.close()
+            except OSError:
+                pass
 
     # -- faults and log ------------------------------------------------------
 
@@ -1264,10 +1297,21 @@ class SiteSimulator:
 
     # -- one connection ------------------------------------------------------
 
-    def _serve_connection(self, conn):
+    def _note_server_name(self, sslobj, name, context):
+        self.server_name.value = name
+
+    def _serve_connection(self, conn, secure=False):
         try:
             conn.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
             conn.settimeout(10)
+            server_name = None
+            if secure:
+                self.server_name.value = None
+                try:
+                    conn = self.tls.wrap_socket(conn, server_side=True)
+                except (ssl.SSLError, OSError):
+                    return          # the client gave up on the certificate, or left
+                server_name = self.server_name.value
             first = read_until(conn, b"", (b"\n",))
             parts = first.split(b"\n", 1)[0].decode("latin-1").split(" ")
             target = parts[1] if len(parts) > 1 else "/"
@@ -1283,10 +1327,16 @@ class SiteSimulator:
                 return
             with self.lock:
                 self.log_seq += 1
-                self.log.append({"seq": self.log_seq, "raw": raw.decode("latin-1")})
+                entry = {"seq": self.log_seq, "raw": raw.decode("latin-1")}
+                if secure:
+                    entry["tls"], entry["server_name"] = True, server_name
+                self.log.append(entry)
                 del self.log[:-10000]
                 latency = self.latency_ms
             if latency and self.stop_event.wait(latency / 1000.0):
+                return
+            if self.https_only and not secure:
+                send_all(conn, moved_to_https(host, target))
                 return
             self._answer(conn, host, target)
         except OSError:
@@ -1474,6 +1524,14 @@ def redirect_page(host, target):
                 headers=("Location: " + location,)).raw()
 
 
+def moved_to_https(host, target):
+    location = "https://%s%s" % (host, target)
+    body = ('<html><head><title>301 Moved Permanently</title></head><body>\n'
+            '<p>The page has moved <a href="%s">here</a>.</p>\n</body></html>\n' % html_text(location))
+    return Page(301, "Moved Permanently", "text/html; charset=iso-8859-1", body,
+                headers=("Location: " + location,)).raw()
+
+
 def send_all(conn, data):
     conn.sendall(data)
     try:
@@ -1549,6 +1607,13 @@ def main(argv=None):
     parser.add_argument("--kind", help="for --list-ads: only ads of this kind")
     parser.add_argument("--from", dest="source", metavar="PATH",
                         help="for --list-ads: the listing page to take the ads from")
+    parser.add_argument("--tls-port", type=int, default=None, metavar="PORT",
+                        help="also serve the same pages over TLS on PORT (0 = any free one); "
+                             "needs --tls-cert and --tls-key (tools/sitesim/tls_ca.py makes them)")
+    parser.add_argument("--tls-cert", metavar="FILE", help="the TLS server's certificate (PEM)")
+    parser.add_argument("--tls-key", metavar="FILE", help="the TLS server's key (PEM)")
+    parser.add_argument("--https-only", action="store_true",
+                        help="answer every plain request with a 301 to the same host and path on https")
     parser.add_argument("--expect-catalogs", metavar="DIR",
                         help="write the nine catalog files a harvest of the simulated world gives")
     args = parser.parse_args(argv)
@@ -1589,16 +1654,24 @@ def main(argv=None):
         sys.stdout.flush()
         return 0
 
+    if (args.tls_port is None) != (args.tls_cert is None) or (args.tls_cert is None) != (args.tls_key is None):
+        parser.error("--tls-port, --tls-cert and --tls-key go together")
+    if args.https_only and args.tls_port is None:
+        parser.error("--https-only needs --tls-port")
     sim = SiteSimulator(bind=args.bind, port=args.port, fault=args.fault,
                         latency_ms=args.latency_ms, drip_ms=args.drip_ms,
                         drip_bytes=args.drip_bytes, huge_mb=args.huge_mb,
                         hang_s=args.hang_s, refuse_s=args.refuse_s,
-                        published=args.published_version)
+                        published=args.published_version,
+                        tls=tls_context(args.tls_cert, args.tls_key) if args.tls_cert else None,
+                        tls_port=args.tls_port or 0, https_only=args.https_only)
     stop = threading.Event()
     signal.signal(signal.SIGTERM, lambda *_: stop.set())
     signal.signal(signal.SIGINT, lambda *_: stop.set())
     port = sim.start()
     sys.stdout.write("sitesim listening on %d\n" % port)
+    if sim.tls_listener:
+        sys.stdout.write("sitesim listening for TLS on %d\n" % sim.tls_port)
     sys.stdout.flush()
     while not stop.wait(0.5):
         pass

@@ -11,10 +11,13 @@ import html
 import json
 import os
 import re
+import shutil
 import signal
 import socket
+import ssl
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 import unittest
@@ -23,6 +26,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SIM = os.path.join(HERE, "sitesim.py")
 sys.path.insert(0, HERE)
 import sitesim  # noqa: E402
+import tls_ca  # noqa: E402
 
 # ---------------------------------------------------------------------------
 # The client's way of reading pages: first-occurrence marker searches only.
@@ -875,6 +879,76 @@ class MakerPageTest(unittest.TestCase):
             proc.send_signal(signal.SIGTERM)
             proc.wait(10)
             proc.stdout.close()
+
+
+class TlsTest(unittest.TestCase):
+    """The same world over TLS, with a certificate of a CA made for the test."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp(prefix="sitesim-tls-")
+        cls.ca, cls.cert, cls.key = tls_ca.make_site_world(cls.folder)
+        cls.client = ssl.create_default_context(cafile=cls.ca)
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.folder, ignore_errors=True)
+
+    def start(self, *args):
+        proc = subprocess.Popen([sys.executable, SIM, "--port", "0", "--tls-port", "0", "--tls-cert", self.cert,
+                                 "--tls-key", self.key] + list(args), stdout=subprocess.PIPE, text=True)
+        plain = re.fullmatch(r"sitesim listening on (\d+)\n", proc.stdout.readline())
+        secure = re.fullmatch(r"sitesim listening for TLS on (\d+)\n", proc.stdout.readline())
+        self.addCleanup(lambda: (proc.terminate(), proc.wait(5), proc.stdout.close()))
+        self.assertTrue(plain and secure)
+        return int(plain.group(1)), int(secure.group(1))
+
+    def fetch_tls(self, port, host, target):
+        with socket.create_connection(("127.0.0.1", port), timeout=5) as raw:
+            with self.client.wrap_socket(raw, server_hostname=host) as s:
+                s.sendall(("GET %s HTTP/1.0\r\nHost: %s\r\n\r\n" % (target, host)).encode("latin-1"))
+                data = b""
+                while True:
+                    try:
+                        chunk = s.recv(4096)
+                    except (ssl.SSLError, ConnectionResetError):
+                        break
+                    if not chunk:
+                        break
+                    data += chunk
+                return data
+
+    def test_tls_serves_the_plain_pages_and_https_only_moves_plain_requests(self):
+        host, target = "sfbay.craigslist.org", "/search/bik?query=bike&format=rss"
+        plain_port, tls_port = self.start()
+        plain, _ = fetch(plain_port, host, target)
+        self.assertEqual(self.fetch_tls(tls_port, host, target), plain)
+        log = json.loads(fetch(plain_port, "sim", "/__sim/log")[0].split(b"\r\n\r\n", 1)[1])
+        self.assertEqual([(e.get("tls", False), e.get("server_name")) for e in log],
+                         [(False, None), (True, host)])
+        # A fault applies over TLS as over plain http.
+        fetch(plain_port, "sim", "/__sim/fault?mode=500&count=1")
+        self.assertTrue(self.fetch_tls(tls_port, host, target).startswith(b"HTTP/1.0 500 "))
+
+        plain_port, tls_port = self.start("--https-only")
+        moved, _ = fetch(plain_port, host, target)
+        self.assertTrue(moved.startswith(b"HTTP/1.0 301 Moved Permanently\r\n"), moved)
+        self.assertIn(b"\r\nLocation: https://" + host.encode() + target.encode() + b"\r\n", moved)
+        self.assertEqual(self.fetch_tls(tls_port, host, target), plain)
+        # Control requests stay plain.
+        self.assertTrue(fetch(plain_port, "sim", "/__sim/reset")[0].startswith(b"HTTP/1.0 200 OK"))
+
+    def test_certificates_of_each_kind_fail_where_they_should(self):
+        for kind, problem in (("good", None), ("expired", "expired"), ("self-signed", "self-signed"),
+                              ("other-host", "mismatch")):
+            cert, _ = tls_ca.issue(self.folder, kind, ["*.craigslist.org"], kind)
+            with self.subTest(kind=kind):
+                verified = subprocess.run(
+                    ["openssl", "verify", "-CAfile", self.ca, "-verify_hostname", "sfbay.craigslist.org", cert],
+                    capture_output=True, text=True)
+                self.assertEqual(verified.returncode == 0, problem is None, verified.stdout + verified.stderr)
+                if problem:
+                    self.assertIn(problem, verified.stdout + verified.stderr)
 
 
 class ShutdownTest(unittest.TestCase):
