@@ -79,11 +79,22 @@ std::int32_t FirstAmount(std::string_view text) {
   return kNoPrice;
 }
 
+// Whether text holds "&#" (found by its "&", which memchr finds fast).
+bool HoldsNumericReference(std::string_view text) {
+  for (std::size_t amp = text.find('&'); amp != std::string_view::npos; amp = text.find('&', amp + 1)) {
+    if (amp + 1 < text.size() && text[amp + 1] == '#') return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::int32_t ReadPrice(std::string_view text) {
-  // Most texts hold no reference: they are read as they stand.
-  if (text.find("&") == std::string_view::npos) return FirstAmount(text);
+  // Only a numeric reference can make a "$", a digit or a space, so a text
+  // without one is read as it stands, and one without "$" either holds none.
+  if (!HoldsNumericReference(text)) {
+    return text.find('$') == std::string_view::npos ? kNoPrice : FirstAmount(text);
+  }
   return FirstAmount(DecodeCharacterReferences(text));
 }
 

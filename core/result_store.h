@@ -194,6 +194,8 @@ class ResultStore {
     void Set(const std::array<std::string_view, kResultFieldCount>& fields);
     SearchResult Unpack() const;
   };
+  // The price costs a row no bytes: it sits where the seventh end would be.
+  static_assert(sizeof(PackedRow) == sizeof(std::string) + 32, "a row is its text and 32 bytes");
 
   void RebuildIndexLocked();
   // Adds the rows not yet in the index (loaded rows are indexed only when a
