@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "core/character_references.h"
 #include "core/current_search.h"
 #include "core/text.h"
 #include "output/html_output.h"
@@ -79,13 +80,24 @@ bool ExportCsvCommand(const std::vector<std::int32_t>& selectedRows, const Setti
   return ExportCsv(std::string(Trim(*chosen)), scope, settings);
 }
 
-bool QuickFilterCsvCommand(const std::string& fieldText, const Settings& settings) {
+bool QuickFilterCsvCommand(const std::string& fieldText, const PriceRange& prices, const Settings& settings) {
   const std::optional<std::string> chosen = UI().ChooseFile(CsvDialogRequest());
   if (ChosenNameIsEmpty(chosen)) return false;
   const std::string path(Trim(*chosen));
-  if (!ExportCsv(path, {OutputScope::QuickFilter, fieldText}, settings)) return false;
+  if (!ExportCsv(path, {OutputScope::QuickFilter, fieldText, prices}, settings)) return false;
   UI().OpenInBrowser(path);
   return true;
+}
+
+bool QuickFilterCsvCommand(const std::string& fieldText, const Settings& settings) {
+  return QuickFilterCsvCommand(fieldText, PriceRange(), settings);
+}
+
+PriceRange PriceRangeFromBoxes(std::string_view fromText, std::string_view toText) {
+  PriceRange prices;
+  if (!ParsePriceBound(fromText, prices.from)) prices.from = kNoPrice;
+  if (!ParsePriceBound(toText, prices.to)) prices.to = kNoPrice;
+  return prices;
 }
 
 namespace {
@@ -108,28 +120,38 @@ bool ViewHtmlCommand(const std::vector<std::int32_t>& selectedRows, const Settin
   return WriteChosenHtmlAndOpen(scope, settings);
 }
 
-bool QuickFilterHtmlCommand(const std::string& fieldText, const Settings& settings) {
-  return WriteChosenHtmlAndOpen({OutputScope::QuickFilter, fieldText}, settings);
+bool QuickFilterHtmlCommand(const std::string& fieldText, const PriceRange& prices, const Settings& settings) {
+  return WriteChosenHtmlAndOpen({OutputScope::QuickFilter, fieldText, prices}, settings);
 }
 
-std::vector<QuickFilterListRow> RefillQuickFilterList(const std::string& filter,
+bool QuickFilterHtmlCommand(const std::string& fieldText, const Settings& settings) {
+  return QuickFilterHtmlCommand(fieldText, PriceRange(), settings);
+}
+
+std::vector<QuickFilterListRow> RefillQuickFilterList(const std::string& filter, const PriceRange& prices,
                                                       const std::function<bool()>& stillWanted) {
   const QuickFilterRule rule = ParseQuickFilter(filter);
   std::vector<QuickFilterListRow> rows;
   bool wanted = true;
   std::string text;
   // The records are read in place, a batch at a time under the store's lock.
-  Results().ForEachRow([&](std::int32_t row, const std::string_view* fields) {
+  Results().ForEachRow([&](std::int32_t row, const std::string_view* fields, std::int32_t price) {
     if (!wanted) return;
     if (stillWanted && row % 1024 == 0 && !stillWanted()) {
       wanted = false;
       return;
     }
+    if (!prices.Admits(price)) return;
     text.assign(fields[kFieldTitle]);
     text.append(fields[kFieldFullText]);
-    if (RuleMatchesLower(rule, ToLower(text))) rows.push_back({std::string(fields[kFieldTitle]), row});
+    if (RuleMatchesLower(rule, ToLower(text))) rows.push_back({DecodeCharacterReferences(fields[kFieldTitle]), row});
   });
   return rows;
+}
+
+std::vector<QuickFilterListRow> RefillQuickFilterList(const std::string& filter,
+                                                      const std::function<bool()>& stillWanted) {
+  return RefillQuickFilterList(filter, PriceRange(), stillWanted);
 }
 
 bool OpenResultInBrowser(std::int32_t row, bool confirmSpawn) {

@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/frontend.h"
+#include "core/price.h"
 #include "core/settings.h"
 #include "output/csv_export.h"
 
@@ -33,24 +35,35 @@ bool ExportCsvCommand(const std::vector<std::int32_t>& selectedRows, const Setti
 bool ViewHtmlCommand(const std::vector<std::int32_t>& selectedRows, const Settings& settings);
 
 // The quick-filter window's CSV button: the chosen file gets the records
-// matching fieldText and is opened afterwards. A cancelled dialog does
-// nothing. Returns true when a file was written.
+// matching fieldText whose price is in prices (the price boxes) and is
+// opened afterwards. A cancelled dialog does nothing. Returns true when a
+// file was written.
+bool QuickFilterCsvCommand(const std::string& fieldText, const PriceRange& prices, const Settings& settings);
 bool QuickFilterCsvCommand(const std::string& fieldText, const Settings& settings);
 
 // The quick-filter window's HTML button: the same for the HTML page.
+bool QuickFilterHtmlCommand(const std::string& fieldText, const PriceRange& prices, const Settings& settings);
 bool QuickFilterHtmlCommand(const std::string& fieldText, const Settings& settings);
 
-// One row of the quick-filter window's list: a title and its record index.
+// The quick filter's price range from its two boxes' texts (ParsePriceBound):
+// a blank box, or one that holds no whole number, is no bound.
+PriceRange PriceRangeFromBoxes(std::string_view fromText, std::string_view toText);
+
+// One row of the quick-filter window's list: a title as shown (character
+// references decoded) and its record index.
 struct QuickFilterListRow {
   std::string title;
   std::int32_t row = 0;
 };
 
-// The quick-filter window's list for filter: every record whose title
-// followed by its full text matches, in store order. stillWanted (when
-// given) is asked every 1,024 records; once it says no the walk stops
-// and what was found so far comes back, for the caller to drop (a newer
-// keystroke made the list out of date).
+// The quick-filter window's list for filter and prices: every record whose
+// title followed by its full text matches and whose price is in the range,
+// in store order; the count shown is its size. stillWanted (when given) is
+// asked every 1,024 records; once it says no the walk stops and what was
+// found so far comes back, for the caller to drop (a newer keystroke made
+// the list out of date).
+std::vector<QuickFilterListRow> RefillQuickFilterList(const std::string& filter, const PriceRange& prices,
+                                                      const std::function<bool()>& stillWanted = {});
 std::vector<QuickFilterListRow> RefillQuickFilterList(const std::string& filter,
                                                       const std::function<bool()>& stillWanted = {});
 

@@ -120,6 +120,15 @@ void AppendFlattened(std::string& out, std::string_view text) {
   }
 }
 
+void AppendDoubled(std::string& out, std::string_view text) {
+  for (std::size_t quote = text.find('"'); quote != std::string_view::npos; quote = text.find('"')) {
+    out.append(text.substr(0, quote + 1));
+    out += '"';
+    text.remove_prefix(quote + 1);
+  }
+  out.append(text);
+}
+
 void AppendRow(std::string& out, const CsvField* fields, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) {
     if (i > 0) out += ',';
@@ -128,6 +137,7 @@ void AppendRow(std::string& out, const CsvField* fields, std::size_t count) {
       case CsvText::AsIs: out += fields[i].value; break;
       case CsvText::Escaped: EscapeCsvTextTo(out, fields[i].value); break;
       case CsvText::Flattened: AppendFlattened(out, fields[i].value); break;
+      case CsvText::Doubled: AppendDoubled(out, fields[i].value); break;
     }
     out += '"';
   }

@@ -37,7 +37,8 @@ std::string ReadEscapedField(std::string_view line, int n);
 enum class CsvText {
   AsIs,      // unchanged
   Escaped,   // EscapeCsvText
-  Flattened  // a double quote becomes a single quote, a line break a space
+  Flattened,  // a double quote becomes a single quote, a line break a space
+  Doubled     // a double quote doubled, everything else as it is (RFC 4180)
 };
 struct CsvField {
   std::string_view value;

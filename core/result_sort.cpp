@@ -7,6 +7,9 @@
 // and whose keys go on are refilled with the next 8 bytes and sorted again,
 // and so on. The row number breaks every remaining tie, which keeps equal
 // keys in their old order. The rows are then moved into place once.
+//
+// Prices are numbers already: each row gets one 64-bit key, its price (or
+// none, last) above its row number.
 #include <algorithm>
 
 #include "core/frontend.h"
@@ -69,7 +72,54 @@ void FillItem(SortItem& item, std::size_t offset, const Folding& folding, bool d
   item.left = descending ? kGoesOn - length : length;
 }
 
+// Moves the rows so that place k holds old row order[k] (0-based), following
+// each cycle of the permutation; order is used up (every entry ends as its
+// own place).
+template <typename Rows>
+void PlaceRows(Rows& rows, std::vector<std::uint32_t>& order) {
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    if (order[k] == k) continue;
+    auto held = std::move(rows[k]);
+    std::size_t j = k;
+    for (;;) {
+      std::size_t from = order[j];
+      order[j] = static_cast<std::uint32_t>(j);
+      if (from == k) {
+        rows[j] = std::move(held);
+        break;
+      }
+      rows[j] = std::move(rows[from]);
+      j = from;
+    }
+  }
+}
+
 }  // namespace
+
+void ResultStore::SortByPrice(bool descending) {
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    const std::size_t n = rows_.size();
+    if (n < 2) return;
+    // Prices are 0..2e9; none maps above every price in both directions.
+    std::vector<std::uint64_t> keys(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::int32_t price = rows_[i].price;
+      std::uint64_t rank = price == kNoPrice ? 0xFFFFFFFFu
+                           : descending      ? static_cast<std::uint64_t>(0x7FFFFFFF - price)
+                                             : static_cast<std::uint64_t>(price);
+      keys[i] = rank << 32 | i;
+    }
+    if (!std::is_sorted(keys.begin(), keys.end())) std::sort(keys.begin(), keys.end());
+    std::vector<std::uint32_t> order(n);
+    for (std::size_t k = 0; k < n; ++k) order[k] = static_cast<std::uint32_t>(keys[k]);
+    keys = {};
+    PlaceRows(rows_, order);
+    RebuildIndexLocked();
+    emptyHint_ = rssHint_ = 0;
+  }
+  UI().ResultListRebuilt();
+}
 
 void ResultStore::SortByColumn(int field, bool descending, bool ignoreCase) {
   if (field < 1 || field > kResultFieldCount) return;
@@ -115,23 +165,11 @@ void ResultStore::SortByColumn(int field, bool descending, bool ignoreCase) {
       }
     }
 
-    // Place k takes row items[k].row: follow each cycle of the permutation,
-    // marking a place done by pointing it at itself.
-    for (std::size_t k = 0; k < n; ++k) {
-      if (items[k].row == k) continue;
-      PackedRow held = std::move(rows_[k]);
-      std::size_t j = k;
-      for (;;) {
-        std::size_t from = items[j].row;
-        items[j].row = static_cast<std::uint32_t>(j);
-        if (from == k) {
-          rows_[j] = std::move(held);
-          break;
-        }
-        rows_[j] = std::move(rows_[from]);
-        j = from;
-      }
-    }
+    // Place k takes row items[k].row.
+    std::vector<std::uint32_t> order(n);
+    for (std::size_t k = 0; k < n; ++k) order[k] = items[k].row;
+    items = {};
+    PlaceRows(rows_, order);
 
     // Row numbers changed: the link index is rebuilt when next needed, and
     // the deep scan looks from the first row again.

@@ -36,8 +36,9 @@ std::string& SearchResult::Field(int field) {
 
 std::string_view ResultStore::PackedRow::Get(int field) const {
   if (field < 1 || field > kResultFieldCount) return {};
-  std::uint32_t start = field == 1 ? 0 : ends[field - 2];
-  return std::string_view(data).substr(start, ends[field - 1] - start);
+  std::size_t start = field == 1 ? 0 : ends[field - 2];
+  std::size_t end = field == kResultFieldCount ? data.size() : ends[field - 1];
+  return std::string_view(data).substr(start, end - start);
 }
 
 void ResultStore::PackedRow::Set(const SearchResult& row) {
@@ -53,9 +54,10 @@ void ResultStore::PackedRow::Set(const std::array<std::string_view, kResultField
   packed.reserve(size);
   for (std::size_t f = 0; f < fields.size(); ++f) {
     packed += fields[f];
-    ends[f] = static_cast<std::uint32_t>(packed.size());
+    if (f + 1 < fields.size()) ends[f] = static_cast<std::uint32_t>(packed.size());
   }
   data = std::move(packed);
+  price = PriceOfAd(fields[kFieldTitle - 1], fields[kFieldFullText - 1]);
 }
 
 SearchResult ResultStore::PackedRow::Unpack() const {
@@ -251,6 +253,12 @@ SearchResult ResultStore::Row(std::int32_t row) const {
   return rows_[static_cast<std::size_t>(row - 1)].Unpack();
 }
 
+std::int32_t ResultStore::Price(std::int32_t row) const {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (row < 1 || row > static_cast<std::int32_t>(rows_.size())) return kNoPrice;
+  return rows_[static_cast<std::size_t>(row - 1)].price;
+}
+
 bool ResultStore::SetFullText(std::int32_t row, std::string_view text) {
   {
     std::lock_guard<std::mutex> guard(lock_);
@@ -307,7 +315,10 @@ ResultStore::TakenRow ResultStore::TakeRowForDeepScan(bool overrideRss) {
     taken.link = fields.link;
     taken.previousText = fields.fullText;
     fields.fullText = "Pending";
+    // The row keeps its price while its text is being downloaded.
+    const std::int32_t price = rows_[i].price;
     rows_[i].Set(fields);
+    rows_[i].price = price;
   };
   for (; emptyHint_ < rows_.size(); ++emptyHint_) {
     if (rows_[emptyHint_].Get(kFieldFullText).empty()) {

@@ -1,6 +1,8 @@
 // The one in-memory table of harvested ads of the current search: a fixed
 // capacity (MaxResults when created), rows 1..count without holes, a
-// selection flag per row, and one lock that every read and write takes.
+// selection flag and a price per row, and one lock that every read and write
+// takes. A row's price is worked out from its title and full text whenever
+// they are stored (PriceOfAd); it is never saved.
 #pragma once
 
 #include <algorithm>
@@ -10,9 +12,11 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "core/link_index.h"
+#include "core/price.h"
 
 namespace vemtrix {
 
@@ -105,10 +109,15 @@ class ResultStore {
   // equal keys keep their order, selection flags move with their rows. The
   // results list is rebuilt.
   void SortByColumn(int field, bool descending, bool ignoreCase);
+  // Sorts the rows by price, lowest first or (descending) highest first; rows
+  // without a price come last either way. Equal prices keep their order.
+  void SortByPrice(bool descending);
 
   // Field `field` (1..7) of row `row` (1..count); empty outside the table.
   std::string Field(std::int32_t row, int field) const;
   SearchResult Row(std::int32_t row) const;
+  // The price of row `row`; kNoPrice for a row without one or outside the table.
+  std::int32_t Price(std::int32_t row) const;
   // Sets the full text of a row; false when the row does not exist.
   bool SetFullText(std::int32_t row, std::string_view text);
 
@@ -146,8 +155,9 @@ class ResultStore {
   std::size_t MemoryBytes() const;
 
   // Calls visit(row, fields) for rows first..last (1-based) with the seven
-  // fields as views, a batch at a time under the lock; the views are valid
-  // only during the call.
+  // fields as views (fields[1..7]), a batch at a time under the lock; the
+  // views are valid only during the call. A visitor taking a third argument
+  // gets the row's price too.
   template <typename Visit>
   void ForEachRow(Visit visit) const {
     for (std::int32_t first = 1;; first += kVisitBatch) {
@@ -159,24 +169,33 @@ class ResultStore {
       for (std::int32_t row = first; row <= last; ++row) {
         const PackedRow& packed = rows_[static_cast<std::size_t>(row - 1)];
         for (int f = 1; f <= kResultFieldCount; ++f) fields[f] = packed.Get(f);
-        visit(row, fields);
+        if constexpr (std::is_invocable_v<Visit&, std::int32_t, const std::string_view*, std::int32_t>) {
+          visit(row, static_cast<const std::string_view*>(fields), packed.price);
+        } else {
+          visit(row, static_cast<const std::string_view*>(fields));
+        }
       }
     }
   }
   static constexpr std::int32_t kVisitBatch = 4096;
 
  private:
-  // One row's seven fields in one block: ends_[i] is where field i+1 ends.
+  // One row's seven fields in one block: ends[i] is where field i+1 ends (the
+  // last field ends with the block), then the selection flag and the price;
+  // 64 bytes with the string.
   struct PackedRow {
     std::string data;
-    std::uint32_t ends[kResultFieldCount] = {};
+    std::uint32_t ends[kResultFieldCount - 1] = {};
     std::int32_t selected = 0;
+    std::int32_t price = kNoPrice;
 
     std::string_view Get(int field) const;
     void Set(const SearchResult& row);
     void Set(const std::array<std::string_view, kResultFieldCount>& fields);
     SearchResult Unpack() const;
   };
+  // The price costs a row no bytes: it sits where the seventh end would be.
+  static_assert(sizeof(PackedRow) == sizeof(std::string) + 32, "a row is its text and 32 bytes");
 
   void RebuildIndexLocked();
   // Adds the rows not yet in the index (loaded rows are indexed only when a

@@ -51,6 +51,8 @@ void ApplySetting(Settings& s, const std::string& key, const std::string& value)
       {"searchtitles", &Settings::SearchTitles},
       {"haspictures", &Settings::HasPictures},
       {"autosync", &Settings::AutoSync},
+      {"csvforspreadsheets", &Settings::CsvForSpreadsheets},
+      {"includepriceincsv", &Settings::IncludePriceInCSV},
   };
   for (const IntKey& k : kFlags) {
     if (key == k.key) {
@@ -182,6 +184,8 @@ std::string FormatSettingsText(const Settings& s, const WindowSizeAtSave& window
   if (s.RepeatSearch != defaults.RepeatSearch) number("RepeatSearch", s.RepeatSearch);
   if (s.RepeatMinutes != defaults.RepeatMinutes) number("RepeatMinutes", s.RepeatMinutes);
   if (s.NotifyNewAds != defaults.NotifyNewAds) number("NotifyNewAds", s.NotifyNewAds);
+  if (s.CsvForSpreadsheets != defaults.CsvForSpreadsheets) number("CsvForSpreadsheets", s.CsvForSpreadsheets);
+  if (s.IncludePriceInCSV != defaults.IncludePriceInCSV) number("IncludePriceInCSV", s.IncludePriceInCSV);
   return out;
 }
 
@@ -193,6 +197,8 @@ bool IsSettingsKey(const std::string& key) {
     all.RepeatSearch = 1;
     all.RepeatMinutes = kMaxRepeatMinutes;
     all.NotifyNewAds = 0;
+    all.CsvForSpreadsheets = 1;
+    all.IncludePriceInCSV = 1;
     std::string text = "\n" + ToLower(FormatSettingsText(all, WindowSizeAtSave(), 0));
     return ReplaceAll(text, "\r\n", "\n");
   }();

@@ -82,6 +82,10 @@ struct Settings {
   std::int32_t RepeatSearch = 0;
   std::int32_t RepeatMinutes = 30;  // kMinRepeatMinutes to kMaxRepeatMinutes
   std::int32_t NotifyNewAds = 1;
+  // Spreadsheet-ready CSV (RFC 4180 quoting) and a last "Price" column.
+  // Written to the file only when on.
+  std::int32_t CsvForSpreadsheets = 0;
+  std::int32_t IncludePriceInCSV = 0;
 
   // Not stored in the file: set once at start-up.
   std::int64_t ProgramStartTime = 0;  // seconds since local midnight
@@ -114,9 +118,10 @@ struct WindowSizeAtSave {
 };
 
 // The file text SaveSettings writes: all 34 keys, CR LF, templates escaped,
-// then each of RepeatSearch, RepeatMinutes and NotifyNewAds that differs
-// from its default (at their defaults the file is as it always was).
-// programTimeTotal is the SuperProgramTime value to write.
+// then each of RepeatSearch, RepeatMinutes, NotifyNewAds, CsvForSpreadsheets
+// and IncludePriceInCSV that differs from its default (at their defaults the
+// file is as it always was). programTimeTotal is the SuperProgramTime value
+// to write.
 std::string FormatSettingsText(const Settings& settings, const WindowSizeAtSave& window,
                                std::int64_t programTimeTotal);
 

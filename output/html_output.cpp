@@ -10,6 +10,8 @@ namespace {
 
 // The mark the deep scan gives an expired posting.
 constexpr std::string_view kExpiredDate = "0000-00-00";
+// The item macro of the ad's price (digits, empty for none).
+constexpr std::string_view kPriceMacro = "**ITEMPRICE**";
 
 }  // namespace
 
@@ -28,9 +30,13 @@ std::string HtmlPageText(const OutputRecords& records, const Settings& settings)
   // holding a later macro is expanded and one holding an earlier macro is not.
   const std::string& itemTemplate = settings.HTMLitem;
   std::string items;
-  ForEachRecordInScope(records, [&](std::int32_t index, const SearchResult& row) {
+  // The price goes into the template first, so a record value holding its
+  // macro text stays as it is (as it did before the price existed).
+  const bool withPrice = Contains(itemTemplate, kPriceMacro);
+  ForEachRecordInScope(records, [&](std::int32_t index, const SearchResult& row, std::int32_t price) {
     if (row.date == kExpiredDate) return;
-    std::string item = ReplaceAll(itemTemplate, "**ITEMLINK**", row.link);
+    std::string item = withPrice ? ReplaceAll(itemTemplate, kPriceMacro, PriceText(price)) : itemTemplate;
+    item = ReplaceAll(item, "**ITEMLINK**", row.link);
     item = ReplaceAll(item, "**ITEMTITLE**", row.title);
     item = ReplaceAll(item, "**COUNTER**", std::to_string(index));
     item = ReplaceAll(item, "**NEW**", row.newFlag.empty() ? "" : "NEW");

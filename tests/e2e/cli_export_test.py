@@ -5,7 +5,10 @@ A saved search is run in batch mode (its own terms, cities and sections),
 saved back with its results, and then written out as CSV and HTML in the
 output scopes.
 """
+import csv
+import html
 import os
+import re
 import subprocess
 import sys
 import unittest
@@ -26,7 +29,9 @@ SAVED = ("Vemtrix Saved Search\r\n"
          "KJsectionList: 27\\b-furniture\r\n"
          "BPsectionList: \r\nDAsectionList: \r\n"
          "Result: \"2026-11-28\",\"Kept from last week \\\"A\\\"\",\"Seattle\",\"bicycles\","
-         "\"http://seattle.craigslist.org/bik/1.html\",\"old text\"\r\n")
+         "\"http://seattle.craigslist.org/bik/1.html\",\"old text\"\r\n"
+         "Result: \"2026-11-27\",\"Brass lamp, C:\\\\desk &#36;1,250\",\"Boston\",\"bicycles\","
+         "\"http://boston.craigslist.org/bik/2.html\",\"two\\nlines, \\\"quoted\\\"\"\r\n")
 
 
 class CliExport(search.SimulatedSitesCase):
@@ -92,6 +97,46 @@ class CliExport(search.SimulatedSitesCase):
         self.export("--csv", out, "--scope", "filter:last week")
         with open(out, "rb") as f:
             self.assertEqual(len(f.read().split(b"\r\n")), 3)  # header, the one match, end
+
+    def read_csv(self, path):
+        with open(path, newline="", encoding="latin-1") as f:
+            return list(csv.reader(f))
+
+    def test_csv_for_spreadsheets_reads_back_cell_for_cell_with_prices(self):
+        out = os.path.join(self.tmp.name, "sheet.csv")
+        proc = self.export("--csv", out, "--set", "CsvForSpreadsheets=1", "--set", "IncludePriceInCSV=1")
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        rows = self.read_csv(out)
+        self.assertEqual(rows[0], ["Date", "Title", "City", "Section", "URI", "FullText", "Price"])
+        self.assertEqual(len(rows) - 1, len(self.printed))
+        self.assertEqual(rows[1][:6], ["2026-11-28", 'Kept from last week "A"', "Seattle", "bicycles",
+                                       "http://seattle.craigslist.org/bik/1.html", "old text"])
+        self.assertEqual(rows[2], ["2026-11-27", "Brass lamp, C:\\desk &#36;1,250", "Boston", "bicycles",
+                                   "http://boston.craigslist.org/bik/2.html", 'two\r\nlines, "quoted"', "1250"])
+        # Every cell as the search printed it; the price is the title's first
+        # dollar amount, else the description's.
+        money = re.compile(r"\$ ?(\d{1,3}(?:,\d{3})+|\d+)")
+        priced = 0
+        for row, line in zip(rows[1:], self.printed):
+            fields = [f.replace("\\r", "\r").replace("\\n", "\n").replace("\\\\", "\\")
+                      for f in line.split("\t")]
+            self.assertEqual(len(row), 7)
+            self.assertEqual([row[0], row[1], row[4]], [fields[0], fields[1], fields[4]])
+            found = money.search(html.unescape(row[1])) or money.search(html.unescape(row[5]))
+            self.assertEqual(row[6], found.group(1).replace(",", "") if found else "", row[1])
+            priced += row[6] != ""
+        self.assertGreater(priced, 3)
+
+        # The range leaves out ads without a price.
+        ranged = os.path.join(self.tmp.name, "ranged.csv")
+        proc = self.export("--csv", ranged, "--price-from", "45", "--price-to", "1,250",
+                           "--set", "CsvForSpreadsheets=1", "--set", "IncludePriceInCSV=1")
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        wanted = [r for r in rows[1:] if r[6] and 45 <= int(r[6]) <= 1250]
+        self.assertEqual(self.read_csv(ranged)[1:], wanted)
+        self.assertIn(rows[2], wanted)
+        proc = self.export("--csv", ranged, "--price-from", "cheap")
+        self.assertEqual(proc.returncode, 2)
 
     def test_html_page_and_errors(self):
         out = os.path.join(self.tmp.name, "page.html")

@@ -5,7 +5,9 @@
 #include "catalogs/catalog_files.h"
 #include "catalogs/catalog_harvest.h"
 #include "catalogs/harvest_steps.h"
+#include "core/character_references.h"
 #include "core/csv_fields.h"
+#include "core/price.h"
 #include "core/settings.h"
 #include "harvest/ad_text.h"
 #include "harvest/query_site.h"
@@ -43,6 +45,10 @@ void FuzzSearchScanners(const std::uint8_t* data, std::size_t size) {
   static const char* const kHosts[] = {"a.craigslist.org", "t.kijiji.ca", "la.kijiji.com", "p.backpage.com",
                                        "la.daype.com", "www.example.org"};
   ExtractAdText(kHosts[choice % 6], page);
+  // What the store and the list make of an ad's text.
+  for (std::size_t i = 0; i < out.Count(); ++i) (void)PriceOfAd(out.titles[i], out.descriptions[i]);
+  (void)ReadPrice(page);
+  (void)DecodeCharacterReferences(page);
 }
 
 void FuzzFileReaders(const std::uint8_t* data, std::size_t size) {

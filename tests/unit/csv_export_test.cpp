@@ -6,6 +6,7 @@
 #include "catalogs/state_codes.h"
 #include "commands/output_commands.h"
 #include "output/csv_export.h"
+#include "output/html_output.h"
 #include "support/output_fixture.h"
 
 using namespace vemtrix;
@@ -272,4 +273,66 @@ TEST_F(CsvCommand, QuickFilterButtonWritesMatchesAndOpensTheFile) {
   EXPECT_FALSE(QuickFilterCsvCommand("blue", settings));
   EXPECT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Opened().size(), 1u);
+}
+
+TEST_F(CsvExport, SpreadsheetQuotingAndThePriceColumn) {
+  AddRow("Say \"hi\" C:\\bikes, $45\r\nline", "http://toronto.craigslist.ca/bik/1.html", true, "<!--RSS-->fast");
+  AddRow("Free bike", "http://toronto.craigslist.ca/bik/2.html");
+  const std::string atDefaults = CsvFileText(OutputScope::All, settings);
+
+  // Every cell in quotes, a quote doubled, the rest as it stands.
+  settings.CsvForSpreadsheets = 1;
+  settings.IncludePriceInCSV = 1;
+  EXPECT_EQ(CsvFileText(OutputScope::All, settings),
+            "\"Date\",\"Title\",\"City\",\"Section\",\"URI\",\"FullText\",\"Price\"\r\n"
+            "\"2026-03-01\",\"Say \"\"hi\"\" C:\\bikes, $45\r\nline\",\"Toronto\",\"bikes\","
+            "\"http://toronto.craigslist.ca/bik/1.html\",\"<!--RSS-->fast\",\"45\"\r\n"
+            "\"2026-03-01\",\"Free bike\",\"Toronto\",\"bikes\",\"http://toronto.craigslist.ca/bik/2.html\",\"\",\"\"\r\n");
+
+  // The price alone keeps the backslash escapes; the last cell is the price.
+  settings.CsvForSpreadsheets = 0;
+  std::string csv = CsvFileText(OutputScope::All, settings);
+  EXPECT_NE(csv.find("\"Say \\\"hi\\\" C:\\\\bikes, $45\\nline\""), std::string::npos);
+  EXPECT_NE(csv.find("\"<!--RSS-->fast\",\"45\"\r\n"), std::string::npos);
+  settings.IncludePriceInCSV = 0;
+  EXPECT_EQ(CsvFileText(OutputScope::All, settings), atDefaults);
+}
+
+TEST_F(CsvExport, PriceRangeNarrowsTheQuickFilterItsCountAndItsOutputs) {
+  AddRow("Road bike $450", "http://a.craigslist.org/1");
+  AddRow("Kids bike", "http://a.craigslist.org/2", false, "<!--RSS-->Small frame, 80 $ firm");
+  AddRow("Bike rack", "http://a.craigslist.org/3");
+  AddRow("Tandem bike &#x0024;1,200", "http://a.craigslist.org/4");
+  AddRow("Sofa $100", "http://a.craigslist.org/5");
+  using Titles = std::vector<std::string>;
+  auto listed = [](const std::string& filter, const PriceRange& prices) {
+    Titles titles;
+    for (const QuickFilterListRow& row : RefillQuickFilterList(filter, prices)) titles.push_back(row.title);
+    return titles;
+  };
+
+  // The list shows decoded titles; a bound leaves out ads without a price.
+  EXPECT_EQ(listed("bike", PriceRangeFromBoxes("", "")),
+            (Titles{"Road bike $450", "Kids bike", "Bike rack", "Tandem bike $1,200"}));
+  EXPECT_EQ(listed("bike", PriceRangeFromBoxes("80", "450")), (Titles{"Road bike $450", "Kids bike"}));
+  EXPECT_EQ(listed("bike", PriceRangeFromBoxes("81", "")), (Titles{"Road bike $450", "Tandem bike $1,200"}));
+  EXPECT_EQ(listed("", PriceRangeFromBoxes("", "100")), (Titles{"Kids bike", "Sofa $100"}));
+  EXPECT_EQ(listed("bike", PriceRangeFromBoxes("500", "100")), Titles{});
+  // A box without a number is no bound.
+  EXPECT_EQ(listed("rack", PriceRangeFromBoxes("abc", "")), Titles{"Bike rack"});
+
+  // The outputs take the same records; the CSV keeps the title as stored.
+  settings.IncludePriceInCSV = 1;
+  const PriceRange range = PriceRangeFromBoxes("100", "");
+  EXPECT_EQ(TitlesIn(CsvFileText({OutputScope::QuickFilter, "bike", range}, settings)),
+            (Titles{"Road bike $450", "Tandem bike &#x0024;1,200"}));
+  settings.HTMLheader = "**ITEM**";
+  settings.HTMLitem = "**COUNTER**:**ITEMPRICE**;";
+  EXPECT_EQ(HtmlPageText({OutputScope::QuickFilter, "", range}, settings), "1:450;4:1200;5:100;");
+  EXPECT_EQ(HtmlPageText(OutputScope::All, settings), "1:450;2:80;3:;4:1200;5:100;");
+
+  std::string path = FreshPath("range.csv");
+  ui.AnswerNextFileDialogWith(path);
+  ASSERT_TRUE(QuickFilterCsvCommand("BIKE", range, settings));
+  EXPECT_EQ(ui.Messages().back().text, "CSV file saved to '" + path + "' with 2 records.");
 }

@@ -162,3 +162,71 @@ TEST_F(ResultSortTest, DuplicatesAndDeepScanRowsAreStillFoundAfterASort) {
   ASSERT_EQ(store.Field(1, kFieldTitle), "a");
   EXPECT_EQ(store.TakeRowForDeepScan(false).row, 1);
 }
+
+TEST_F(ResultSortTest, ClickingAColumnAgainReversesItAndTheArrowSaysWhichWay) {
+  Load("2026-11-03", "Sofa $300");
+  Load("2026-12-01", "Free couch");
+  Load("2025-01-05", "Chair 45 $", "Toronto", "");
+  Load("2026-11-03", "Table", "Toronto", "<!--RSS-->Solid oak, asking $1,200.");
+  Load("2026-10-10", "Lamp &#36;45");
+  store.SetSelected(2, 1);  // the free couch
+
+  ListSort shown;
+  auto click = [&](int column) {
+    shown = ListSortAfterClick(shown, column);
+    SortResults(store, SortForListSort(shown));
+  };
+  auto prices = [&] {
+    std::vector<std::int32_t> values;
+    for (std::int32_t row = 1; row <= store.Count(); ++row) values.push_back(store.Price(row));
+    return values;
+  };
+
+  // Price: lowest first, equal prices in their old order, none last...
+  click(kColumnPrice);
+  EXPECT_EQ(prices(), (std::vector<std::int32_t>{45, 45, 300, 1200, kNoPrice}));
+  EXPECT_EQ(Column(kFieldTitle)[0], "Chair 45 $");
+  EXPECT_EQ(ArrowForColumn(shown, kColumnPrice), HeaderArrow::Up);
+  EXPECT_EQ(ArrowForColumn(shown, kColumnTitle), HeaderArrow::None);
+  EXPECT_EQ(store.selected(5), 1);  // the selection moved with its row
+  // ... and highest first, still none last; the two at 45 keep their order.
+  click(kColumnPrice);
+  EXPECT_EQ(prices(), (std::vector<std::int32_t>{1200, 300, 45, 45, kNoPrice}));
+  EXPECT_EQ(Column(kFieldTitle)[2], "Chair 45 $");
+  EXPECT_EQ(ArrowForColumn(shown, kColumnPrice), HeaderArrow::Down);
+  EXPECT_EQ(ui.Rebuilds(), 2);
+
+  // Date: newest first, then oldest first; a third click goes back.
+  click(kColumnDate);
+  EXPECT_EQ(Column(kFieldDate)[0], "2026-12-01");
+  EXPECT_EQ(ArrowForColumn(shown, kColumnDate), HeaderArrow::Down);
+  click(kColumnDate);
+  EXPECT_EQ(Column(kFieldDate),
+            (std::vector<std::string>{"2025-01-05", "2026-10-10", "2026-11-03", "2026-11-03", "2026-12-01"}));
+  EXPECT_EQ(ArrowForColumn(shown, kColumnDate), HeaderArrow::Up);
+  click(kColumnDate);
+  EXPECT_EQ(Column(kFieldDate)[0], "2026-12-01");
+
+  // Title: A to Z, then Z to A; a click on "Full Text" changes nothing.
+  click(kColumnTitle);
+  EXPECT_EQ(Column(kFieldTitle)[0], "Chair 45 $");
+  click(kColumnTitle);
+  EXPECT_EQ(Column(kFieldTitle)[0], "Table");
+  EXPECT_EQ(ArrowForColumn(shown, kColumnTitle), HeaderArrow::Down);
+  click(kColumnFullText);
+  EXPECT_EQ(shown.column, kColumnTitle);
+  EXPECT_EQ(Column(kFieldTitle)[0], "Table");
+  // Another column starts in its own first order.
+  click(kColumnCity);
+  EXPECT_EQ(ArrowForColumn(shown, kColumnCity), HeaderArrow::Up);
+
+  // The list shows the price and the decoded title.
+  std::int32_t lamp = 0;
+  for (std::int32_t row = 1; row <= store.Count(); ++row) {
+    if (store.Field(row, kFieldTitle) == "Lamp &#36;45") lamp = row;
+  }
+  EXPECT_EQ(ResultCellText(store, lamp, kColumnTitle), "Lamp $45");
+  EXPECT_EQ(ResultCellText(store, lamp, kColumnPrice), "45");
+  EXPECT_EQ(PriceColumnText(1200), "1,200");
+  EXPECT_EQ(PriceColumnText(kNoPrice), "");
+}

@@ -264,3 +264,21 @@ TEST(TimeHelpers, ProgramTimeAcrossSeveralMidnights) {
   FixedClock clock({2027, 1, 1, 1, 0, 0, 0});  // two days later, 01:00
   EXPECT_EQ(ProgramTimeNow(s), 1000 + 26 * 3600);
 }
+
+TEST(SettingsFile, CsvOptionsAreWrittenOnlyWhenOn) {
+  Settings s = DefaultSettings();
+  s.CsvForSpreadsheets = 1;
+  s.IncludePriceInCSV = 1;
+  const std::string written = FormatSettingsText(s, Window(398, 365, 800, 700, 1920, 1080), 0);
+  EXPECT_EQ(written, DefaultFile() + "CsvForSpreadsheets: 1\r\nIncludePriceInCSV: 1\r\n");
+  Settings back = ParseSettingsText(written);
+  EXPECT_EQ(back.CsvForSpreadsheets, 1);
+  EXPECT_EQ(back.IncludePriceInCSV, 1);
+  // Turned off again, the file is the one of the defaults.
+  back.CsvForSpreadsheets = 0;
+  back.IncludePriceInCSV = 0;
+  EXPECT_EQ(FormatSettingsText(back, Window(398, 365, 800, 700, 1920, 1080), 0), DefaultFile());
+  EXPECT_EQ(ParseSettingsText("csvforspreadsheets: 1\r\n").CsvForSpreadsheets, 1);
+  EXPECT_TRUE(IsSettingsKey("IncludePriceInCSV"));
+  EXPECT_TRUE(IsSettingsKey("csvforspreadsheets"));
+}

@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "catalogs/catalog_files.h"
+#include "core/price.h"
 #include "core/result_store.h"
 #include "core/settings.h"
 #include "output/csv_export.h"
@@ -13,7 +14,7 @@ namespace vemtrix::cli {
 
 int RunExport(const Arguments& args) {
   int status = 0;
-  if (!CheckOptions(args, {"vem", "csv", "html", "scope", "set", "catalogs"}, {"vem"}, status)) return status;
+  if (!CheckOptions(args, {"vem", "csv", "html", "scope", "price-from", "price-to", "set", "catalogs"}, {"vem"}, status)) return status;
   const bool csv = args.options.count("csv") != 0;
   if (csv == (args.options.count("html") != 0)) return Usage("export needs one of --csv OUT and --html OUT");
 
@@ -25,6 +26,12 @@ int RunExport(const Arguments& args) {
     records = {OutputScope::QuickFilter, scopeText.substr(7)};
   } else if (scopeText != "all") {
     return Usage("--scope is all, new or filter:TEXT");
+  }
+  // The quick filter's price boxes: a bound narrows any scope, and ads
+  // without a price are then left out.
+  if (!ParsePriceBound(Option(args, "price-from", ""), records.prices.from) ||
+      !ParsePriceBound(Option(args, "price-to", ""), records.prices.to)) {
+    return Usage("--price-from and --price-to take a whole number");
   }
 
   // The settings (the template among them) come from the file beside the

@@ -38,7 +38,8 @@ const Command kCommands[] = {
      "    either form also: [--new-only] [--repeat MINUTES [--runs N]]"},
     {"deep", RunDeep, "deep --link URL [--connect-to ADDR:PORT[,TLSPORT]] [--no-retry-wait] [--time-cap SECONDS]"},
     {"export", RunExport,
-     "export --vem FILE --csv OUT | --html OUT [--scope all|new|filter:TEXT] [--set KEY=VALUE]... [--catalogs DIR]"},
+     "export --vem FILE --csv OUT | --html OUT [--scope all|new|filter:TEXT] [--price-from N] [--price-to N] "
+     "[--set KEY=VALUE]... [--catalogs DIR]"},
     {"catalogs", RunCatalogs, "catalogs --dir DIR"},
     {"harvest-catalogs", RunHarvestCatalogs, "harvest-catalogs --dir DIR [--connect-to ADDR:PORT[,TLSPORT]] [--no-retry-wait]"},
 };

@@ -1,6 +1,9 @@
 #include "ui/logic/result_order.h"
 
+#include "core/character_references.h"
+#include "core/frontend.h"
 #include "core/result_store.h"
+#include "ui/logic/window_text.h"
 
 namespace vemtrix {
 
@@ -31,11 +34,58 @@ std::size_t ResultOrder::MemoryBytes() const { return (top_.capacity() + rest_.c
 
 ColumnSort SortForColumn(int column) {
   switch (column) {
-    case 0: return ColumnSort{true, kFieldDate, true, false};
-    case 1: return ColumnSort{true, kFieldTitle, false, true};
-    case 2: return ColumnSort{true, kFieldCity, false, true};
-    case 3: return ColumnSort{true, kFieldSection, false, true};
+    case kColumnDate: return ColumnSort{true, kFieldDate, true, false};
+    case kColumnTitle: return ColumnSort{true, kFieldTitle, false, true};
+    case kColumnCity: return ColumnSort{true, kFieldCity, false, true};
+    case kColumnSection: return ColumnSort{true, kFieldSection, false, true};
+    case kColumnPrice: return ColumnSort{true, 0, false, false, true};
     default: return ColumnSort{};
+  }
+}
+
+ColumnSort Reversed(ColumnSort sort) {
+  sort.descending = !sort.descending;
+  return sort;
+}
+
+void SortResults(ResultStore& store, const ColumnSort& sort) {
+  if (!sort.sorts) return;
+  if (sort.byPrice) {
+    store.SortByPrice(sort.descending);
+  } else {
+    store.SortByColumn(sort.field, sort.descending, sort.ignoreCase);
+  }
+}
+
+ListSort ListSortAfterClick(const ListSort& shown, int column) {
+  if (!SortForColumn(column).sorts) return shown;
+  if (shown.column == column) return ListSort{column, !shown.reversed};
+  return ListSort{column, false};
+}
+
+ColumnSort SortForListSort(const ListSort& order) {
+  ColumnSort sort = SortForColumn(order.column);
+  return order.reversed ? Reversed(sort) : sort;
+}
+
+HeaderArrow ArrowForColumn(const ListSort& shown, int column) {
+  if (shown.column != column) return HeaderArrow::None;
+  ColumnSort sort = SortForListSort(shown);
+  if (!sort.sorts) return HeaderArrow::None;
+  return sort.descending ? HeaderArrow::Down : HeaderArrow::Up;
+}
+
+std::string PriceColumnText(std::int32_t price) { return price == kNoPrice ? std::string() : FormatCount(price); }
+
+std::string ResultCellText(const ResultStore& store, std::int32_t row, int column) {
+  switch (column) {
+    case kColumnDate: return store.Field(row, kFieldDate);
+    case kColumnTitle: return DecodeCharacterReferences(store.Field(row, kFieldTitle));
+    case kColumnCity: return store.Field(row, kFieldCity);
+    case kColumnSection: return store.Field(row, kFieldSection);
+    case kColumnFullText: return FullTextColumn(store.Field(row, kFieldFullText));
+    case kColumnPrice: return PriceColumnText(store.Price(row));
+    default: return std::string();
   }
 }
 
