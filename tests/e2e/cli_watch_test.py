@@ -107,14 +107,15 @@ class CliWatch(search.SimulatedSitesCase):
     def test_repeat_saves_and_prints_each_runs_new_ads_and_gives_the_last_runs_status(self):
         # Boston fails the first run (two jobs, five attempts each) and answers the second.
         self.control("/__sim/fault?mode=500&match=boston&count=10")
-        env = dict(os.environ, VEMTRIX_CLI_MINUTE_MS="1500")
+        env = dict(os.environ, VEMTRIX_CLI_MINUTE_MS="2500")
         proc, err = self.start(self.args("--repeat", "1", "--runs", "2"), env)
         first = re.fullmatch(r"Search complete: (\d+) results, (\d+) new; 2 of %d searches failed\n" % JOBS,
                              err.first_summary())
         self.assertIsNotNone(first)
         self.assertEqual(first.group(1), first.group(2))  # a first run finds only new ads
         self.control("/__sim/publish?match=toronto")  # during the wait
-        out, _ = proc.communicate(timeout=120)
+        out = proc.stdout.read()  # standard error is the reader thread's alone
+        proc.wait(timeout=120)
         err = err.lines()
         self.assertEqual(proc.returncode, 0, "".join(err))  # the last run lost nothing
 
@@ -136,7 +137,8 @@ class CliWatch(search.SimulatedSitesCase):
         proc, err = self.start(self.args("--repeat", "1440"))
         err.first_summary()
         proc.send_signal(signal.SIGINT)
-        out, _ = proc.communicate(timeout=30)
+        out = proc.stdout.read()
+        proc.wait(timeout=30)
         self.assertEqual(proc.returncode, 0)
         self.assertEqual(len(self.saved_links()), out.count(b"\n"))
         self.assertGreater(len(self.saved_links()), 0)
