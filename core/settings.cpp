@@ -77,6 +77,7 @@ void ApplySetting(Settings& s, const std::string& key, const std::string& value)
   else if (key == "repeatsearch") s.RepeatSearch = LeadingNumber(value) != 0 ? 1 : 0;
   else if (key == "repeatminutes") s.RepeatMinutes = Clamp(LeadingNumber(value), kMinRepeatMinutes, kMaxRepeatMinutes);
   else if (key == "notifynewads") s.NotifyNewAds = LeadingNumber(value) != 0 ? 1 : 0;
+  else if (key == "resultcolumns") s.ResultColumns = value;
 }
 
 }  // namespace
@@ -186,6 +187,7 @@ std::string FormatSettingsText(const Settings& s, const WindowSizeAtSave& window
   if (s.NotifyNewAds != defaults.NotifyNewAds) number("NotifyNewAds", s.NotifyNewAds);
   if (s.CsvForSpreadsheets != defaults.CsvForSpreadsheets) number("CsvForSpreadsheets", s.CsvForSpreadsheets);
   if (s.IncludePriceInCSV != defaults.IncludePriceInCSV) number("IncludePriceInCSV", s.IncludePriceInCSV);
+  if (!s.ResultColumns.empty()) line("ResultColumns", s.ResultColumns);
   return out;
 }
 
@@ -199,6 +201,7 @@ bool IsSettingsKey(const std::string& key) {
     all.NotifyNewAds = 0;
     all.CsvForSpreadsheets = 1;
     all.IncludePriceInCSV = 1;
+    all.ResultColumns = "0:1";
     std::string text = "\n" + ToLower(FormatSettingsText(all, WindowSizeAtSave(), 0));
     return ReplaceAll(text, "\r\n", "\n");
   }();

@@ -86,6 +86,10 @@ struct Settings {
   // Written to the file only when on.
   std::int32_t CsvForSpreadsheets = 0;
   std::int32_t IncludePriceInCSV = 0;
+  // The results list's columns as the user arranged them: each column's
+  // sub-item and width in pixels, in the order shown ("0:66,1:200,...");
+  // empty for the list as it comes.
+  std::string ResultColumns;
 
   // Not stored in the file: set once at start-up.
   std::int64_t ProgramStartTime = 0;  // seconds since local midnight

@@ -26,14 +26,20 @@ std::atomic<unsigned> generation{0};  // the latest refill asked for
 
 void ShowMatches(HWND dialog, std::vector<QuickFilterListRow> matches);
 
+// The price range the "Price from" and "to" boxes give (a blank box: no bound).
+PriceRange PricesOf(HWND dialog) {
+  return PriceRangeFromBoxes(GetItemText(dialog, kIdQuickPriceFrom), GetItemText(dialog, kIdQuickPriceTo));
+}
+
 // Finds the matches of the field's text away from the window's thread; a
 // result that a newer refill has overtaken is dropped.
 void StartRefill(HWND dialog) {
   unsigned mine = ++generation;
   std::string filter = GetItemText(dialog, kIdQuickFilterBox);
-  platform::StartDetachedThread([dialog, mine, filter] {
+  PriceRange prices = PricesOf(dialog);
+  platform::StartDetachedThread([dialog, mine, filter, prices] {
     auto matches = std::make_shared<std::vector<QuickFilterListRow>>(
-        RefillQuickFilterList(filter, [mine] { return mine == generation.load(); }));
+        RefillQuickFilterList(filter, prices, [mine] { return mine == generation.load(); }));
     if (mine != generation.load()) return;
     PostTask(dialog, [dialog, mine, matches] {
       if (mine == generation.load()) ShowMatches(dialog, std::move(*matches));
@@ -107,6 +113,8 @@ INT_PTR CALLBACK QuickFilterProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case kIdQuickFilterBox:
+        case kIdQuickPriceFrom:
+        case kIdQuickPriceTo:
           if (HIWORD(wParam) == EN_CHANGE) SetTimer(dialog, kTimerQuickRefill, kRefillDelayMs, nullptr);
           return TRUE;
         case kIdQuickMatches:
@@ -117,10 +125,10 @@ INT_PTR CALLBACK QuickFilterProc(HWND dialog, UINT message, WPARAM wParam, LPARA
           }
           return TRUE;
         case kIdQuickCsv:
-          QuickFilterCsvCommand(GetItemText(dialog, kIdQuickFilterBox), AppSettings());
+          QuickFilterCsvCommand(GetItemText(dialog, kIdQuickFilterBox), PricesOf(dialog), AppSettings());
           return TRUE;
         case kIdQuickHtml:
-          QuickFilterHtmlCommand(GetItemText(dialog, kIdQuickFilterBox), AppSettings());
+          QuickFilterHtmlCommand(GetItemText(dialog, kIdQuickFilterBox), PricesOf(dialog), AppSettings());
           return TRUE;
         case kIdQuickClose:
         case IDCANCEL:
@@ -141,7 +149,11 @@ void ShowQuickFilter() {
                   0, 441, 237};
   std::vector<ControlSpec> table = {
       {kIdQuickFilterLabel, "STATIC", "Quick filter:", SS_RIGHT, 2, 8, 50, 10},
-      {kIdQuickFilterBox, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 55, 5, 290, 15},
+      {kIdQuickFilterBox, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 55, 5, 170, 15},
+      {kIdQuickPriceFromLabel, "STATIC", "Price from", SS_RIGHT, 228, 8, 40, 10},
+      {kIdQuickPriceFrom, "EDIT", "", ES_AUTOHSCROLL | ES_NUMBER | WS_BORDER | WS_TABSTOP, 271, 5, 32, 15},
+      {kIdQuickPriceToLabel, "STATIC", "to", SS_CENTER, 303, 8, 10, 10},
+      {kIdQuickPriceTo, "EDIT", "", ES_AUTOHSCROLL | ES_NUMBER | WS_BORDER | WS_TABSTOP, 313, 5, 32, 15},
       {kIdQuickMatchCount, "EDIT", "0", ES_READONLY | ES_RIGHT, 355, 5, 45, 15, WS_EX_CLIENTEDGE},
       {kIdQuickResultsLabel, "STATIC", "results.", SS_LEFT, 405, 7, 25, 8},
       {kIdQuickMatches, "LISTBOX", "",

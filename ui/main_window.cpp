@@ -452,6 +452,7 @@ SIZE WindowSizeDlu() {
 
 void SaveWindowSettings() {
   MainWindowState& state = Main();
+  RememberResultColumns();
   WindowSizeAtSave size;
   if (state.window != nullptr) {
     RECT rect{};

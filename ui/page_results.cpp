@@ -15,6 +15,7 @@
 #include "catalogs/search_plan.h"
 #include "commands/command_checks.h"
 #include "commands/search_commands.h"
+#include "ui/logic/main_layout.h"
 #include "ui/logic/window_text.h"
 #include "ui/boxes_and_shell.h"
 #include "ui/win32_frontend.h"
@@ -41,18 +42,6 @@ void SetGoCaptions(const char* caption) {
   SetControlText(kIdGo2, caption);
 }
 
-// The display text of column (0..4) of a store row.
-std::string CellText(std::int32_t row, int column) {
-  switch (column) {
-    case 0: return Results().Field(row, kFieldDate);
-    case 1: return Results().Field(row, kFieldTitle);
-    case 2: return Results().Field(row, kFieldCity);
-    case 3: return Results().Field(row, kFieldSection);
-    case 4: return FullTextColumn(Results().Field(row, kFieldFullText));
-    default: return std::string();
-  }
-}
-
 void CopyText(const std::string& text, char* out, int room) {
   std::size_t length = std::min(text.size(), static_cast<std::size_t>(room - 1));
   text.copy(out, length);
@@ -71,8 +60,38 @@ void FillCell(Item& item) {
   const ResultOrder& order = Main().order;
   if ((item.mask & LVIF_TEXT) == 0 || item.cchTextMax <= 0) return;
   if (item.iItem < 0 || item.iItem >= order.Size()) return;
-  CopyText(CellText(order.RowAt(item.iItem), item.iSubItem), item.pszText, item.cchTextMax);
+  CopyText(ResultCellText(Results(), order.RowAt(item.iItem), item.iSubItem), item.pszText, item.cchTextMax);
 }
+
+// The header's arrows say which column the list is sorted by, and which way.
+void ShowSortArrows(const ListSort& shown) {
+  MainWindowState& state = Main();
+  state.sortShown = shown;
+  HWND header = ListView_GetHeader(state.list);
+  for (int column = 0; column < kResultColumnCount; ++column) {
+    HDITEMA item{};
+    item.mask = HDI_FORMAT;
+    if (!Header_GetItem(header, column, &item)) continue;
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+    switch (ArrowForColumn(shown, column)) {
+      case HeaderArrow::Up: item.fmt |= HDF_SORTUP; break;
+      case HeaderArrow::Down: item.fmt |= HDF_SORTDOWN; break;
+      case HeaderArrow::None: break;
+    }
+    Header_SetItem(header, column, &item);
+  }
+}
+
+// The columns: caption and width in dialog units (the title's width follows
+// the window).
+struct ColumnShape {
+  const char* caption;
+  int widthDlu;
+};
+constexpr ColumnShape kColumns[kResultColumnCount] = {
+    {"Date", 50}, {"Title", 146}, {"City", 55}, {"Section", 55}, {"Full Text", 45}, {"Price", kPriceColumnWidth}};
+
+int DefaultColumnWidthPx(int column) { return DluToPixels(Main().window, 0, 0, kColumns[column].widthDlu, 1).right; }
 
 // Rows new since the user last looked are drawn in bold.
 LRESULT DrawRow(NMLVCUSTOMDRAW* draw) {
@@ -109,18 +128,23 @@ void DeleteSelectedRows() {
   std::vector<std::int32_t> rows = SelectedStoreRows();
   if (rows.empty()) return;
   ListView_SetItemState(Main().list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  const ListSort kept = Main().sortShown;
   Results().DeleteRows(rows);  // the store asks for the list to be rebuilt
+  ShowSortArrows(kept);        // the rows left keep their order
 }
 
 void SortByColumn(int column) {
   if (Refused(CheckSort())) return;
   if (Results().Count() < 2) return;
-  ColumnSort sort = SortForColumn(column);
+  MainWindowState& state = Main();
+  const ListSort next = ListSortAfterClick(state.sortShown, column);
+  const ColumnSort sort = SortForListSort(next);
   if (!sort.sorts) return;
   HCURSOR before = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-  Results().SortByColumn(sort.field, sort.descending, sort.ignoreCase);
+  SortResults(Results(), sort);
   SetCursor(before);
   RebuildResultsList();
+  ShowSortArrows(next);
 }
 
 }  // namespace
@@ -142,28 +166,52 @@ std::vector<ControlSpec> ResultsPageTable() {
 void InitResultsList() {
   HWND list = Main().list;
   ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE |
-                                              LVS_EX_DOUBLEBUFFER);
-  struct Column {
-    const char* caption;
-    int width;
-  };
+                                              LVS_EX_DOUBLEBUFFER | LVS_EX_HEADERDRAGDROP);
   Main().listBoldFont = BoldCopyOf(reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
-  const Column columns[] = {{"Date", 50}, {"Title", 146}, {"City", 55}, {"Section", 55}, {"Full Text", 45}};
-  for (int i = 0; i < 5; ++i) {
-    RECT width = DluToPixels(Main().window, 0, 0, columns[i].width, 1);
+  for (int i = 0; i < kResultColumnCount; ++i) {
     LVCOLUMNA column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    column.pszText = const_cast<char*>(columns[i].caption);
-    column.cx = width.right;
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
+    column.fmt = i == kColumnPrice ? LVCFMT_RIGHT : LVCFMT_LEFT;
+    column.pszText = const_cast<char*>(kColumns[i].caption);
+    column.cx = DefaultColumnWidthPx(i);
     column.iSubItem = i;
     ListView_InsertColumn(list, i, &column);
   }
+  // The user's own arrangement, when one was kept: order and widths (the
+  // title's width follows the window).
+  std::vector<ColumnPlace> places = ParseResultColumns(AppSettings().ResultColumns);
+  if (places.empty()) return;
+  std::vector<int> order;
+  for (const ColumnPlace& place : places) {
+    order.push_back(place.column);
+    if (place.column != kColumnTitle) ListView_SetColumnWidth(list, place.column, place.widthPx);
+  }
+  ListView_SetColumnOrderArray(list, static_cast<int>(order.size()), order.data());
+}
+
+void RememberResultColumns() {
+  HWND list = Main().list;
+  if (list == nullptr) return;
+  std::vector<int> order(kResultColumnCount);
+  if (!ListView_GetColumnOrderArray(list, kResultColumnCount, order.data())) return;
+  bool asItCame = true;
+  std::vector<ColumnPlace> places;
+  for (int i = 0; i < kResultColumnCount; ++i) {
+    const int column = order[static_cast<std::size_t>(i)];
+    const int width = ListView_GetColumnWidth(list, column);
+    places.push_back({column, width});
+    if (column != i || (column != kColumnTitle && width != DefaultColumnWidthPx(column))) asItCame = false;
+  }
+  AppSettings().ResultColumns = asItCame ? std::string() : FormatResultColumns(places);
 }
 
 void RebuildResultsList() {
   MainWindowState& state = Main();
   state.order.ResetToStoreOrder(Results().Count());
   ForgetNewRows();
+  // A load, Clear or New shows the rows as they came; a sort or a deletion
+  // puts its arrow back itself.
+  ShowSortArrows(ListSort{});
   ListView_SetItemState(state.list, -1, 0, LVIS_SELECTED);
   ShowItemCount();
   InvalidateRect(state.list, nullptr, FALSE);
@@ -176,6 +224,7 @@ void ApplyAddedRows(const std::vector<std::int32_t>& rows) {
   for (std::int32_t row : rows)
     if (row >= 1 && row <= count) state.order.PushTop(row);
   if (state.order.Size() == before) return;
+  if (state.sortShown.column >= 0) ShowSortArrows(ListSort{});  // new rows on top: no longer sorted
   // Rows above the first visible one push the view down; keep the user's
   // place unless they are at the top.
   int top = ListView_GetTopIndex(state.list);

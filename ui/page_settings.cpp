@@ -65,8 +65,8 @@ const std::vector<SettingsCheck>& SettingsChecks() {
         {kIdRssDescription, "Attempt to harvest full text from RSS feeds", &Settings::RSSdescription, 180, 255, true},
         {kIdOverrideRss, "Re-download RSS pre-loaded descriptions when deep scanning", &Settings::OverrideRSS, 190,
          255, true},
-        {kIdIncludeSiteInCsv, "Include site in CSV output", &Settings::IncludeSiteInCSV, 200, 255, false},
-        {kIdIncludeStateInCsv, "Include state code in CSV output", &Settings::IncludeStateInCSV, 210, 255, false},
+        {kIdIncludeSiteInCsv, "Include site in CSV output", &Settings::IncludeSiteInCSV, 200, 150, false},
+        {kIdIncludeStateInCsv, "Include state code in CSV output", &Settings::IncludeStateInCSV, 210, 150, false},
         {kIdAllowMultipleInstances, "Allow multiple instances of the software to run at once",
          &Settings::AllowMultipleInstances, 220, 255, false},
         {kIdConfirmSpawn, "Confirm before viewing ad in web browser", &Settings::ConfirmSpawn, 230, 255, false},
@@ -79,6 +79,10 @@ const std::vector<SettingsCheck>& SettingsChecks() {
         // Watching a search, right of the number fields.
         {kIdRepeatSearch, "Repeat the search every", &Settings::RepeatSearch, 85, 102, false, 200},
         {kIdNotifyNewAds, "Announce new ads when out of sight", &Settings::NotifyNewAds, 100, 150, false, 200},
+        // Beside the other CSV check boxes.
+        {kIdIncludePriceInCsv, "Include price in CSV output", &Settings::IncludePriceInCSV, 200, 150, false, 160},
+        {kIdCsvForSpreadsheets, "Write CSV for spreadsheets (standard quoting)", &Settings::CsvForSpreadsheets, 210,
+         190, false, 160},
     };
   }();
   return checks;

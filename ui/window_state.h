@@ -50,6 +50,7 @@ struct MainWindowState {
   bool trayIconShown = false;
   HFONT listBoldFont = nullptr;
   Balloon lastBalloon;           // what the notification last announced
+  ListSort sortShown;            // the column the list is sorted by, and which way
 };
 
 MainWindowState& Main();
@@ -93,6 +94,8 @@ std::vector<ControlSpec> TemplatePageTable();
 
 // Results page
 void InitResultsList();
+// The columns' order and widths go to the settings (ResultColumns).
+void RememberResultColumns();
 void RebuildResultsList();
 void ApplyAddedRows(const std::vector<std::int32_t>& rows);
 void RefreshResultRow(std::int32_t row);

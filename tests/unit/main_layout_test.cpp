@@ -128,7 +128,7 @@ TEST(MainLayoutTest, ButtonRowsListAndTemplateFollowTheWindow) {
         {kIdItemLabel, {5, 119, 290, 10}},
         {kIdItemBox, {5, 129, 348, 93}},
         {kIdTemplateReset, {115, 227, 50, 15}}},
-       135},
+       100},
       {414,
        390,
        {{kIdHelpIcon, {374, 1, 24, 24}},
@@ -142,7 +142,7 @@ TEST(MainLayoutTest, ButtonRowsListAndTemplateFollowTheWindow) {
         {kIdApply, {57, 275, 50, 15}},
         {kIdHeaderBox, {5, 15, 374, 116}},
         {kIdItemBox, {5, 153, 374, 117}}},
-       161},
+       126},
       {801,
        601,
        {{kIdTab, {5, 30, 778, 521}},
@@ -154,7 +154,7 @@ TEST(MainLayoutTest, ButtonRowsListAndTemplateFollowTheWindow) {
         {kIdHeaderBox, {5, 15, 761, 222}},
         {kIdItemLabel, {5, 249, 290, 10}},
         {kIdItemBox, {5, 259, 761, 222}}},
-       548},
+       513},
   };
   for (const SizeCase& c : cases) {
     const std::string where = std::to_string(c.width) + "x" + std::to_string(c.height);

@@ -50,3 +50,12 @@ TEST(ResultOrderTest, AMillionTopInsertsStayCheapAndSmall) {
   EXPECT_EQ(order.RowAt(n + 999), 1000);
   EXPECT_LE(order.MemoryBytes(), static_cast<std::size_t>(16) * static_cast<std::size_t>(order.Size()));
 }
+
+TEST(ResultOrderTest, ColumnArrangementsReadBackAndDamagedOnesAreIgnored) {
+  const std::vector<ColumnPlace> places = {{5, 60}, {0, 70}, {1, 300}, {2, 80}, {3, 80}, {4, 66}};
+  EXPECT_EQ(FormatResultColumns(places), "5:60,0:70,1:300,2:80,3:80,4:66");
+  EXPECT_EQ(ParseResultColumns(FormatResultColumns(places)), places);
+  for (const char* damaged : {"", "0:1", "0:1,1:1,2:1,3:1,4:1,4:1", "0:1,1:1,2:1,3:1,4:1,6:1",
+                              "0:1,1:1,2:1,3:1,4:1,5:x", "0:1,1:1,2:1,3:1,4:1,5:99999", "0:1,1:1,2:1,3:1,4:1,5:"})
+    EXPECT_TRUE(ParseResultColumns(damaged).empty()) << damaged;
+}

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "support/fake_sites.h"
+#include "ui/logic/result_order.h"
 #include "win/window_fixture.h"
 
 namespace vemtrix::uitest {
@@ -382,6 +383,64 @@ TEST_F(MainWindowTest, GoShowsWhatIsMissingAndTheTemplatePageSavesRevertsAndRese
   EXPECT_EQ(headerAfterRevert, "<html>**ITEM**</html>");
   EXPECT_EQ(resetQuestion, "Do you want to discard your current HTML template and replace it with the default?");
   EXPECT_TRUE(headerIsDefault);
+}
+
+}  // namespace
+}  // namespace vemtrix::uitest
+
+namespace vemtrix::uitest {
+namespace {
+
+int HeaderFormat(HWND window, int column) {
+  HDITEMA item{};
+  item.mask = HDI_FORMAT;
+  Header_GetItem(ListView_GetHeader(Find(window, kIdList)), column, &item);
+  return item.fmt;
+}
+
+std::vector<std::string> Titles(HWND window) {
+  std::vector<std::string> titles;
+  for (int i = 0; i < ListCount(window); ++i) titles.push_back(ListCell(window, i, kColumnTitle));
+  return titles;
+}
+
+TEST_F(MainWindowTest, AHeaderClickedTwiceSortsBothWaysAndItsArrowSaysWhich) {
+  std::vector<std::string> once, twice;
+  int arrowOnce = 0, arrowTwice = 0, priceFormat = 0, dateAfter = 0;
+  std::string priceCaption;
+  Run([&](HWND window) {
+    HWND header = ListView_GetHeader(Find(window, kIdList));
+    auto clickHeader = [&](int column) {
+      RECT rect{};
+      Header_GetItemRect(header, column, &rect);
+      ClickAt(header, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    };
+    clickHeader(kColumnTitle);
+    WaitUntil([&] { return ListCell(window, 0, kColumnTitle) == "Awesome tandem"; }, 5000);
+    once = Titles(window);
+    arrowOnce = HeaderFormat(window, kColumnTitle) & (HDF_SORTUP | HDF_SORTDOWN);
+    clickHeader(kColumnTitle);
+    WaitUntil([&] { return ListCell(window, 0, kColumnTitle) == "Cargo bike with box"; }, 5000);
+    twice = Titles(window);
+    arrowTwice = HeaderFormat(window, kColumnTitle) & (HDF_SORTUP | HDF_SORTDOWN);
+    dateAfter = HeaderFormat(window, kColumnDate) & (HDF_SORTUP | HDF_SORTDOWN);
+    char caption[32] = {};
+    HDITEMA item{};
+    item.mask = HDI_TEXT | HDI_FORMAT;
+    item.pszText = caption;
+    item.cchTextMax = sizeof caption;
+    Header_GetItem(header, kColumnPrice, &item);
+    priceCaption = caption;
+    priceFormat = item.fmt & HDF_JUSTIFYMASK;
+    SaveWindowPng(window, Artifact("page-results-sorted-down.png"));
+  });
+  EXPECT_EQ(once, (std::vector<std::string>{"Awesome tandem", "Blue road bike", "Cargo bike with box"}));
+  EXPECT_EQ(arrowOnce, HDF_SORTUP);
+  EXPECT_EQ(twice, (std::vector<std::string>{"Cargo bike with box", "Blue road bike", "Awesome tandem"}));
+  EXPECT_EQ(arrowTwice, HDF_SORTDOWN);
+  EXPECT_EQ(dateAfter, 0);
+  EXPECT_EQ(priceCaption, "Price");
+  EXPECT_EQ(priceFormat, HDF_RIGHT);
 }
 
 }  // namespace

@@ -74,6 +74,8 @@ enum ControlId : int {
   kIdRepeatMinutes = 1301,
   kIdRepeatMinutesLabel = 1302,
   kIdNotifyNewAds = 1303,
+  kIdIncludePriceInCsv = 1304,
+  kIdCsvForSpreadsheets = 1305,
 
   // "Diagnostics": the counters, the worker rows (slot i of a block is its
   // base + i), the block switches and Abort.
@@ -134,6 +136,10 @@ enum ControlId : int {
   kIdQuickMatchCount = 5006,
   kIdQuickFilterLabel = 5007,
   kIdQuickResultsLabel = 5008,
+  kIdQuickPriceFromLabel = 5009,
+  kIdQuickPriceFrom = 5010,
+  kIdQuickPriceToLabel = 5011,
+  kIdQuickPriceTo = 5012,
 
   // "New Search".
   kIdNewPrompt = 7001,

@@ -214,6 +214,18 @@ const HelpEntry kHelpTable[] = {
     {kIdApply, kIdApply,
      "Click this to apply/save the changes you've made to the settings (if you don't click this, the "
      "changes will be discarded)."},
+    {kIdRepeatSearch, kIdRepeatMinutes,
+     "Check this box to run the search again by itself, the given number of minutes after each search "
+     "ends, until you press Abort or clear the box."},
+    {kIdNotifyNewAds, kIdNotifyNewAds,
+     "Check this box to be told in the notification area when a search finds new ads while the window "
+     "is minimised or behind another."},
+    {kIdIncludePriceInCsv, kIdIncludePriceInCsv,
+     "Check this box to add a column with each ad's price (taken from its title or text) to the CSV "
+     "output."},
+    {kIdCsvForSpreadsheets, kIdCsvForSpreadsheets,
+     "Check this box to write CSV files the way spreadsheets read them: a double quote inside a cell "
+     "is written twice, and line breaks and backslashes are kept as they are."},
 };
 
 }  // namespace

@@ -28,7 +28,7 @@ DluSize ClampToMinimumSize(int width, int height) {
 
 bool BelowMinimumSize(int width, int height) { return width < kMinWindowWidth || height < kMinWindowHeight; }
 
-int ResultsTitleColumnWidth(int width) { return std::max(width - 253, 0); }
+int ResultsTitleColumnWidth(int width) { return std::max(width - 253 - kPriceColumnWidth, 0); }
 
 std::array<int, 3> StatusBarPartWidths(int pixelWidth, int runStatePx) {
   int first = pixelWidth * 7 / 16;

@@ -56,6 +56,8 @@ const DluRect* FindSlot(const std::vector<LayoutSlot>& layout, int id);
 
 // Width of the results list's "Title" column in dialog units.
 int ResultsTitleColumnWidth(int width);
+// The "Price" column's width in dialog units; the title gives it its room.
+inline constexpr int kPriceColumnWidth = 35;
 
 // The status bar's three part widths (7/16, 2/16, 7/16) for a bar of
 // pixelWidth pixels; the last part takes what the divisions leave over so

@@ -89,4 +89,39 @@ std::string ResultCellText(const ResultStore& store, std::int32_t row, int colum
   }
 }
 
+std::vector<ColumnPlace> ParseResultColumns(std::string_view text) {
+  std::vector<ColumnPlace> places;
+  std::vector<bool> seen(kResultColumnCount, false);
+  while (!text.empty()) {
+    const std::size_t comma = text.find(',');
+    const std::string_view item = text.substr(0, comma);
+    text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+    const std::size_t colon = item.find(':');
+    if (colon == std::string_view::npos || colon == 0 || colon + 1 >= item.size()) return {};
+    int numbers[2] = {0, 0};
+    const std::string_view parts[2] = {item.substr(0, colon), item.substr(colon + 1)};
+    for (int i = 0; i < 2; ++i) {
+      if (parts[i].size() > 4) return {};
+      for (char c : parts[i]) {
+        if (c < '0' || c > '9') return {};
+        numbers[i] = numbers[i] * 10 + (c - '0');
+      }
+    }
+    if (numbers[0] >= kResultColumnCount || seen[static_cast<std::size_t>(numbers[0])] || numbers[1] > 5000) return {};
+    seen[static_cast<std::size_t>(numbers[0])] = true;
+    places.push_back({numbers[0], numbers[1]});
+  }
+  if (places.size() != static_cast<std::size_t>(kResultColumnCount)) return {};
+  return places;
+}
+
+std::string FormatResultColumns(const std::vector<ColumnPlace>& places) {
+  std::string text;
+  for (const ColumnPlace& place : places) {
+    if (!text.empty()) text += ',';
+    text += std::to_string(place.column) + ":" + std::to_string(place.widthPx);
+  }
+  return text;
+}
+
 }  // namespace vemtrix

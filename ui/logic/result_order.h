@@ -11,6 +11,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace vemtrix {
@@ -101,6 +103,19 @@ HeaderArrow ArrowForColumn(const ListSort& shown, int column);
 // (FullTextColumn), the price with thousands separators ("1,200"; empty for
 // none). Empty outside the table.
 std::string ResultCellText(const ResultStore& store, std::int32_t row, int column);
+
+// The columns as the user arranged them (the ResultColumns setting): each
+// column's sub-item and width in pixels, in the order shown.
+struct ColumnPlace {
+  int column = 0;
+  int widthPx = 0;
+  bool operator==(const ColumnPlace&) const = default;
+};
+// "0:66,1:200,...": every column once, widths 0 to 5000. Anything else (an
+// empty text, a damaged one, a list of another number of columns) gives an
+// empty list: the list as it comes.
+std::vector<ColumnPlace> ParseResultColumns(std::string_view text);
+std::string FormatResultColumns(const std::vector<ColumnPlace>& places);
 std::string PriceColumnText(std::int32_t price);
 
 }  // namespace vemtrix
