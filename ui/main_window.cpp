@@ -167,6 +167,8 @@ int RunStateTextWidth() {
 void LoadSearchNamed(const std::string& name) {
   SetControlText(kIdName, name);
   CurrentSearch().name = name;
+  // A load that is refused puts back the current search: with the terms as typed.
+  CurrentSearch().terms = ControlText(kIdTerms);
   if (LoadSearch(false, AppSettings())) {
     ShowMarksInTrees();
   }
