@@ -298,7 +298,7 @@ TEST_F(SearchRunTest, TheRunsSummaryNamesEachGivenUpSearchAndItsReason) {
   RunSummary summary = ui.Summaries()[0];
   std::vector<std::string> lines;
   for (const FailedSearch& failed : summary.failed) lines.push_back(FailedSearchLine(failed));
-  EXPECT_EQ(lines, (std::vector<std::string>{
+  ASSERT_EQ(lines, (std::vector<std::string>{
                        "x in bicycles in Nowhere: no answer",
                        "x in bicycles in Broken: server error 500",
                        "x in bicycles in Half: page cut short",
