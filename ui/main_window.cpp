@@ -540,6 +540,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ACTIVATE:
       if (window == state.window) {
         ResultsPageInFront(LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0 && state.currentPage == kPageResults);
+        if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0) WindowInFront();
         if (LOWORD(wParam) == WA_INACTIVE) {
           state.focusBeforeDeactivate = GetFocus();
         } else if (state.focusBeforeDeactivate != nullptr && IsWindow(state.focusBeforeDeactivate)) {

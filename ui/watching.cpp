@@ -154,8 +154,9 @@ void ResultsPageInFront(bool inFront) {
     InvalidateRect(state.list, nullptr, FALSE);
   }
   state.resultsInFront = inFront;
-  if (inFront) RemoveTrayIcon();
 }
+
+void WindowInFront() { RemoveTrayIcon(); }
 
 void ForgetNewRows() { Main().seenRows = Results().Count(); }
 

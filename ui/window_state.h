@@ -165,6 +165,8 @@ void RepeatTimerTick();
 void ShowFailedSearches();
 // The results page came in front (true) or left it (false).
 void ResultsPageInFront(bool inFront);
+// The window is in front again: the notification icon goes.
+void WindowInFront();
 // The list was rebuilt (load, sort, delete, clear): no row is new any more.
 void ForgetNewRows();
 bool RowIsNew(std::int32_t storeRow);
