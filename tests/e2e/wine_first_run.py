@@ -9,7 +9,14 @@ the program. The Windows side is vemtrix_netns_tests (GoogleTest, driving the
 program from outside); afterwards the nine catalogs the first run wrote must
 equal the simulator's own account of them.
 
-Usage: wine_first_run.py NETNS_TESTS_EXE SITESIM VEMTRIX_EXE ARTIFACTS
+With --https-only every site and the maker have moved to https: the
+simulator also listens on port 443 with a certificate of the test's own CA
+and answers every plain request (but its control requests) with a 301 to
+https; the CA is trusted inside the test's mount namespace only (see
+wine_netns_search.py). The catalogs must still be the nine of the plain world
+and the update check must give the same answers.
+
+Usage: wine_first_run.py NETNS_TESTS_EXE SITESIM VEMTRIX_EXE ARTIFACTS [--https-only] [GTEST ARGS]
 Exit 77 (skipped) when this machine cannot make a network namespace.
 """
 import filecmp
@@ -65,37 +72,53 @@ def compare_catalogs(sim, folder):
         return failures
 
 
-def inside(tests, sim, program, artifacts):
+def inside(tests, sim, program, artifacts, https_only, gtest_args):
     subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
     hosts = tempfile.NamedTemporaryFile("w", delete=False)
     hosts.write("127.0.0.1 localhost " + " ".join(HOSTS) + "\n")
     hosts.close()
     subprocess.run(["mount", "--bind", hosts.name, "/etc/hosts"], check=True)
 
-    server = subprocess.Popen([sys.executable, sim, "--port", "80"], stdout=subprocess.PIPE)
+    os.makedirs(artifacts, exist_ok=True)
+    args = [sys.executable, sim, "--port", "80"]
+    tls = tempfile.TemporaryDirectory()
+    if https_only:
+        sys.path.insert(0, os.path.dirname(os.path.abspath(sim)))
+        import tls_ca
+        from wine_netns_search import trust_only_here
+        ca, cert, key = tls_ca.make_site_world(tls.name)
+        trust_only_here(tls.name, ca)
+        args += ["--tls-port", "443", "--tls-cert", cert, "--tls-key", key, "--https-only"]
+    server = subprocess.Popen(args, stdout=subprocess.PIPE)
     assert server.stdout.readline().decode().startswith("sitesim listening on 80")
+    if https_only:
+        assert server.stdout.readline().decode().startswith("sitesim listening for TLS on 443")
     try:
         with tempfile.TemporaryDirectory() as work:
             env = dict(os.environ, VEMTRIX_E2E_PROGRAM=windows_path(program), VEMTRIX_E2E_WORK=windows_path(work),
                        VEMTRIX_E2E_ARTIFACTS=windows_path(artifacts))
-            done = subprocess.run(["wine", tests] + sys.argv[5:], env=env, timeout=840)
+            done = subprocess.run(["wine", tests] + gtest_args, env=env, timeout=840)
             failures = [] if done.returncode == 0 else ["the Windows tests failed (status %d)" % done.returncode]
             if os.path.isdir(os.path.join(work, "firstrun")):
                 failures += compare_catalogs(sim, os.path.join(work, "firstrun"))
             for failure in failures:
                 print("FAIL: " + failure)
             if not failures:
-                print("ok: first run, failing download and update check by real host names")
+                print("ok: first run, failing download and update check by real host names%s"
+                      % (" over https" if https_only else ""))
             return 1 if failures else 0
     finally:
         server.terminate()
         server.wait(timeout=10)
+        server.stdout.close()
         os.unlink(hosts.name)
+        tls.cleanup()
         subprocess.run(["wineserver", "-k"], stderr=subprocess.DEVNULL)
         subprocess.run(["wineserver", "-w"], stderr=subprocess.DEVNULL)
 
 
 if __name__ == "__main__":
     if os.environ.get("VEMTRIX_IN_NETNS") == "1":
-        sys.exit(inside(*sys.argv[1:5]))
+        extra = sys.argv[5:]
+        sys.exit(inside(*sys.argv[1:5], "--https-only" in extra, [a for a in extra if a != "--https-only"]))
     sys.exit(outside())

@@ -14,6 +14,11 @@ plain request with a 301 to https. Wine's crypt32 takes its trusted roots from
 bind-mounted there, inside the test's own mount namespace only. The store
 must be the same.
 
+After the search, a handful of the links it found are read by the deep scan
+(`vemtrix-cli deep`): one an ad site, each text and date as the simulator's
+own extraction gives them. Over https every other link is given as
+"https://" and the rest reach https by the sites' redirect.
+
 Usage: wine_netns_search.py VEMTRIX_CLI_EXE SITESIM [--https-only]
 Exit 77 (skipped) when this machine cannot make a network namespace.
 """
@@ -92,6 +97,33 @@ def refuses_bad_certificates(exe, sim, folder):
     return 0
 
 
+def deep_scan_reads_the_same_texts(run, sim, rows, https_only):
+    """One found link of each host that has an ad text, read by `deep`."""
+    import json
+    from cli_deep_test import unescape
+    picked = {}
+    for row in rows:
+        host, _, path = row[4][len("http://"):].partition("/")
+        if host in picked or host not in HOSTS:
+            continue
+        want = json.loads(subprocess.run([sys.executable, sim, "--expect-ad", host, "/" + path],
+                                         stdout=subprocess.PIPE, check=True).stdout)
+        if want["text"]:
+            picked[host] = (row[4], want)
+    if len(picked) < 5:
+        print("FAIL: only %d hosts with ad texts among the results" % len(picked))
+        return 1
+    for i, (link, want) in enumerate(picked.values()):
+        if https_only and i % 2 == 0:
+            link = "https://" + link[len("http://"):]
+        lines = run(["deep", "--link", link]).decode("latin-1").split("\n")
+        if unescape(lines[0]) != want["text"] or (lines[1] or None) != want["date"]:
+            print("FAIL: the deep scan of %s read %r (date %r)" % (link, lines[0][:200], lines[1]))
+            return 1
+    print("ok: the deep scan read %d ads%s as the simulator gives them" % (len(picked), " over https" if https_only else ""))
+    return 0
+
+
 def inside(exe, sim, https_only=False):
     subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
     hosts = tempfile.NamedTemporaryFile("w", delete=False)
@@ -144,6 +176,10 @@ def inside(exe, sim, https_only=False):
                 return 1
             print("ok: %d results by real host names%s under Wine in %.1f s"
                   % (len(expected), " over https" if https_only else "", time.time() - started))
+            started = time.time()
+            if deep_scan_reads_the_same_texts(run, sim, expected, https_only) != 0:
+                return 1
+            print("   (deep scan in %.1f s)" % (time.time() - started))
             if https_only:
                 return refuses_bad_certificates(exe, sim, tls.name)
             return 0

@@ -1,6 +1,7 @@
 // Vemtrix.exe meeting the simulated sites by their real host names: run by
 // tests/e2e/wine_first_run.py inside a private network namespace whose
-// /etc/hosts points those names at the site simulator on port 80. The script
+// /etc/hosts points those names at the site simulator on port 80 (and 443
+// when the sites have moved to https; control requests stay plain). The script
 // names the program, a work folder and the artifacts folder in the
 // environment; without them every test here is skipped.
 //
