@@ -2,8 +2,8 @@
 # Runs every test: set-up, native build and unit tests, the site simulator's
 # tests and the command-line tool against it (the fault matrix among them),
 # the thread sanitizer and the address and undefined-behaviour sanitizers on
-# the native tests, the cross build and the Windows tests under Wine. Fails
-# when any fails.
+# the native tests, the cross build, the Windows tests under Wine and a
+# two-minute soak of the real window (scripts/soak.sh). Fails when any fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -42,4 +42,7 @@ echo "== Windows tests under Wine"
 source "$root/scripts/wine-env.sh" build/win
 ctest --test-dir build/win --output-on-failure --timeout 180
 wine_env_stop
+
+echo "== soak: the real window under Wine, two minutes at random"
+"$root/scripts/soak.sh" 2
 echo "== all tests passed"

@@ -4,6 +4,7 @@
 // What the driver sees is recorded and checked once the window has closed.
 #include <tuple>
 
+#include "harvest/worker_runs.h"
 #include "support/fake_sites.h"
 #include "ui/logic/result_order.h"
 #include "win/window_fixture.h"
@@ -200,6 +201,47 @@ TEST_F(MainWindowTest, GoHarvestsIntoTheTopOfTheListAndRestoresTheWindow) {
   EXPECT_EQ(listedAfter, 9);
   EXPECT_EQ(topTitle.rfind("Ad bik-tandem-", 0), 0u) << topTitle;  // the latest rows go to the top
   EXPECT_EQ(exitQuestion, "You have unsaved results. Are you sure you want to exit without saving?");
+}
+
+// A site that never answers: its job retries (the countdowns cut short
+// here) and would give up with a box after the fifth attempt. Abort pressed
+// while that attempt is under way ends the run at once and quietly.
+TEST_F(MainWindowTest, AbortDuringAFailingSiteEndsTheRunWithoutAGiveUpBox) {
+  WriteBytes(folder_ + "\\CLcitylist.csv",
+             std::string(kClCities) + "\"North America\",\"US\",\"United States\",\"WA\",\"Nowhere\","
+                                      "\"http://down.craigslist.org/\"\r\n");
+  std::string search = SavedSearch("bikes");
+  search.replace(search.find("CLcityList: http://seattle.craigslist.org/"),
+                 std::string("CLcityList: http://seattle.craigslist.org/").size(),
+                 "CLcityList: http://down.craigslist.org/");
+  WriteBytes(folder_ + "\\bikes.vem", search);
+  LoadSettingsAndCatalogs();
+  testing::FakeSites sites;
+  sites.delayMs = 1000;  // each attempt takes a second: time to press Abort during the fifth
+  AppSettings().MaxThreads = 1;
+  platform::SetSleepForTesting([](int) { std::this_thread::sleep_for(std::chrono::milliseconds(1)); });
+  const std::int32_t givenUpBefore = SearchJobsGivenUp;
+  std::string boxBeforeAbort = "<none>", boxAfterAbort = "<none>";
+  bool fifthAttempt = false, ended = false;
+  Run([&](HWND window) {
+    Click(window, kIdGo);
+    fifthAttempt = WaitUntil([&] { return sites.Server().Requests().size() >= 5; }, 30000);
+    if (HWND box = FindAnyMessageBox(GetCurrentProcessId())) boxBeforeAbort = ReadMessageBox(box).text;
+    Click(window, kIdGo);  // now "Abort"
+    ended = WaitUntil([&] { return TextOf(window, kIdGo) == "Go!"; }, 5000);
+    if (HWND box = WaitForMessageBox("Error", GetCurrentProcessId(), 3000)) {
+      boxAfterAbort = ReadMessageBox(box).text;
+      AnswerMessageBox(box, IDOK);
+      WaitForWindowGone(box, 5000);
+    }
+  });
+  platform::SetSleepForTesting(nullptr);
+  EXPECT_TRUE(fifthAttempt);
+  EXPECT_EQ(boxBeforeAbort, "<none>");
+  EXPECT_TRUE(ended) << "Abort did not end the run within 5 s";
+  EXPECT_EQ(boxAfterAbort, "<none>");
+  EXPECT_EQ(sites.Server().Requests().size(), 5u);  // no attempt after Abort
+  EXPECT_EQ(SearchJobsGivenUp - givenUpBefore, 0);
 }
 
 TEST_F(MainWindowTest, ClosingDuringARunAsksOnlyOnce) {

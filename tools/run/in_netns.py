@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Inside a private network namespace (started by scripts/run.sh): points the
-sites' real host names at 127.0.0.1, starts the site simulator on port 80 and
-runs Vemtrix.exe under Wine, either on the user's display or through the
-tour that drives it on a virtual one.
+"""Inside a private network namespace (started by scripts/run.sh or
+scripts/soak.sh): points the sites' real host names at 127.0.0.1, starts the
+site simulator on port 80 and runs Vemtrix.exe under Wine, either on the
+user's display, through the tour that drives it on a virtual one, or through
+the soak that uses it at random for minutes.
 """
 import argparse
 import os
@@ -28,10 +29,13 @@ def main():
     parser.add_argument("--sim", required=True)
     parser.add_argument("--folder", required=True)
     parser.add_argument("--hosts", required=True, help="file of host names, one a line")
-    parser.add_argument("--mode", choices=("window", "tour"), required=True)
-    parser.add_argument("--tour", required=True)
-    parser.add_argument("--sample", required=True, help="the saved search the tour opens")
-    parser.add_argument("--screenshots", required=True)
+    parser.add_argument("--mode", choices=("window", "tour", "soak"), required=True)
+    parser.add_argument("--tour", help="the tour's program (mode tour)")
+    parser.add_argument("--sample", help="the saved search the tour opens")
+    parser.add_argument("--screenshots", help="where the tour's screenshots go")
+    parser.add_argument("--soak", help="the soak's program (mode soak)")
+    parser.add_argument("--seed", help="the soak's seed")
+    parser.add_argument("--minutes", help="how long the soak lasts")
     args = parser.parse_args()
 
     subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
@@ -42,8 +46,10 @@ def main():
     hosts.close()
     subprocess.run(["mount", "--bind", hosts.name, "/etc/hosts"], check=True)
 
-    server = subprocess.Popen([sys.executable, args.sim, "--port", "80", "--latency-ms", "150"],
-                              stdout=subprocess.PIPE)
+    latency = "30" if args.mode == "soak" else "150"
+    server = subprocess.Popen([sys.executable, args.sim, "--port", "80", "--latency-ms", latency],
+                              stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL if args.mode == "soak" else None)
     line = server.stdout.readline().decode()
     if not line.startswith("sitesim listening on 80"):
         sys.exit("run: the site simulator could not listen on port 80: " + line)
@@ -52,6 +58,9 @@ def main():
         if args.mode == "window":
             print("run: Vemtrix is starting on your display; close its window to end")
             return subprocess.run(["wine", program], cwd=args.folder).returncode
+        if args.mode == "soak":
+            return subprocess.run(["wine", os.path.abspath(args.soak), windows_path(program), args.seed,
+                                   args.minutes, "80"]).returncode
         os.makedirs(args.screenshots, exist_ok=True)
         print("run: no display; touring the program on a virtual one")
         tour = subprocess.Popen(["wine", os.path.abspath(args.tour), windows_path(program),

@@ -4,10 +4,13 @@
 The program folder gets Vemtrix.exe, afresh each time, and nothing else: on
 its first start the program offers its installation and builds its catalogs
 from the (simulated) sites itself; a later start goes straight to the main
-window. Beside the folder go a sample search ("sample": a few cities and
-sections of Craigslist and Kijiji, the term "bike", made from the
-simulator's own account of its catalogs) for the tour to open, and the list
-of host names the namespace must point at the simulator.
+window. With --soak the folder also gets what scripts/soak.sh starts from
+(the catalogs, the settings and the search "soak"), so the program opens
+straight on its main window. Beside the folder go a sample search
+("sample": a few cities and sections of Craigslist and Kijiji, the term
+"bike", made from the simulator's own account of its catalogs) for the tour
+to open, and the list of host names the namespace must point at the
+simulator.
 """
 import argparse
 import csv
@@ -46,6 +49,18 @@ def sample_search(catalogs):
     return "".join(line + "\r\n" for line in lines)
 
 
+def soak_folder(sim, folder):
+    """A folder that opens straight on the main window: the catalogs, the
+    settings (all four sites searched) and the search "soak"."""
+    subprocess.run([sys.executable, sim, "--expect-catalogs", folder], check=True, stdout=subprocess.DEVNULL)
+    search = sample_search(folder).replace("CurrentSearchname: sample", "CurrentSearchname: soak")
+    search = search.replace("SearchTerms: bike", "SearchTerms: bike,sofa")
+    with open(os.path.join(folder, "soak.vem"), "w", newline="", encoding="latin-1") as f:
+        f.write(search)
+    with open(os.path.join(folder, "vemtrix.ini"), "w", newline="", encoding="latin-1") as f:
+        f.write("CurrentSearchName: soak\r\nSearchBackpage: 1\r\nSearchDaype: 1\r\n")
+
+
 def site_hosts(catalogs):
     hosts = set(FIXED_HOSTS)
     for name in os.listdir(catalogs):
@@ -61,6 +76,8 @@ def main():
     parser.add_argument("--sim", required=True)
     parser.add_argument("--exe", required=True)
     parser.add_argument("--folder", required=True)
+    parser.add_argument("--soak", action="store_true",
+                        help="also the catalogs, settings and search the soak starts from")
     args = parser.parse_args()
 
     os.makedirs(args.folder, exist_ok=True)
@@ -73,6 +90,8 @@ def main():
             f.write(sample_search(catalogs))
         with open(os.path.join(beside, "hosts.txt"), "w") as f:
             f.write("".join(host + "\n" for host in site_hosts(catalogs)))
+    if args.soak:
+        soak_folder(args.sim, args.folder)
 
 
 if __name__ == "__main__":
