@@ -88,15 +88,17 @@ bool SaveSearch(Settings& settings) {
   return true;
 }
 
-bool LoadSearch(bool quiet, Settings& settings) {
+bool LoadSearch(bool quiet, Settings& settings) { return LoadSearch(quiet, settings, settings.CurrentSearchName); }
+
+bool LoadSearch(bool quiet, Settings& settings, const std::string& keepName) {
   SearchDefinition& search = CurrentSearch();
   search.name = CleanSearchName(search.name);
   std::string path = SearchFilePath(search.name);
   if (platform::FileExists(path) && !LooksLikeSavedSearch(path)) {
-    // Nothing of the file is taken: the current search keeps its name (the
-    // one last loaded or saved), terms, marks and results.
+    // Nothing of the file is taken: the current search keeps its name,
+    // terms, marks and results.
     const std::string refused = search.name;
-    search.name = settings.CurrentSearchName;
+    search.name = keepName;
     UI().CurrentSearchChanged();
     UI().ShowMessage("Error", "\"" + refused + "\" is not a saved search.", MessageIcon::Error, MessageButtons::Ok);
     return false;

@@ -3,6 +3,8 @@
 // terms are the current search's (CurrentSearch()). Window thread only.
 #pragma once
 
+#include <string>
+
 #include "core/settings.h"
 #include "harvest/search_run.h"
 
@@ -36,8 +38,10 @@ bool SaveSearch(Settings& settings);
 // search remembers it (CurrentSearch().partial). Results left out as older
 // than two months are counted on the status bar's request line. A file that
 // is no saved search (LooksLikeSavedSearch) is refused with a message, quiet
-// or not, and changes nothing: the search takes back the name
-// settings.CurrentSearchName holds. Returns whether a file was read.
+// or not, and changes nothing: the search takes back keepName, the name it
+// had before the file was chosen (without it, the name
+// settings.CurrentSearchName holds). Returns whether a file was read.
+bool LoadSearch(bool quiet, Settings& settings, const std::string& keepName);
 bool LoadSearch(bool quiet, Settings& settings);
 
 // New Search under name: the results list starts empty and the new-results

@@ -165,11 +165,13 @@ int RunStateTextWidth() {
 }
 
 void LoadSearchNamed(const std::string& name) {
+  // A load that is refused puts back the current search as shown: its name
+  // and the terms as typed.
+  const std::string shownName = ControlText(kIdName);
   SetControlText(kIdName, name);
   CurrentSearch().name = name;
-  // A load that is refused puts back the current search: with the terms as typed.
   CurrentSearch().terms = ControlText(kIdTerms);
-  if (LoadSearch(false, AppSettings())) {
+  if (LoadSearch(false, AppSettings(), shownName)) {
     ShowMarksInTrees();
   }
 }

@@ -304,6 +304,14 @@ TEST_F(SavedSearchTest, AFileThatIsNoSavedSearchIsRefusedAndChangesNothing) {
     }
   }
 
+  // After New Search the name shown is the new one, not yet in the settings:
+  // a refused load keeps it.
+  StartNewSearch("fresh");
+  CurrentSearch().name = "noise";
+  EXPECT_FALSE(LoadSearch(false, AppSettings(), "fresh"));
+  EXPECT_EQ(CurrentSearch().name, "fresh");
+  EXPECT_EQ(AppSettings().CurrentSearchName, "good");
+
   // An older layout begins with the name, which may be as long as any.
   const std::string longest(kMaxSearchNameLength, 'n');
   Write("long", longest + "\r\n\"no lists\"\r\nbik\r\nterms\r\n"
