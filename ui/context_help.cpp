@@ -202,8 +202,7 @@ void StartContextHelp() {
       auto show = [window](const std::string& name) {
         PostTask(window, [name] {
           if (HWND icon = Control(kIdHelpIcon))
-            SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(GetModuleHandleA(nullptr), name.c_str())),
-                         0);
+            SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(ResourceIcon(name, 0)), 0);
         });
       };
       for (int frame = 1; frame <= 7; ++frame) {

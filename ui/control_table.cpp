@@ -1,5 +1,8 @@
 #include "ui/control_table.h"
 
+#include <map>
+#include <utility>
+
 namespace vemtrix::ui {
 namespace {
 
@@ -90,6 +93,17 @@ void PlaceControl(HWND parent, HWND units, int id, int x, int y, int w, int h, b
   // The control's own visibility, whether or not its page is showing.
   bool shown = (GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE) != 0;
   if (shown != visible) ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+HICON ResourceIcon(const std::string& name, int size) {
+  static std::map<std::pair<std::string, int>, HICON> icons;
+  auto key = std::make_pair(name, size);
+  auto found = icons.find(key);
+  if (found != icons.end()) return found->second;
+  HICON icon = static_cast<HICON>(
+      LoadImageA(GetModuleHandleA(nullptr), name.c_str(), IMAGE_ICON, size, size, size == 0 ? LR_DEFAULTSIZE : 0));
+  icons[key] = icon;
+  return icon;
 }
 
 std::string GetText(HWND window) {

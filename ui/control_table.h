@@ -45,6 +45,12 @@ SIZE PixelsToDlu(HWND dialog, int widthPx, int heightPx);
 // Moves control id of parent to a place given in dialog units of units.
 void PlaceControl(HWND parent, HWND units, int id, int x, int y, int w, int h, bool visible = true);
 
+// The program's icon resource name at size pixels (0: the system's icon
+// size), loaded on first use and kept: animations show their frames many
+// times a second, and a load per frame would cost memory each time.
+// Window thread only.
+HICON ResourceIcon(const std::string& name, int size);
+
 std::string GetText(HWND window);
 std::string GetItemText(HWND dialog, int id);
 

@@ -21,6 +21,7 @@ const char kContact[] = "mailto:support@quillfen.com";
 HWND about = nullptr;
 HFONT boldFont = nullptr;
 HFONT linkFont = nullptr;
+HBITMAP picture = nullptr;  // the maker's picture, loaded for each showing of the box
 int radarFrame = 0;
 HWND focusBeforeDeactivate = nullptr;
 
@@ -57,6 +58,11 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
   switch (message) {
     case WM_INITDIALOG: {
       about = dialog;
+      // The picture is set here rather than named in the template: a static
+      // control does not free a bitmap it loads itself, so every showing of
+      // the box would keep one more.
+      picture = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "ABOUTPICTURE", IMAGE_BITMAP, 0, 0, 0));
+      SendDlgItemMessageA(dialog, kIdAboutPicture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
       boldFont = MakeFont(dialog, FW_BOLD, false);
       linkFont = MakeFont(dialog, FW_NORMAL, true);
       SendDlgItemMessageA(dialog, kIdAboutProduct, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont), TRUE);
@@ -77,9 +83,7 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
                         ("Time spent running: " + FormatDuration(ProgramTimeNow(AppSettings()))).c_str());
       } else if (wParam == kTimerAboutRadar) {
         radarFrame = radarFrame % 24 + 1;
-        HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr),
-                                                   ("VEMTRIXRADAR" + std::to_string(radarFrame)).c_str(), IMAGE_ICON,
-                                                   0, 0, LR_DEFAULTSIZE | LR_SHARED));
+        HICON icon = ResourceIcon("VEMTRIXRADAR" + std::to_string(radarFrame), 0);
         SendDlgItemMessageA(dialog, kIdAboutRadar, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
       }
       return TRUE;
@@ -118,6 +122,12 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
       DeleteObject(boldFont);
       DeleteObject(linkFont);
       boldFont = linkFont = nullptr;
+      if (HGDIOBJ shown = reinterpret_cast<HGDIOBJ>(
+              SendDlgItemMessageA(dialog, kIdAboutPicture, STM_SETIMAGE, IMAGE_BITMAP, 0));
+          shown != nullptr && shown != picture)
+        DeleteObject(shown);  // a copy the control made of it
+      DeleteObject(picture);
+      picture = nullptr;
       about = nullptr;
       return FALSE;
     case WM_COMMAND:
@@ -150,7 +160,7 @@ void ShowAboutBox() {
   }
   DialogSpec frame{"About Vemtrix", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME, 0, 0, 232, 227};
   std::vector<ControlSpec> table = {
-      {kIdAboutPicture, "STATIC", "ABOUTPICTURE", SS_BITMAP | SS_NOTIFY, 0, 0, 0, 0},
+      {kIdAboutPicture, "STATIC", "", SS_BITMAP | SS_NOTIFY, 0, 0, 0, 0},
       {kIdAboutProduct, "STATIC", "Classified Listing Harvester v" + VersionText(), SS_LEFT, 10, 10, 180, 10},
       {kIdAboutDescription, "STATIC",
        "A tool for automatically downloading search results from Craigslist, Kijiji, Backpage, and other classified "

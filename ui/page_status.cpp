@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 
 #include "core/frontend.h"
 #include "ui/logic/progress_part.h"
@@ -19,19 +18,8 @@ namespace {
 
 const char* const kLightNames[] = {"ICONDULL", "ICONGREEN", "ICONRED"};
 
-// Icons by resource name and pixel size, loaded once.
-HICON IconOf(const std::string& name, int size) {
-  static std::map<std::pair<std::string, int>, HICON> icons;
-  auto key = std::make_pair(name, size);
-  auto found = icons.find(key);
-  if (found != icons.end()) return found->second;
-  HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), name.c_str(), IMAGE_ICON, size, size, 0));
-  icons[key] = icon;
-  return icon;
-}
-
 void ShowIcon(int id, const std::string& name, int size) {
-  if (HWND control = Control(id)) SendMessageA(control, STM_SETICON, reinterpret_cast<WPARAM>(IconOf(name, size)), 0);
+  if (HWND control = Control(id)) SendMessageA(control, STM_SETICON, reinterpret_cast<WPARAM>(ResourceIcon(name, size)), 0);
 }
 
 // The site icons' resource names.

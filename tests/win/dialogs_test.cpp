@@ -28,6 +28,8 @@ TEST_F(DialogsTest, NewSearchQuickFilterAndAboutBox) {
   std::string nameAfterNew, termsAfterNew, matchesText, runningBefore, runningAfter, bytesLine;
   int page = -1;
   bool seattleStillTicked = false, radarTurned = false, filterClosedByEsc = false, filterWaited = false;
+  bool pictureShown = false;
+  DWORD gdiBefore = 0, gdiAfter = 0;
   HWND filterWindow = nullptr, viewQuestionOwner = nullptr;
   std::vector<std::string> cutOff;  // captions that do not fit, in any of the three
   auto noteCutOff = [&](HWND dialog) {
@@ -77,6 +79,23 @@ TEST_F(DialogsTest, NewSearchQuickFilterAndAboutBox) {
       Click(about, kIdAboutOk);
       WaitForWindowGone(about, 5000);
     }
+    // Shown again and again, with its picture, the box keeps nothing.
+    gdiBefore = GdiObjectsOf(GetCurrentProcess());
+    for (int i = 0; i < 4; ++i) {
+      Click(window, kIdAbout);
+      about = WaitForWindow("About Vemtrix", GetCurrentProcessId());
+      if (about == nullptr) break;
+      auto clickLabel = [&](int id) {
+        PostMessageA(about, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED), reinterpret_cast<LPARAM>(Find(about, id)));
+      };
+      clickLabel(kIdAboutCredits);
+      WaitUntil([&] { return IsWindowVisible(Find(about, kIdAboutPicture)) != FALSE; }, 3000);
+      pictureShown = SendMessageA(Find(about, kIdAboutPicture), STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
+      clickLabel(kIdAboutPicture);
+      Click(about, kIdAboutOk);
+      WaitForWindowGone(about, 5000);
+    }
+    gdiAfter = GdiObjectsOf(GetCurrentProcess());
     // New: an empty name does nothing; a name empties the list but keeps the
     // terms and the ticks, and shows the Search Settings page.
     Click(window, kIdNew);
@@ -105,6 +124,9 @@ TEST_F(DialogsTest, NewSearchQuickFilterAndAboutBox) {
   EXPECT_NE(runningBefore, runningAfter);
   EXPECT_EQ(runningAfter.rfind("Time spent running: 0:0", 0), 0u) << runningAfter;  // minutes, on a busy machine
   EXPECT_TRUE(radarTurned);
+  EXPECT_TRUE(pictureShown);
+  EXPECT_GT(gdiBefore, 0u);
+  EXPECT_LE(gdiAfter, gdiBefore + 1) << "GDI objects kept by four showings of the About box";
   EXPECT_EQ(cutOff, std::vector<std::string>{}) << "captions cut off";
   EXPECT_EQ(bytesLine.rfind("Total bytes downloaded: ", 0), 0u) << bytesLine;
   EXPECT_TRUE(emptyNameKeptDialog);

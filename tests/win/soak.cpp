@@ -88,7 +88,8 @@ std::string SimRequest(int port, const std::string& path) {
 class RemotePage {
  public:
   bool Open(DWORD processId) {
-    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION |
+                               PROCESS_DUP_HANDLE,
                            FALSE, processId);
     if (process_ == nullptr) return false;
     at_ = VirtualAllocEx(process_, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
@@ -120,6 +121,7 @@ struct Figures {
   DWORD handles = 0, gdi = 0, user = 0;
   SIZE_T privateBytes = 0;
   bool userIsWindows = false;  // USER objects counted as the process's windows
+  std::vector<std::uint16_t> handleValues;  // from the system's handle list, where it gives them
 };
 
 // Under Wine GetProcessHandleCount and GetGuiResources give nothing for
@@ -132,10 +134,11 @@ using QueryInformationProcess = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG
 // The handles the system's handle list holds for the process (a live
 // count; the process list's figure under Wine is the size of the process's
 // handle table, which only doubles and halves).
-DWORD HandlesFromHandleList(DWORD processId) {
+std::vector<std::uint16_t> HandleValues(DWORD processId) {
+  std::vector<std::uint16_t> values;
   auto query = reinterpret_cast<QuerySystemInformation>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-  if (query == nullptr) return 0;
+  if (query == nullptr) return values;
   struct Entry {
     ULONG processId;
     UCHAR type;
@@ -146,43 +149,38 @@ DWORD HandlesFromHandleList(DWORD processId) {
   };
   std::vector<char> list(16 << 20);
   ULONG length = 0;
-  if (query(16 /* SystemHandleInformation */, list.data(), static_cast<ULONG>(list.size()), &length) != 0) return 0;
+  if (query(16 /* SystemHandleInformation */, list.data(), static_cast<ULONG>(list.size()), &length) != 0) return values;
   ULONG count = *reinterpret_cast<const ULONG*>(list.data());
   const auto* entries = reinterpret_cast<const Entry*>(list.data() + sizeof(void*));  // after the count, aligned
-  DWORD mine = 0;
   for (ULONG i = 0; i < count && sizeof(void*) + (i + 1) * sizeof(Entry) <= list.size(); ++i)
-    mine += entries[i].processId == processId ? 1 : 0;
-  return mine;
+    if (entries[i].processId == processId) values.push_back(entries[i].handle);
+  return values;
 }
 
-DWORD GdiObjectsFromHandleTable(HANDLE process) {
-  auto query = reinterpret_cast<QueryInformationProcess>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
-  PROCESS_BASIC_INFORMATION basic{};
-  ULONG length = 0;
-  if (query == nullptr || query(process, 0, &basic, sizeof basic, &length) != 0) return 0;
-  std::uint64_t table = 0;
-  SIZE_T read = 0;
-  // PEB.GdiSharedHandleTable of a 64-bit process.
-  if (!ReadProcessMemory(process, reinterpret_cast<const char*>(basic.PebBaseAddress) + 0xF8, &table, sizeof table,
-                         &read) ||
-      table == 0)
-    return 0;
-  struct Entry {
-    std::uint64_t object;
-    std::uint32_t owner;
-    std::uint16_t unique;
-    std::uint8_t type;
-    std::uint8_t flags;
-    std::uint64_t user;
+// What a handle of the program is: its type and, where it has one, its name.
+std::string DescribeHandle(HANDLE process, std::uint16_t value) {
+  using QueryObject = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+  auto query = reinterpret_cast<QueryObject>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryObject")));
+  HANDLE mine = nullptr;
+  if (query == nullptr || !DuplicateHandle(process, reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(value)),
+                                           GetCurrentProcess(), &mine, 0, FALSE, DUPLICATE_SAME_ACCESS))
+    return "(not duplicated)";
+  auto text = [&](ULONG kind) {
+    alignas(8) char buffer[2048] = {};
+    ULONG length = 0;
+    if (query(mine, kind, buffer, sizeof buffer - 2, &length) != 0) return std::string("?");
+    const auto* name = reinterpret_cast<const UNICODE_STRING*>(buffer);
+    if (name->Buffer == nullptr || name->Length == 0) return std::string();
+    char narrow[1024] = {};
+    WideCharToMultiByte(CP_UTF8, 0, name->Buffer, name->Length / 2, narrow, sizeof narrow - 1, nullptr, nullptr);
+    return std::string(narrow);
   };
-  std::vector<Entry> entries(0x10000);
-  if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(), entries.size() * sizeof(Entry),
-                         &read))
-    return 0;
-  DWORD live = 0;
-  for (const Entry& e : entries) live += e.type != 0 ? 1 : 0;
-  return live;
+  std::string described = text(2 /* ObjectTypeInformation */);
+  std::string name = text(1 /* ObjectNameInformation */);
+  if (!name.empty()) described += " " + name;
+  CloseHandle(mine);
+  return described;
 }
 
 BOOL CALLBACK CountWindow(HWND window, LPARAM parameter) {
@@ -203,10 +201,11 @@ DWORD WindowsOf(DWORD processId) {
 Figures Measure(HANDLE process, DWORD processId, double atSeconds) {
   Figures f;
   f.atSeconds = atSeconds;
-  if (!GetProcessHandleCount(process, &f.handles) || f.handles == 0) f.handles = HandlesFromHandleList(processId);
+  f.handleValues = HandleValues(processId);
+  if (!GetProcessHandleCount(process, &f.handles) || f.handles == 0) f.handles = static_cast<DWORD>(f.handleValues.size());
   f.gdi = GetGuiResources(process, GR_GDIOBJECTS);
   f.user = GetGuiResources(process, GR_USEROBJECTS);
-  if (f.gdi == 0) f.gdi = GdiObjectsFromHandleTable(process);
+  if (f.gdi == 0) f.gdi = GdiObjectsOf(process);
   if (f.user == 0) {
     f.user = WindowsOf(processId);
     f.userIsWindows = true;
@@ -943,16 +942,25 @@ void Soak::Act(const std::string& forced) {
       {"tick", 14}, {"terms", 5}, {"go", 14}, {"deep scan", 6}, {"sort", 6},   {"delete", 6},   {"quick filter", 4},
       {"save", 4},  {"load", 4},  {"new", 3}, {"settings", 7},  {"resize", 6}, {"page", 8},     {"about", 3},
       {"fault", 6}, {"wait", 4}};
+  // VEMTRIX_SOAK_ONLY="go,deep scan" keeps to those actions, to see which
+  // of them a growth comes with.
+  static const std::string only = [] {
+    const char* value = std::getenv("VEMTRIX_SOAK_ONLY");
+    return value == nullptr ? std::string() : "," + std::string(value) + ",";
+  }();
+  auto weight = [&](const Choice& c) {
+    return only.empty() || only.find("," + std::string(c.name) + ",") != std::string::npos ? c.weight : 0;
+  };
   int total = 0;
-  for (const Choice& c : choices) total += c.weight;
-  int pick = random_.Below(total);
+  for (const Choice& c : choices) total += weight(c);
+  int pick = random_.Below(std::max(total, 1));
   const Choice* chosen = &choices[0];
   for (const Choice& c : choices) {
-    if (pick < c.weight) {
+    if (pick < weight(c)) {
       chosen = &c;
       break;
     }
-    pick -= c.weight;
+    pick -= weight(c);
   }
   std::string name = forced.empty() ? chosen->name : forced;
   Begin(name);
@@ -1108,9 +1116,14 @@ int Soak::Run(const std::string& program) {
     }
     Act();
   }
+  std::map<std::string, int> kept;
   if (!ended_) {
     if (!minute.taken) Settle(minute, "after the first minute");
     Settle(last, "at the end");
+    // What the handles made after the first minute and still open are.
+    for (std::uint16_t value : last.handleValues)
+      if (std::find(minute.handleValues.begin(), minute.handleValues.end(), value) == minute.handleValues.end())
+        ++kept[DescribeHandle(remote_.Process(), value)];
   }
 
   // Closing: Yes to leaving unsaved results.
@@ -1142,6 +1155,7 @@ int Soak::Run(const std::string& program) {
                 static_cast<unsigned long>(rows[i]->gdi), static_cast<unsigned long>(rows[i]->user),
                 static_cast<double>(rows[i]->privateBytes) / (1024.0 * 1024.0));
   }
+  for (const auto& [what, count] : kept) std::printf("soak: handles made after the first minute: %4d %s\n", count, what.c_str());
   if (minute.taken && last.taken) {
     auto grew = [&](const char* what, DWORD a, DWORD b) {
       if (b > a + 50) Fail(std::string(what) + " grew by " + std::to_string(b - a) + " after the first minute");

@@ -1,10 +1,12 @@
 #include "win/ui_driver.h"
 
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 namespace vemtrix::uitest {
 
@@ -511,6 +513,37 @@ bool SaveWindowPng(HWND window, const std::string& path) {
   if (!file) return false;
   bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
   return std::fclose(file) == 0 && written;
+}
+
+DWORD GdiObjectsOf(HANDLE process) {
+  using QueryInformationProcess = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+  auto query = reinterpret_cast<QueryInformationProcess>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+  PROCESS_BASIC_INFORMATION basic{};
+  ULONG length = 0;
+  if (query == nullptr || query(process, 0, &basic, sizeof basic, &length) != 0) return 0;
+  std::uint64_t table = 0;
+  SIZE_T read = 0;
+  // PEB.GdiSharedHandleTable of a 64-bit process.
+  if (!ReadProcessMemory(process, reinterpret_cast<const char*>(basic.PebBaseAddress) + 0xF8, &table, sizeof table,
+                         &read) ||
+      table == 0)
+    return 0;
+  struct Entry {
+    std::uint64_t object;
+    std::uint32_t owner;
+    std::uint16_t unique;
+    std::uint8_t type;
+    std::uint8_t flags;
+    std::uint64_t user;
+  };
+  std::vector<Entry> entries(0x10000);
+  if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(), entries.size() * sizeof(Entry),
+                         &read))
+    return 0;
+  DWORD live = 0;
+  for (const Entry& e : entries) live += e.type != 0 ? 1 : 0;
+  return live;
 }
 
 }  // namespace vemtrix::uitest

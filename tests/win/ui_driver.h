@@ -95,6 +95,10 @@ bool AnswerFileDialog(const std::string& title, const std::string& name, DWORD p
 // copies a test's program started by itself, such as an installed copy).
 void EndProcessesNamed(const std::string& exeName);
 
+// The live GDI objects of a process (this one too), from the GDI handle
+// table its PEB points at: Wine's GetGuiResources gives none.
+DWORD GdiObjectsOf(HANDLE process);
+
 // Copies the window as it is on the screen into a PNG file.
 bool SaveWindowPng(HWND window, const std::string& path);
 
