@@ -122,6 +122,7 @@ struct Figures {
   SIZE_T privateBytes = 0;
   bool userIsWindows = false;  // USER objects counted as the process's windows
   std::vector<std::uint16_t> handleValues;  // from the system's handle list, where it gives them
+  DWORD wineDialogKeys = 0;  // left out of handles: see Measure
 };
 
 // Under Wine GetProcessHandleCount and GetGuiResources give nothing for
@@ -202,7 +203,16 @@ Figures Measure(HANDLE process, DWORD processId, double atSeconds) {
   Figures f;
   f.atSeconds = atSeconds;
   f.handleValues = HandleValues(processId);
-  if (!GetProcessHandleCount(process, &f.handles) || f.handles == 0) f.handles = static_cast<DWORD>(f.handleValues.size());
+  if (!GetProcessHandleCount(process, &f.handles) || f.handles == 0) {
+    // Wine's file dialog leaves its recent-folders registry key open each
+    // time a file is chosen: not the program's, so counted apart.
+    for (std::uint16_t value : f.handleValues) {
+      const std::string what = DescribeHandle(process, value);
+      if (what.rfind("Key ", 0) == 0 && what.size() > 24 && what.compare(what.size() - 24, 24, "\\ComDlg32\\LastVisitedMRU") == 0)
+        ++f.wineDialogKeys;
+    }
+    f.handles = static_cast<DWORD>(f.handleValues.size()) - f.wineDialogKeys;
+  }
   f.gdi = GetGuiResources(process, GR_GDIOBJECTS);
   f.user = GetGuiResources(process, GR_USEROBJECTS);
   if (f.gdi == 0) f.gdi = GdiObjectsOf(process);
@@ -219,9 +229,9 @@ Figures Measure(HANDLE process, DWORD processId, double atSeconds) {
 }
 
 std::string Describe(const Figures& f) {
-  char text[200];
-  std::snprintf(text, sizeof text, "handles %lu, GDI objects %lu, %s %lu, private memory %.1f MB",
-                static_cast<unsigned long>(f.handles), static_cast<unsigned long>(f.gdi),
+  char text[240];
+  std::snprintf(text, sizeof text, "handles %lu (and %lu of Wine's file dialog), GDI objects %lu, %s %lu, private memory %.1f MB",
+                static_cast<unsigned long>(f.handles), static_cast<unsigned long>(f.wineDialogKeys), static_cast<unsigned long>(f.gdi),
                 f.userIsWindows ? "USER objects (windows)" : "USER objects", static_cast<unsigned long>(f.user), static_cast<double>(f.privateBytes) / (1024.0 * 1024.0));
   return text;
 }
@@ -1147,13 +1157,14 @@ int Soak::Run(const std::string& program) {
   }
   const Figures* rows[] = {&first, &minute, &last};
   const char* names[] = {"start", "after 1 minute", "end"};
-  std::printf("soak: %-16s %8s %8s %8s %12s\n", "", "handles", "GDI", last.userIsWindows ? "windows" : "USER",
-              "private MB");
+  std::printf("soak: %-16s %8s %8s %8s %12s %s\n", "", "handles", "GDI", last.userIsWindows ? "windows" : "USER",
+              "private MB", "  (keys Wine's file dialog left open)");
   for (int i = 0; i < 3; ++i) {
     if (!rows[i]->taken) continue;
-    std::printf("soak: %-16s %8lu %8lu %8lu %12.1f\n", names[i], static_cast<unsigned long>(rows[i]->handles),
+    std::printf("soak: %-16s %8lu %8lu %8lu %12.1f   (%lu)\n", names[i], static_cast<unsigned long>(rows[i]->handles),
                 static_cast<unsigned long>(rows[i]->gdi), static_cast<unsigned long>(rows[i]->user),
-                static_cast<double>(rows[i]->privateBytes) / (1024.0 * 1024.0));
+                static_cast<double>(rows[i]->privateBytes) / (1024.0 * 1024.0),
+                static_cast<unsigned long>(rows[i]->wineDialogKeys));
   }
   for (const auto& [what, count] : kept) std::printf("soak: handles made after the first minute: %4d %s\n", count, what.c_str());
   if (minute.taken && last.taken) {
