@@ -74,25 +74,9 @@ def compare_catalogs(sim, folder):
 
 def inside(tests, sim, program, artifacts, https_only, gtest_args):
     subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
-    hosts = tempfile.NamedTemporaryFile("w", delete=False)
-    hosts.write("127.0.0.1 localhost " + " ".join(HOSTS) + "\n")
-    hosts.close()
-    subprocess.run(["mount", "--bind", hosts.name, "/etc/hosts"], check=True)
-
     os.makedirs(artifacts, exist_ok=True)
-    args = [sys.executable, sim, "--port", "80"]
-    tls = tempfile.TemporaryDirectory()
-    if https_only:
-        sys.path.insert(0, os.path.dirname(os.path.abspath(sim)))
-        import tls_ca
-        from wine_netns_search import trust_only_here
-        ca, cert, key = tls_ca.make_site_world(tls.name)
-        trust_only_here(tls.name, ca)
-        args += ["--tls-port", "443", "--tls-cert", cert, "--tls-key", key, "--https-only"]
-    server = subprocess.Popen(args, stdout=subprocess.PIPE)
-    assert server.stdout.readline().decode().startswith("sitesim listening on 80")
-    if https_only:
-        assert server.stdout.readline().decode().startswith("sitesim listening for TLS on 443")
+    from wine_netns_search import start_site_world
+    hosts, tls, server = start_site_world(sim, HOSTS, https_only)
     try:
         with tempfile.TemporaryDirectory() as work:
             env = dict(os.environ, VEMTRIX_E2E_PROGRAM=windows_path(program), VEMTRIX_E2E_WORK=windows_path(work),

@@ -69,6 +69,30 @@ def trust_only_here(folder, ca):
     subprocess.run(["mount", "--bind", bundle, SYSTEM_BUNDLE], check=True)
 
 
+def start_site_world(sim, host_names, https_only):
+    """Inside the namespace: points host_names at 127.0.0.1 and starts the
+    simulator on port 80 (and, https_only, on 443 with a test CA trusted here
+    only). Returns the hosts file, the TLS folder and the simulator."""
+    hosts = tempfile.NamedTemporaryFile("w", delete=False)
+    hosts.write("127.0.0.1 localhost " + " ".join(host_names) + "\n")
+    hosts.close()
+    subprocess.run(["mount", "--bind", hosts.name, "/etc/hosts"], check=True)
+
+    args = [sys.executable, sim, "--port", "80"]
+    tls = tempfile.TemporaryDirectory()
+    if https_only:
+        sys.path.insert(0, os.path.dirname(os.path.abspath(sim)))
+        import tls_ca
+        ca, cert, key = tls_ca.make_site_world(tls.name)
+        trust_only_here(tls.name, ca)
+        args += ["--tls-port", "443", "--tls-cert", cert, "--tls-key", key, "--https-only"]
+    server = subprocess.Popen(args, stdout=subprocess.PIPE)
+    assert server.stdout.readline().decode().startswith("sitesim listening on 80")
+    if https_only:
+        assert server.stdout.readline().decode().startswith("sitesim listening for TLS on 443")
+    return hosts, tls, server
+
+
 def refuses_bad_certificates(exe, sim, folder):
     """A certificate of a CA nobody trusts, and an expired one of the trusted
     CA: the download fails (the count is -1)."""
@@ -131,23 +155,7 @@ def deep_scan_reads_the_same_texts(run, sim, rows, https_only):
 
 def inside(exe, sim, https_only=False):
     subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
-    hosts = tempfile.NamedTemporaryFile("w", delete=False)
-    hosts.write("127.0.0.1 localhost " + " ".join(HOSTS) + "\n")
-    hosts.close()
-    subprocess.run(["mount", "--bind", hosts.name, "/etc/hosts"], check=True)
-
-    args = [sys.executable, sim, "--port", "80"]
-    tls = tempfile.TemporaryDirectory()
-    if https_only:
-        sys.path.insert(0, os.path.dirname(os.path.abspath(sim)))
-        import tls_ca
-        ca, cert, key = tls_ca.make_site_world(tls.name)
-        trust_only_here(tls.name, ca)
-        args += ["--tls-port", "443", "--tls-cert", cert, "--tls-key", key, "--https-only"]
-    server = subprocess.Popen(args, stdout=subprocess.PIPE)
-    assert server.stdout.readline().decode().startswith("sitesim listening on 80")
-    if https_only:
-        assert server.stdout.readline().decode().startswith("sitesim listening for TLS on 443")
+    hosts, tls, server = start_site_world(sim, HOSTS, https_only)
     try:
         sys.path.insert(0, HERE)
         os.environ["VEMTRIX_SITESIM"] = sim
