@@ -347,6 +347,7 @@ class Soak {
   void Begin(const std::string& name) {
     ++actionCount_;
     action_ = name;
+    memoryAtBegin_ = PrivateBytes();
     answered_.clear();
     // A box the last action raised may come late (a box takes about 2 s to
     // open under Wine): what that action expected stays expected a while.
@@ -391,6 +392,19 @@ class Soak {
   int actionCount_ = 0;
   std::string action_ = "start";
   std::map<std::string, int> done_, skipped_;
+  // Private memory the program gained or gave back during each kind of
+  // action after the first minute (what threads did meanwhile counts with
+  // the action under way): where a growth comes from.
+  std::map<std::string, double> memoryByAction_;
+  SIZE_T memoryAtBegin_ = 0;
+  SIZE_T PrivateBytes() {
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof memory;
+    if (remote_.Process() == nullptr ||
+        !GetProcessMemoryInfo(remote_.Process(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory))
+      return 0;
+    return memory.PrivateUsage != 0 ? memory.PrivateUsage : memory.PagefileUsage;
+  }
   std::vector<std::string> failures_;
   std::vector<Expected> expected_, carried_;
   ULONGLONG carriedUntil_ = 0;
@@ -1003,6 +1017,8 @@ void Soak::Act(const std::string& forced) {
 // After every action the window must answer within 2 s.
 void Soak::End() {
   ++done_[action_];
+  if (const SIZE_T now = PrivateBytes(); now != 0 && memoryAtBegin_ != 0 && Seconds() > 60)
+    memoryByAction_[action_] += (static_cast<double>(now) - static_cast<double>(memoryAtBegin_)) / 1024.0;
   if (!Alive()) return;
   Service();
   DWORD_PTR ignored = 0;
@@ -1155,6 +1171,8 @@ int Soak::Run(const std::string& program) {
   for (const auto& [name, count] : done_) {
     auto skipped = skipped_.find(name);
     std::printf("soak:   %-34s %4d", name.c_str(), count);
+    if (auto memory = memoryByAction_.find(name); memory != memoryByAction_.end())
+      std::printf("  %+8.0f KB", memory->second);
     if (skipped != skipped_.end()) std::printf("  (%d found the control disabled or nothing to do)", skipped->second);
     std::printf("\n");
   }
