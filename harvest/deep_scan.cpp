@@ -1,6 +1,10 @@
 #include "harvest/deep_scan.h"
 
+#include <algorithm>
 #include <array>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include "core/frontend.h"
 #include "core/result_store.h"
@@ -15,6 +19,7 @@ namespace vemtrix {
 
 std::atomic<std::int32_t> DeepScanActive{0};
 std::atomic<std::int32_t> DeepScanAbort{0};
+std::atomic<std::int32_t> DeepScanLaunchersStarted{0};
 
 namespace {
 
@@ -43,6 +48,42 @@ bool StopRequested(const DeepScanSettings& settings) {
 
 void CountOut(std::atomic<std::int32_t>& running) {
   ScanEnd().Signal([&running] { running -= 1; });
+}
+
+// The launchers running now, each with its settings and whether it was asked
+// again meanwhile. A search adds ads by the hundred and asks for a launcher
+// after each; one already running with the same settings takes the request
+// (it goes over the slots again) instead of a new thread per ad.
+struct LaunchRequest {
+  DeepScanSettings settings;
+  bool again = false;
+};
+struct Launches {
+  std::mutex lock;
+  std::vector<LaunchRequest*> running;
+};
+Launches& TheLaunches() {
+  static Launches& launches = *new Launches;
+  return launches;
+}
+
+// True (and the request taken) when the launcher was asked again.
+bool TakeAgain(LaunchRequest& request) {
+  Launches& launches = TheLaunches();
+  std::lock_guard<std::mutex> guard(launches.lock);
+  return std::exchange(request.again, false);
+}
+
+// Ends the launcher's part in the list unless it was asked again meanwhile
+// and no stop holds now (then it goes over the slots once more): false when
+// it goes on. The stop is read under the lock, so a Deep Scan command that
+// clears an old stop and then asks is never lost.
+bool LeaveUnlessAskedAgain(LaunchRequest& request) {
+  Launches& launches = TheLaunches();
+  std::lock_guard<std::mutex> guard(launches.lock);
+  if (std::exchange(request.again, false) && !StopRequested(request.settings)) return false;
+  launches.running.erase(std::find(launches.running.begin(), launches.running.end(), &request));
+  return true;
 }
 
 void Worker(int slot, const DeepScanSettings& settings) {
@@ -98,21 +139,27 @@ void Worker(int slot, const DeepScanSettings& settings) {
   CountOut(workersRunning);
 }
 
-void Launcher(const DeepScanSettings& settings) {
+void Launcher(LaunchRequest* request) {
+  const DeepScanSettings& settings = request->settings;
   const int limit = WorkerSlotLimit(settings.maxThreads);
-  for (int slot = 1; slot <= limit && !StopRequested(settings); ++slot) {
-    // Claiming the slot here, not in the worker, keeps two launchers from
-    // starting two workers on one slot.
-    std::int32_t idle = 0;
-    if (!slotBusy[slot].compare_exchange_strong(idle, 1)) continue;
-    workersRunning += 1;
-    if (!platform::StartDetachedThread([slot, settings] { Worker(slot, settings); })) {
-      slotBusy[slot] = 0;
-      CountOut(workersRunning);
-      continue;
+  do {
+    for (int slot = 1; slot <= limit && !StopRequested(settings); ++slot) {
+      // Asked again: from the first slot, as a launcher of its own would.
+      if (TakeAgain(*request)) slot = 1;
+      // Claiming the slot here, not in the worker, keeps two launchers from
+      // starting two workers on one slot.
+      std::int32_t idle = 0;
+      if (!slotBusy[slot].compare_exchange_strong(idle, 1)) continue;
+      workersRunning += 1;
+      if (!platform::StartDetachedThread([slot, settings] { Worker(slot, settings); })) {
+        slotBusy[slot] = 0;
+        CountOut(workersRunning);
+        continue;
+      }
+      platform::SleepMs(1000);
     }
-    platform::SleepMs(1000);
-  }
+  } while (!LeaveUnlessAskedAgain(*request));
+  delete request;
   CountOut(launchersRunning);
 }
 
@@ -183,8 +230,29 @@ DeepScanSettings DeepScanSettingsFrom(const Settings& s) {
 }
 
 void StartDeepScanLauncher(const DeepScanSettings& settings) {
-  launchersRunning += 1;
-  if (!platform::StartDetachedThread([settings] { Launcher(settings); })) CountOut(launchersRunning);
+  Launches& launches = TheLaunches();
+  auto* request = new LaunchRequest{settings};
+  {
+    std::lock_guard<std::mutex> guard(launches.lock);
+    for (LaunchRequest* running : launches.running) {
+      if (running->settings == settings) {
+        running->again = true;
+        delete request;
+        return;
+      }
+    }
+    launches.running.push_back(request);
+    launchersRunning += 1;
+  }
+  DeepScanLaunchersStarted += 1;
+  if (!platform::StartDetachedThread([request] { Launcher(request); })) {
+    {
+      std::lock_guard<std::mutex> guard(launches.lock);
+      launches.running.erase(std::find(launches.running.begin(), launches.running.end(), request));
+    }
+    delete request;
+    CountOut(launchersRunning);
+  }
 }
 
 void WaitForDeepScanEnd() {

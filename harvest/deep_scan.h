@@ -28,6 +28,8 @@ struct DeepScanSettings {
   // Started by a search run's workers: the run's Abort (AbortFlag) stops it
   // too, as Abort DS does.
   bool partOfSearchRun = false;
+
+  bool operator==(const DeepScanSettings&) const = default;
 };
 DeepScanSettings DeepScanSettingsFrom(const Settings& settings);
 
@@ -60,8 +62,12 @@ AdDownload DownloadAdText(int slot, const std::string& host, const std::string& 
 
 // Starts a launcher thread: it starts a worker for every free slot, one
 // second apart. The Deep Scan command and search workers call it (the
-// latter after each ad they add).
+// latter after each ad they add). While a launcher with the same settings
+// runs, that one goes over the slots again instead, so a search adding
+// hundreds of ads does not start hundreds of threads.
 void StartDeepScanLauncher(const DeepScanSettings& settings);
+// Launcher threads started since the program started (for tests).
+extern std::atomic<std::int32_t> DeepScanLaunchersStarted;
 
 // Waits until no launcher and no worker is running (for tools and tests).
 void WaitForDeepScanEnd();

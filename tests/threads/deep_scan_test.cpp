@@ -298,6 +298,31 @@ TEST_F(DeepScanTest, SearchWorkersLaunchItWhenAutomaticOrAlreadyActive) {
   }
 }
 
+// A search that adds ads by the hundred asks for the deep scan after each;
+// the launcher already running takes the requests instead of a thread per
+// ad, and every ad still gets its text.
+TEST_F(DeepScanTest, HundredsOfAddedAdsShareOneLauncher) {
+  for (int id = 0; id < kCatalogCount; ++id) ClearCatalog(Catalog(static_cast<CatalogId>(id)));
+  AppendCatalogRow(CityCatalog(SiteId::Craigslist), {"US", "US", "United States", "Seattle", "seattle.craigslist.org"});
+  AppendCatalogRow(SectionCatalog(SiteId::Craigslist), {"sss", "bik", "bicycles"});
+  // The launcher's pauses between workers take real time, so it is still
+  // running while the worker adds the rest of the feed.
+  platform::SetSleepForTesting([](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms / 20)); });
+  sites.adsPerFeed = 300;
+  AppSettings().AutoDeepScan = 1;
+  AppSettings().MaxThreads2 = 3;
+  const std::int32_t before = DeepScanLaunchersStarted;
+  ASSERT_TRUE(StartSearchRun({"seattle.craigslist.org", "CL:bik", "many"}, AppSettings()));
+  WaitForSearchRunEnd();
+  WaitForDeepScanEnd();
+  ASSERT_EQ(Results().Count(), 300);
+  EXPECT_LE(DeepScanLaunchersStarted - before, 5);  // one per ad before: 300 threads at once
+  for (int row = 1; row <= 300; ++row) {
+    ASSERT_NE(Results().Field(row, kFieldFullText).find("long enough to count"), std::string::npos) << row;
+  }
+  EXPECT_EQ(DeepScanActive.load(), 0);
+}
+
 TEST_F(DeepScanTest, SettingsChangedDuringAScanWaitForTheNextScan) {
   AppSettings().MaxThreads2 = 2;
   AppSettings().OverrideRSS = 0;
