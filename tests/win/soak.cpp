@@ -372,7 +372,7 @@ class Soak {
   void Load(const std::string& name);
   void New();
   void Settings();
-  void Resize();
+  void Resize(bool largest);  // largest: maximised, then the largest size
   void SwitchPage();
   void About();
   void Fault();
@@ -880,7 +880,23 @@ void Soak::Settings() {
   }
 }
 
-void Soak::Resize() {
+void Soak::Resize(bool largest) {
+  if (largest) {
+    // The largest window the soak makes: Wine's display driver keeps memory
+    // for the largest size it has drawn, made here before the first figures.
+    std::printf("soak:              maximise, the largest size, the first size\n");
+    ShowWindowAsync(window_, SW_MAXIMIZE);
+    Wait([&] { return IsZoomed(window_) != FALSE; }, 3000);
+    Pause(500);
+    ShowWindowAsync(window_, SW_RESTORE);
+    Wait([&] { return !IsZoomed(window_); }, 3000);
+    for (const RECT& size : {RECT{0, 0, 1250, 1000}, firstSize_}) {
+      SetWindowPos(window_, nullptr, 0, 0, size.right - size.left, size.bottom - size.top,
+                   SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+      Pause(500);
+    }
+    return;
+  }
   int how = random_.Below(10);
   if (how == 0) {
     std::printf("soak:              minimise and restore\n");
@@ -1006,7 +1022,8 @@ void Soak::Act(const std::string& forced) {
     Load(random_.Of(names));
   } else if (name == "new") New();
   else if (name == "settings") Settings();
-  else if (name == "resize") Resize();
+  else if (name == "resize") Resize(false);
+  else if (name == "largest size") Resize(true);
   else if (name == "page") SwitchPage();
   else if (name == "about") About();
   else if (name == "fault") Fault();
@@ -1124,7 +1141,8 @@ int Soak::Run(const std::string& program) {
   // dialog or a page makes the first time it is used is then made before
   // the figures of the first minute, and only what stays after that counts.
   std::vector<std::string> warmUp = {"tick", "terms", "go", "deep scan", "sort", "delete", "quick filter", "save",
-                                     "load", "new", "settings", "resize", "page", "about", "fault", "go", "deep scan"};
+                                     "load", "new", "settings", "resize", "page", "about", "fault", "go", "deep scan",
+                                     "largest size"};
   for (std::size_t i = warmUp.size(); i > 1; --i) std::swap(warmUp[i - 1], warmUp[static_cast<std::size_t>(random_.Below(static_cast<int>(i)))]);
   for (const std::string& name : warmUp) {
     if (ended_) break;
