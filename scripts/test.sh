@@ -2,9 +2,8 @@
 # Runs every test: set-up, native build and unit tests, the site simulator's
 # tests and the command-line tool against it (the fault matrix among them),
 # the thread sanitizer and the address and undefined-behaviour sanitizers on
-# the native tests, the cross build and the Windows tests under Wine. Fails
-# when any fails. (The soak of the real window, scripts/soak.sh, runs on its
-# own until the memory growth it finds is mended.)
+# the native tests, the cross build, the Windows tests under Wine and a
+# two-minute soak of the real window. Fails when any fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -43,5 +42,9 @@ echo "== Windows tests under Wine"
 source "$root/scripts/wine-env.sh" build/win
 ctest --test-dir build/win --output-on-failure --timeout 180
 wine_env_stop
+
+echo "== the soak: the real window used at random for two minutes"
+# A fixed seed, so that a failure here can be repeated as it happened.
+"$root/scripts/soak.sh" 2 20261210
 
 echo "== all tests passed"

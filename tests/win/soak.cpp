@@ -39,6 +39,7 @@ namespace {
 constexpr int kAnswerMs = 2000;        // the window must answer within this after every action
 constexpr int kGraceAfterAbortMs = 1000;  // a give-up box already on its way when Abort was pressed
 constexpr int kPageResults = 0, kPageSearch = 1, kPageSettings = 2, kPageStatus = 3, kPageTemplate = 4;
+constexpr int kFullRows = 7990;  // full.vem: within the soak's largest MaxResults (8000)
 
 // ------------------------------------------------------------------ random
 
@@ -372,7 +373,8 @@ class Soak {
   void Load(const std::string& name);
   void New();
   void Settings();
-  void Resize(bool largest);  // largest: maximised, then the largest size
+  void Resize(bool largest);
+  void WriteFullSearch() const;  // largest: maximised, then the largest size
   void SwitchPage();
   void About();
   void Fault();
@@ -1024,6 +1026,14 @@ void Soak::Act(const std::string& forced) {
   else if (name == "settings") Settings();
   else if (name == "resize") Resize(false);
   else if (name == "largest size") Resize(true);
+  else if (name == "largest list") {
+    // The most rows the soak's settings allow, each with a full text, loaded
+    // and sorted once: the heap then holds what the largest list needs, and
+    // a list a run builds later reuses it instead of counting as growth.
+    Load("full");
+    Sort();
+    Load("soak");
+  }
   else if (name == "page") SwitchPage();
   else if (name == "about") About();
   else if (name == "fault") Fault();
@@ -1106,6 +1116,32 @@ void Soak::Settle(Figures& into, const char* when) {
   End();
 }
 
+// full.vem: as many rows as the soak's largest MaxResults holds, each with a
+// full text as long as a deep scan brings, dated this month so no discard
+// rule drops them.
+void Soak::WriteFullSearch() const {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  std::string text =
+      "Vemtrix Saved Search\r\nCurrentSearchname: full\r\nSearchTerms: bike\r\nCLcityList: \r\nKJcityList: \r\n"
+      "BPcityList: \r\nDAcityList: \r\nCLsectionList: \r\nKJsectionList: \r\nBPsectionList: \r\nDAsectionList: \r\n";
+  const std::string words = "A well kept bike with new tyres, lights and a rack; ridden on weekends only. ";
+  for (int i = 0; i < kFullRows; ++i) {
+    std::string fullText;
+    for (int n = 6 + i % 8; n > 0; --n) fullText += words;
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "Result: \"%04d-%02d-%02d\",\"Bike number %05d for sale $%d\",\"Seattle\",\"Bicycles\","
+                  "\"http://seattle.craigslist.org/bik/full%05d.html\",\"",
+                  now.wYear, now.wMonth, now.wDay, kFullRows - i, 50 + (i * 37) % 900, i);
+    text += line + fullText + "\"\r\n";
+  }
+  if (FILE* f = std::fopen((folder_ + "\\full.vem").c_str(), "wb")) {
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+  }
+}
+
 int Soak::Run(const std::string& program) {
   folder_ = program.substr(0, program.find_last_of('\\'));
   // A file of random bytes, with NULs, that Load must refuse.
@@ -1116,6 +1152,7 @@ int Soak::Run(const std::string& program) {
     std::fwrite(junk.data(), 1, junk.size(), f);
     std::fclose(f);
   }
+  WriteFullSearch();
   SimRequest(simPort_, "/__sim/reset");
   SimRequest(simPort_, "/__sim/latency?ms=30");
 
@@ -1144,12 +1181,17 @@ int Soak::Run(const std::string& program) {
                                      "load", "new", "settings", "resize", "page", "about", "fault", "go", "deep scan",
                                      "largest size"};
   for (std::size_t i = warmUp.size(); i > 1; --i) std::swap(warmUp[i - 1], warmUp[static_cast<std::size_t>(random_.Below(static_cast<int>(i)))]);
+  // First, while the settings still allow the file's rows.
+  warmUp.insert(warmUp.begin(), "largest list");
   for (const std::string& name : warmUp) {
     if (ended_) break;
     Act(name);
   }
-  // Figures every five minutes too, to show a trend (only the three above are judged).
-  int nextTrend = 5;
+  // Figures every five minutes too (VEMTRIX_SOAK_TREND_MINUTES sets how
+  // often), to show a trend; only the three above are judged.
+  const char* trendValue = std::getenv("VEMTRIX_SOAK_TREND_MINUTES");
+  const int trendStep = trendValue != nullptr && std::atoi(trendValue) > 0 ? std::atoi(trendValue) : 5;
+  int nextTrend = trendStep;
   while (!ended_ && GetTickCount64() < end) {
     if (!minute.taken && Seconds() >= 60) {
       Settle(minute, "after the first minute");
@@ -1158,7 +1200,7 @@ int Soak::Run(const std::string& program) {
     if (Seconds() >= nextTrend * 60.0 && GetTickCount64() + 60000 < end) {
       Figures trend;
       Settle(trend, ("after " + std::to_string(nextTrend) + " minutes").c_str());
-      nextTrend += 5;
+      nextTrend += trendStep;
       continue;
     }
     Act();
