@@ -37,28 +37,6 @@ def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
-def outside():
-    if subprocess.run(["unshare", "--net", "--mount", "true"], stderr=subprocess.DEVNULL).returncode != 0:
-        print("skipped: no private network namespace on this machine")
-        return 77
-    # Wine's sockets are made by its wineserver, so the server must live in
-    # the namespace too: end the running one; the namespace starts its own.
-    subprocess.run(["wineserver", "-k"], stderr=subprocess.DEVNULL)
-    subprocess.run(["wineserver", "-w"], stderr=subprocess.DEVNULL)
-    env = dict(os.environ, VEMTRIX_IN_NETNS="1")
-    command = ["unshare", "--net", "--mount", "--fork", sys.executable, __file__] + sys.argv[1:]
-    if os.getuid() != 0:
-        command.insert(1, "--map-root-user")
-    try:
-        return subprocess.run(command, env=env).returncode
-    finally:
-        # Later tests get a warm wineserver outside the namespace again, one
-        # that holds none of their output pipes open.
-        quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-p"], **quiet)
-        subprocess.run(["wine", "cmd", "/c", "exit"], **quiet)
-
-
 def compare_catalogs(sim, folder):
     with tempfile.TemporaryDirectory() as expected:
         subprocess.run([sys.executable, sim, "--expect-catalogs", expected], check=True)
@@ -105,4 +83,5 @@ if __name__ == "__main__":
     if os.environ.get("VEMTRIX_IN_NETNS") == "1":
         extra = sys.argv[5:]
         sys.exit(inside(*sys.argv[1:5], "--https-only" in extra, [a for a in extra if a != "--https-only"]))
-    sys.exit(outside())
+    from wine_netns_search import outside
+    sys.exit(outside(__file__))

@@ -33,7 +33,10 @@ HOSTS = ["seattle.craigslist.org", "boston.craigslist.org", "toronto.kijiji.ca",
          "phoenix.backpage.com", "la.daype.com"]
 
 
-def outside():
+def outside(script=__file__):
+    """Runs script again inside a private network and mount namespace (with
+    VEMTRIX_IN_NETNS set) and returns its status; 77 when this machine cannot
+    make one."""
     if subprocess.run(["unshare", "--net", "--mount", "true"], stderr=subprocess.DEVNULL).returncode != 0:
         print("skipped: no private network namespace on this machine")
         return 77
@@ -42,12 +45,17 @@ def outside():
     subprocess.run(["wineserver", "-k"], stderr=subprocess.DEVNULL)
     subprocess.run(["wineserver", "-w"], stderr=subprocess.DEVNULL)
     env = dict(os.environ, VEMTRIX_IN_NETNS="1")
+    command = ["unshare", "--net", "--mount", "--fork", sys.executable, script] + sys.argv[1:]
+    if os.getuid() != 0:
+        command.insert(1, "--map-root-user")
     try:
-        return subprocess.run(["unshare", "--net", "--mount", "--fork", sys.executable, __file__] + sys.argv[1:],
-                              env=env).returncode
+        return subprocess.run(command, env=env).returncode
     finally:
-        # Later tests get a wineserver outside the namespace again.
-        subprocess.run(["wineserver", "-p"], stderr=subprocess.DEVNULL)
+        # Later tests get a warm wineserver outside the namespace again, one
+        # that holds none of their output pipes open.
+        quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-p"], **quiet)
+        subprocess.run(["wine", "cmd", "/c", "exit"], **quiet)
 
 
 SYSTEM_BUNDLE = "/etc/ssl/certs/ca-certificates.crt"
