@@ -61,22 +61,30 @@ struct Random {
 // ------------------------------------------------------------------ the simulator's control requests
 
 // GET path on 127.0.0.1:port; the answer's body, or "" when none came.
+// While the simulator refuses connections (its "refuse" fault, at most a few
+// seconds) the request is tried again, for up to 8 s.
 std::string SimRequest(int port, const std::string& path) {
-  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  if (s == INVALID_SOCKET) return "";
+  const ULONGLONG giveUp = GetTickCount64() + 8000;
+  SOCKET s = INVALID_SOCKET;
+  for (;;) {
+    s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET) return "";
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<u_short>(port));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) break;
+    closesocket(s);
+    if (GetTickCount64() >= giveUp) return "";
+    Sleep(200);
+  }
   DWORD timeout = 5000;
   setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
-  sockaddr_in at{};
-  at.sin_family = AF_INET;
-  at.sin_port = htons(static_cast<u_short>(port));
-  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   std::string answer;
-  if (connect(s, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0) {
-    std::string request = "GET " + path + " HTTP/1.0\r\nHost: sim\r\n\r\n";
-    send(s, request.data(), static_cast<int>(request.size()), 0);
-    char buffer[4096];
-    for (int got; (got = recv(s, buffer, sizeof buffer, 0)) > 0;) answer.append(buffer, static_cast<std::size_t>(got));
-  }
+  std::string request = "GET " + path + " HTTP/1.0\r\nHost: sim\r\n\r\n";
+  send(s, request.data(), static_cast<int>(request.size()), 0);
+  char buffer[4096];
+  for (int got; (got = recv(s, buffer, sizeof buffer, 0)) > 0;) answer.append(buffer, static_cast<std::size_t>(got));
   closesocket(s);
   std::size_t body = answer.find("\r\n\r\n");
   return body == std::string::npos ? "" : answer.substr(body + 4);
